@@ -1,0 +1,54 @@
+// Design data: what the runtime creates the window and its elements from.
+#pragma once
+
+#include <array>
+#include <string>
+
+#include "host/types.h"
+
+namespace tarvik {
+
+// Whether an element is a windowless image or a picture box.
+enum class ElemKind : int { Image, PictureBox };
+
+// One element as it exists when the window is created.
+struct ElementDesign {
+    Elem elem;
+    const char* name;
+    ElemKind kind;
+    float left, top, width, height;
+    bool visible;
+    Picture picture;
+    Cursor cursor;
+    const char* toolTip;  // UTF-8; "" for none
+};
+
+// The window's font.
+struct FontDesign {
+    const char* face;
+    float points;
+    int weight;
+    int charset;
+};
+
+// The window and its elements as the runtime creates them.
+struct FormDesign {
+    const char* caption;  // UTF-8
+    Color backColor;
+    Color foreColor;
+    FontDesign font;
+    float clientWidth, clientHeight;
+    Picture icon;
+    std::array<ElementDesign, kElemCount> elements;  // in design order, indexed by Elem
+};
+
+// The design data of the one window, Form1.
+const FormDesign& Form1Design();
+
+// The element's design name, e.g. "Immax".
+const char* ElemName(Elem elem);
+
+// Looks an element up by its design name; false if there is none.
+bool ElemByName(const std::string& name, Elem* elem);
+
+}  // namespace tarvik

@@ -1,0 +1,282 @@
+#include "host/runtime.h"
+
+#include <cassert>
+#include <cstdlib>
+#include <utility>
+
+#include "host/twips.h"
+
+namespace tarvik {
+
+// Creates the element table from the design data.
+FormsRuntime::FormsRuntime(const FormDesign& design, std::string backend)
+    : design_(design), backend_(std::move(backend)) {
+    for (const ElementDesign& d : design.elements) {
+        ElementState& e = At(d.elem);
+        e.left = d.left;
+        e.top = d.top;
+        e.width = d.width;
+        e.height = d.height;
+        e.visible = d.visible;
+        e.picture = d.picture;
+        e.cursor = d.cursor;
+        e.toolTip = d.toolTip;
+    }
+}
+
+// Connects the core that receives the events.
+void FormsRuntime::Attach(FormEvents* events) { events_ = events; }
+
+// Raises Load, then shows the window.
+void FormsRuntime::Start() {
+    assert(events_ && "Attach the core before Start");
+    Dispatch([&] { events_->OnLoad(); });
+    if (running_) ShowWindow();
+}
+
+// Raises Resize; a failure the core did not handle ends the program.
+void FormsRuntime::RaiseResize() {
+    if (events_ && running_) Dispatch([&] { events_->OnResize(); });
+}
+
+// Runs one event procedure and turns an unhandled failure into the end of the program.
+template <class F>
+void FormsRuntime::Dispatch(F&& raise) {
+    if (!running_) return;
+    try {
+        raise();
+    } catch (const UnhandledFailure& failure) {
+        ReportUnhandled(failure);
+        EndProgram(1);
+    }
+}
+
+// Stops taking input; the backend ends the process once the current event returns.
+void FormsRuntime::EndProgram(int status) {
+    if (!running_) return;
+    running_ = false;
+    exitStatus_ = status;
+    HideToolTip();
+}
+
+// Throws a failure that names this backend.
+void FormsRuntime::Fail(const std::string& what) const { throw Failure(backend_ + ": " + what); }
+
+ElementState& FormsRuntime::At(Elem elem) {
+    const int i = static_cast<int>(elem);
+    assert(i >= 0 && i < kElemCount && "element out of range");
+    return elements_[static_cast<std::size_t>(i)];
+}
+
+// --- Element commands --------------------------------------------------------------------
+
+float FormsRuntime::ElemLeft(Elem elem) { return At(elem).left; }
+float FormsRuntime::ElemTop(Elem elem) { return At(elem).top; }
+float FormsRuntime::ElemWidth(Elem elem) { return At(elem).width; }
+float FormsRuntime::ElemHeight(Elem elem) { return At(elem).height; }
+
+void FormsRuntime::SetElemLeft(Elem elem, float left) {
+    At(elem).left = left;
+    ElementChanged(elem);
+}
+
+void FormsRuntime::SetElemTop(Elem elem, float top) {
+    At(elem).top = top;
+    ElementChanged(elem);
+}
+
+void FormsRuntime::SetElemWidth(Elem elem, float width) {
+    if (!(width >= 0)) Fail(std::string("refused width ") + std::to_string(width) + " for " + design_.elements[static_cast<std::size_t>(elem)].name);
+    At(elem).width = width;
+    ElementChanged(elem);
+}
+
+void FormsRuntime::SetElemHeight(Elem elem, float height) {
+    if (!(height >= 0)) Fail(std::string("refused height ") + std::to_string(height) + " for " + design_.elements[static_cast<std::size_t>(elem)].name);
+    At(elem).height = height;
+    ElementChanged(elem);
+}
+
+void FormsRuntime::SetVisible(Elem elem, bool visible) {
+    At(elem).visible = visible;
+    if (!visible && tipElem_ == elem) {
+        HideToolTip();
+        tipElem_.reset();
+    }
+    ElementChanged(elem);
+}
+
+void FormsRuntime::SetToolTipText(Elem elem, const std::string& text) {
+    At(elem).toolTip = text;
+    // A tip on show follows its element's new text at once.
+    if (!shownTip_.empty() && tipElem_ == elem) shownTip_ = text;
+    ElementChanged(elem);
+}
+
+Picture FormsRuntime::GetPicture(Elem elem) { return At(elem).picture; }
+
+void FormsRuntime::SetPicture(Elem elem, Picture picture) {
+    At(elem).picture = picture;
+    ElementChanged(elem);
+}
+
+std::string FormsRuntime::Tag(Elem elem) { return At(elem).tag; }
+void FormsRuntime::SetTag(Elem elem, const std::string& tag) { At(elem).tag = tag; }
+Picture FormsRuntime::LoadPicture() { return Picture::None; }
+
+// The core ends the capture on purpose (before the system move): no MouseUp follows.
+int FormsRuntime::ReleaseCapture() {
+    DropCapture();
+    return 1;
+}
+
+void FormsRuntime::DropCapture() {
+    const bool had = captured_;
+    captured_ = false;
+    heldButtons_ = 0;
+    dblClickButtons_ = 0;
+    if (had) PlatformCapture(false);
+}
+
+// --- Pointer input -----------------------------------------------------------------------
+
+FormsRuntime::Target FormsRuntime::TargetAt(int x, int y, bool inside) const {
+    Target t;
+    if (!inside) return t;
+    if (const auto hit = HitTest(elements_, x, y)) {
+        t.face = false;
+        t.elem = *hit;
+    }
+    return t;
+}
+
+// Mouse arguments in twips relative to the target.
+MouseArgs FormsRuntime::ArgsFor(const Target& target, int button, int shift, int x, int y) const {
+    MouseArgs a{button, shift, PixelsToTwips(x), PixelsToTwips(y)};
+    if (!target.face) {
+        const ElementState& e = elements_[static_cast<std::size_t>(target.elem)];
+        a.x -= e.left;
+        a.y -= e.top;
+    }
+    return a;
+}
+
+void FormsRuntime::PointerMove(int x, int y, bool inside, std::uint64_t timeMs) {
+    if (!running_) return;
+    pointerX_ = x;
+    pointerY_ = y;
+    pointerInside_ = inside;
+    const Target under = TargetAt(x, y, inside);
+    TrackToolTip(under.face || captured_ ? std::nullopt : std::optional<Elem>(under.elem), timeMs);
+    // While captured, every move goes to the element that took the press, wherever the pointer is.
+    const Target target = captured_ ? captureTarget_ : under;
+    if (!captured_ && !inside) return;
+    const MouseArgs args = ArgsFor(target, heldButtons_, 0, x, y);
+    if (target.face)
+        Dispatch([&] { events_->OnFormMouseMove(args); });
+    else
+        Dispatch([&] { events_->OnMouseMove(target.elem, args); });
+}
+
+void FormsRuntime::PointerDown(int button, int shift, int x, int y, std::uint64_t timeMs) {
+    if (!running_ || (heldButtons_ & button)) return;
+    HideToolTip();
+    pointerX_ = x;
+    pointerY_ = y;
+    Target target = captured_ ? captureTarget_ : TargetAt(x, y, true);
+
+    const bool dbl = !captured_ && lastDownValid_ && lastDownTarget_ == target && lastDownButton_ == button &&
+                     timeMs - lastDownMs_ <= kDoubleClickMs && std::abs(x - lastDownX_) <= kDoubleClickSlop &&
+                     std::abs(y - lastDownY_) <= kDoubleClickSlop;
+    // A double-click's second press cannot start another double-click.
+    lastDownValid_ = !dbl;
+    lastDownTarget_ = target;
+    lastDownButton_ = button;
+    lastDownX_ = x;
+    lastDownY_ = y;
+    lastDownMs_ = timeMs;
+
+    if (!captured_) {
+        captured_ = true;
+        captureTarget_ = target;
+        PlatformCapture(true);
+    }
+    heldButtons_ |= button;
+    if (dbl) dblClickButtons_ |= button;
+
+    if (target.face) return;  // the bare face handles no press
+    if (dbl) {
+        Dispatch([&] { events_->OnDblClick(target.elem); });
+    } else {
+        const MouseArgs args = ArgsFor(target, button, shift, x, y);
+        Dispatch([&] { events_->OnMouseDown(target.elem, args); });
+    }
+}
+
+void FormsRuntime::PointerUp(int button, int shift, int x, int y, bool inside, std::uint64_t timeMs) {
+    (void)timeMs;
+    if (!running_ || !captured_ || !(heldButtons_ & button)) return;
+    const Target target = captureTarget_;
+    const bool wasDbl = dblClickButtons_ & button;
+    heldButtons_ &= ~button;
+    dblClickButtons_ &= ~button;
+    if (heldButtons_ == 0) DropCapture();
+    if (target.face) return;
+    const MouseArgs args = ArgsFor(target, button, shift, x, y);
+    Dispatch([&] { events_->OnMouseUp(target.elem, args); });
+    // Windows and the forms toolkit click on the left button only, released over the same element.
+    if (button == kLeftButton && !wasDbl && running_ && TargetAt(x, y, inside) == target)
+        Dispatch([&] { events_->OnClick(target.elem); });
+}
+
+// The system took the capture (another window, a dialog): end the press as a release.
+void FormsRuntime::CaptureLost() {
+    if (!running_ || !captured_) return;
+    const Target target = captureTarget_;
+    int button = kLeftButton;
+    for (int b : {kLeftButton, kRightButton, kMiddleButton}) {
+        if (heldButtons_ & b) {
+            button = b;
+            break;
+        }
+    }
+    captured_ = false;
+    heldButtons_ = 0;
+    dblClickButtons_ = 0;
+    if (target.face) return;
+    const MouseArgs args = ArgsFor(target, button, 0, pointerX_, pointerY_);
+    Dispatch([&] { events_->OnMouseUp(target.elem, args); });
+}
+
+// --- Tooltips and pointer shapes --------------------------------------------------------
+
+void FormsRuntime::TrackToolTip(std::optional<Elem> hover, std::uint64_t timeMs) {
+    if (hover != tipElem_) {
+        HideToolTip();
+        tipElem_ = hover;
+        tipSinceMs_ = timeMs;
+    } else if (shownTip_.empty()) {
+        tipSinceMs_ = timeMs;  // the delay counts from the last move: the pointer must rest
+    }
+}
+
+void FormsRuntime::HideToolTip() { shownTip_.clear(); }
+
+void FormsRuntime::Tick(std::uint64_t timeMs) {
+    if (!running_ || captured_ || !tipElem_ || !shownTip_.empty()) return;
+    const ElementState& e = elements_[static_cast<std::size_t>(*tipElem_)];
+    if (e.visible && !e.toolTip.empty() && timeMs - tipSinceMs_ >= kToolTipDelayMs) shownTip_ = e.toolTip;
+}
+
+Cursor FormsRuntime::CurrentCursor() const {
+    if (captured_) return captureTarget_.face ? Cursor::Arrow : elements_[static_cast<std::size_t>(captureTarget_.elem)].cursor;
+    const Target t = TargetAt(pointerX_, pointerY_, pointerInside_);
+    return t.face ? Cursor::Arrow : elements_[static_cast<std::size_t>(t.elem)].cursor;
+}
+
+std::optional<Elem> FormsRuntime::CaptureElement() const {
+    if (!captured_ || captureTarget_.face) return std::nullopt;
+    return captureTarget_.elem;
+}
+
+}  // namespace tarvik

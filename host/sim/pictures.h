@@ -1,0 +1,17 @@
+// The embedded pictures, decoded once for the simulated host.
+#pragma once
+
+#include "host/types.h"
+
+typedef struct _cairo_surface cairo_surface_t;
+
+namespace tarvik::sim {
+
+// The picture as a cairo image surface (owned by the cache); null for Picture::None.
+// An undecodable picture is a build fault: it asserts.
+cairo_surface_t* PictureSurface(Picture picture);
+
+// How many picture surfaces have been decoded so far (each at most once).
+int DecodedPictureCount();
+
+}  // namespace tarvik::sim

@@ -1,0 +1,71 @@
+#include "host/sim/region.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace tarvik::sim {
+
+Region Region::Rect(int x1, int y1, int x2, int y2) {
+    Region r;
+    if (x1 > x2) std::swap(x1, x2);  // GDI normalises the corners
+    if (y1 > y2) std::swap(y1, y2);
+    if (x1 == x2) return r;
+    for (int y = y1; y < y2; ++y) r.rows_[y] = {{x1, x2}};
+    return r;
+}
+
+Region Region::Ellipse(int x1, int y1, int x2, int y2) {
+    Region r;
+    if (x1 > x2) std::swap(x1, x2);
+    if (y1 > y2) std::swap(y1, y2);
+    const double cx = (x1 + x2) / 2.0, cy = (y1 + y2) / 2.0;
+    const double rx = (x2 - x1) / 2.0, ry = (y2 - y1) / 2.0;
+    if (rx <= 0 || ry <= 0) return r;
+    for (int y = y1; y < y2; ++y) {
+        const double dy = (y + 0.5 - cy) / ry;
+        if (dy * dy >= 1) continue;
+        // Pixel centres with ((x + 0.5 - cx) / rx)^2 < 1 - dy^2.
+        const double half = rx * std::sqrt(1 - dy * dy);
+        const int from = static_cast<int>(std::floor(cx - half - 0.5)) + 1;
+        const int to = static_cast<int>(std::ceil(cx + half - 0.5));
+        if (from < to) r.AddSpan(y, std::max(from, x1), std::min(to, x2));
+    }
+    return r;
+}
+
+void Region::AddSpan(int y, int x1, int x2) {
+    if (x1 >= x2) return;
+    Spans& spans = rows_[y];
+    spans.emplace_back(x1, x2);
+    std::sort(spans.begin(), spans.end());
+    Spans merged;
+    for (const auto& s : spans) {
+        if (!merged.empty() && s.first <= merged.back().second)
+            merged.back().second = std::max(merged.back().second, s.second);
+        else
+            merged.push_back(s);
+    }
+    spans = std::move(merged);
+}
+
+void Region::Union(const Region& other) {
+    for (const auto& [y, spans] : other.rows_)
+        for (const auto& s : spans) AddSpan(y, s.first, s.second);
+}
+
+bool Region::Contains(int x, int y) const {
+    const auto row = rows_.find(y);
+    if (row == rows_.end()) return false;
+    for (const auto& s : row->second)
+        if (x >= s.first && x < s.second) return true;
+    return false;
+}
+
+long Region::Area() const {
+    long n = 0;
+    for (const auto& [y, spans] : rows_)
+        for (const auto& s : spans) n += s.second - s.first;
+    return n;
+}
+
+}  // namespace tarvik::sim

@@ -1,0 +1,464 @@
+#include "host/sim/sim_host.h"
+
+#include <cairo.h>
+#include <pango/pangocairo.h>
+
+#include <algorithm>
+#include <cassert>
+#include <cstdio>
+
+#include "host/sim/pictures.h"
+#include "host/twips.h"
+
+namespace tarvik::sim {
+
+namespace {
+
+constexpr const char* kBackend = "sim";
+constexpr double kScreenDpi = 96.0;
+
+// Sets a cairo source from a 0x00BBGGRR colour.
+void SetSource(cairo_t* cr, Color c) {
+    cairo_set_source_rgb(cr, (c & 0xFF) / 255.0, ((c >> 8) & 0xFF) / 255.0, ((c >> 16) & 0xFF) / 255.0);
+}
+
+std::string Args(int a, int b, int c, int d) {
+    return "(" + std::to_string(a) + ", " + std::to_string(b) + ", " + std::to_string(c) + ", " + std::to_string(d) + ")";
+}
+
+}  // namespace
+
+SimHost::SimHost(int screenWidth, int screenHeight)
+    : FormsRuntime(Form1Design(), kBackend),
+      screenWidth_(screenWidth),
+      screenHeight_(screenHeight),
+      width_(Form1Design().clientWidth),
+      height_(Form1Design().clientHeight),
+      restoredWidth_(width_),
+      restoredHeight_(height_),
+      foreColor_(Form1Design().foreColor) {
+    assert(screenWidth > 0 && screenHeight > 0 && "screen size must be positive");
+    SizeChanged();
+}
+
+SimHost::~SimHost() {
+    if (face_) cairo_surface_destroy(face_);
+}
+
+// Throws if a test asked this command to fail.
+void SimHost::Check(const char* command) const {
+    if (Failing(command))
+        throw Failure(std::string(kBackend) + ": " + command + " failed");
+}
+
+// --- Geometry and state --------------------------------------------------------------------
+
+int SimHost::PixelLeft() const { return TwipsToPixels(left_); }
+int SimHost::PixelTop() const { return TwipsToPixels(top_); }
+int SimHost::PixelWidth() const { return std::max(0, TwipsToPixels(width_)); }
+int SimHost::PixelHeight() const { return std::max(0, TwipsToPixels(height_)); }
+
+float SimHost::Left() { Check("Left"); return left_; }
+float SimHost::Top() { Check("Top"); return top_; }
+float SimHost::Width() { Check("Width"); return width_; }
+float SimHost::Height() { Check("Height"); return height_; }
+
+// Grows or shrinks the face, keeping what was drawn at its top-left; new parts get the back colour.
+void SimHost::SizeChanged() {
+    ++generation_;
+    const int w = std::max(1, PixelWidth()), h = std::max(1, PixelHeight());
+    if (face_ && cairo_image_surface_get_width(face_) == w && cairo_image_surface_get_height(face_) == h) return;
+    cairo_surface_t* face = cairo_image_surface_create(CAIRO_FORMAT_RGB24, w, h);
+    cairo_t* cr = cairo_create(face);
+    SetSource(cr, Design().backColor);
+    cairo_paint(cr);
+    if (face_) {
+        cairo_set_source_surface(cr, face_, 0, 0);
+        cairo_paint(cr);
+        cairo_surface_destroy(face_);
+    }
+    cairo_destroy(cr);
+    face_ = face;
+}
+
+// A minimized or maximized window cannot be sized or moved, as in the forms toolkit.
+void SimHost::SetWidth(float width) {
+    Check("SetWidth");
+    if (state_ != kNormal) Fail("a minimized or maximized window cannot be sized");
+    if (!(width >= 0)) Fail("refused window width " + std::to_string(width));
+    if (width == width_) return;
+    width_ = width;
+    SizeChanged();
+    ++resizeCount_;
+    RaiseResize();
+}
+
+void SimHost::SetHeight(float height) {
+    Check("SetHeight");
+    if (state_ != kNormal) Fail("a minimized or maximized window cannot be sized");
+    if (!(height >= 0)) Fail("refused window height " + std::to_string(height));
+    if (height == height_) return;
+    height_ = height;
+    SizeChanged();
+    ++resizeCount_;
+    RaiseResize();
+}
+
+void SimHost::ResizeOuter(int width, int height) {
+    if (!Running() || state_ != kNormal) return;
+    const float w = PixelsToTwips(std::max(0, width)), h = PixelsToTwips(std::max(0, height));
+    if (w == width_ && h == height_) return;
+    width_ = w;
+    height_ = h;
+    SizeChanged();
+    ++resizeCount_;
+    RaiseResize();
+}
+
+void SimHost::Move(float left, float top) {
+    Check("Move");
+    if (state_ != kNormal) Fail("a minimized or maximized window cannot be moved");
+    left_ = left;
+    top_ = top;
+}
+
+int SimHost::WindowState() { Check("WindowState"); return state_; }
+
+// Maximized fills the screen (the simulated screen has no taskbar); minimized keeps the
+// geometry it had, and the restored geometry waits for the way back.
+void SimHost::SetWindowState(int state) {
+    Check("SetWindowState");
+    if (state < kNormal || state > kMaximized) Fail("invalid window state " + std::to_string(state));
+    if (state == state_) return;
+    if (state_ == kNormal) {
+        restoredLeft_ = left_;
+        restoredTop_ = top_;
+        restoredWidth_ = width_;
+        restoredHeight_ = height_;
+    }
+    if (state == kMinimized) stateBeforeMinimize_ = state_;
+    if (state == kMaximized) {
+        left_ = 0;
+        top_ = 0;
+        width_ = PixelsToTwips(screenWidth_);
+        height_ = PixelsToTwips(screenHeight_);
+    } else if (state == kNormal) {
+        left_ = restoredLeft_;
+        top_ = restoredTop_;
+        width_ = restoredWidth_;
+        height_ = restoredHeight_;
+    }
+    state_ = state;
+    SizeChanged();
+    ++resizeCount_;
+    RaiseResize();
+}
+
+void SimHost::RestoreFromMinimized() {
+    if (!Running() || state_ != kMinimized) return;
+    SetWindowState(stateBeforeMinimize_);
+}
+
+HWND SimHost::hWnd() { Check("hWnd"); return kSimWindow; }
+std::string SimHost::Caption() { Check("Caption"); return Design().caption; }
+Color SimHost::BackColor() { Check("BackColor"); return Design().backColor; }
+void SimHost::SetForeColor(Color color) { Check("SetForeColor"); foreColor_ = color; }
+void SimHost::SetCurrentX(float x) { Check("SetCurrentX"); currentX_ = x; }
+void SimHost::SetCurrentY(float y) { Check("SetCurrentY"); currentY_ = y; }
+float SimHost::ScreenWidth() { Check("ScreenWidth"); return PixelsToTwips(screenWidth_); }
+float SimHost::ScreenHeight() { Check("ScreenHeight"); return PixelsToTwips(screenHeight_); }
+
+void SimHost::ShowWindow() {
+    shown_ = true;
+    ++resizeCount_;
+    RaiseResize();
+}
+
+void SimHost::Unload() {
+    Check("Unload");
+    shown_ = false;
+    EndProgram(0);
+}
+
+// --- Drawing on the face -------------------------------------------------------------------
+
+void SimHost::Line(float x1, float y1, float x2, float y2, Color color, LineKind kind) {
+    Check("Line");
+    ++generation_;
+    cairo_t* cr = cairo_create(face_);
+    SetSource(cr, color);
+    const PixelRect r = TwipsRectToPixels(std::min(x1, x2), std::min(y1, y2), std::abs(x2 - x1), std::abs(y2 - y1));
+    if (kind == LineKind::BoxFill) {
+        cairo_rectangle(cr, r.x, r.y, r.w, r.h);
+        cairo_fill(cr);
+    } else {
+        cairo_set_line_width(cr, 1);
+        if (kind == LineKind::Box)
+            cairo_rectangle(cr, r.x + 0.5, r.y + 0.5, r.w, r.h);
+        else {
+            cairo_move_to(cr, TwipsToPixels(x1) + 0.5, TwipsToPixels(y1) + 0.5);
+            cairo_line_to(cr, TwipsToPixels(x2) + 0.5, TwipsToPixels(y2) + 0.5);
+        }
+        cairo_stroke(cr);
+    }
+    cairo_destroy(cr);
+}
+
+// A nearest-neighbour scaled copy of a source rectangle, clipped to the face.
+void SimHost::PaintPicture(Picture picture, float dx, float dy, float dw, float dh, float sx, float sy, float sw,
+                           float sh) {
+    Check("PaintPicture");
+    ++generation_;
+    cairo_surface_t* source = PictureSurface(picture);
+    if (!source) Fail("PaintPicture of an empty picture");
+    const PixelRect d = TwipsRectToPixels(dx, dy, dw, dh);
+    const PixelRect s = TwipsRectToPixels(sx, sy, sw, sh);
+    if (d.w <= 0 || d.h <= 0 || s.w <= 0 || s.h <= 0) return;
+    cairo_t* cr = cairo_create(face_);
+    cairo_rectangle(cr, d.x, d.y, d.w, d.h);
+    cairo_clip(cr);
+    cairo_translate(cr, d.x, d.y);
+    cairo_scale(cr, static_cast<double>(d.w) / s.w, static_cast<double>(d.h) / s.h);
+    cairo_set_source_surface(cr, source, -s.x, -s.y);
+    cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_NEAREST);
+    cairo_pattern_set_extend(cairo_get_source(cr), CAIRO_EXTEND_PAD);
+    cairo_paint(cr);
+    cairo_destroy(cr);
+}
+
+// Text in the window's font through pango and fontconfig ("Arial" resolves to a
+// metric-compatible face on Linux); afterwards the pen goes to the next line, as Print does.
+void SimHost::Print(const std::string& text) {
+    Check("Print");
+    ++generation_;
+    cairo_t* cr = cairo_create(face_);
+    PangoLayout* layout = pango_cairo_create_layout(cr);
+    pango_cairo_context_set_resolution(pango_layout_get_context(layout), kScreenDpi);
+    cairo_font_options_t* options = cairo_font_options_create();
+    cairo_font_options_set_antialias(options, CAIRO_ANTIALIAS_GRAY);
+    cairo_font_options_set_hint_style(options, CAIRO_HINT_STYLE_SLIGHT);
+    pango_cairo_context_set_font_options(pango_layout_get_context(layout), options);
+    cairo_font_options_destroy(options);
+    const FontDesign& f = Design().font;
+    PangoFontDescription* font = pango_font_description_new();
+    pango_font_description_set_family(font, f.face);
+    pango_font_description_set_size(font, static_cast<int>(f.points * PANGO_SCALE));
+    pango_font_description_set_weight(font, static_cast<PangoWeight>(f.weight));
+    pango_layout_set_font_description(layout, font);
+    pango_font_description_free(font);
+    pango_layout_set_text(layout, text.c_str(), -1);
+    SetSource(cr, foreColor_);
+    cairo_move_to(cr, TwipsToPixels(currentX_), TwipsToPixels(currentY_));
+    pango_cairo_show_layout(cr, layout);
+    int w = 0, h = 0;
+    pango_layout_get_pixel_size(layout, &w, &h);
+    g_object_unref(layout);
+    cairo_destroy(cr);
+    currentX_ = 0;
+    currentY_ += PixelsToTwips(h);
+}
+
+// --- Regions -------------------------------------------------------------------------------
+
+void SimHost::Log(std::string call) { outlineLog_.push_back(std::move(call)); }
+
+HRGN SimHost::NewRegion(Region region, std::string call) {
+    Log(std::move(call));
+    const HRGN handle = nextRegion_++;
+    regions_.emplace(handle, std::move(region));
+    return handle;
+}
+
+// The platform calls report failure by their result, never by throwing.
+bool SimHost::Failing(const char* command) const {
+    return std::find(failing_.begin(), failing_.end(), command) != failing_.end();
+}
+
+HRGN SimHost::CreateRectRgn(int x1, int y1, int x2, int y2) {
+    if (Failing("CreateRectRgn")) {
+        Log("CreateRectRgn" + Args(x1, y1, x2, y2));
+        return 0;
+    }
+    return NewRegion(Region::Rect(x1, y1, x2, y2), "CreateRectRgn" + Args(x1, y1, x2, y2));
+}
+
+HRGN SimHost::CreateEllipticRgn(int x1, int y1, int x2, int y2) {
+    if (Failing("CreateEllipticRgn")) {
+        Log("CreateEllipticRgn" + Args(x1, y1, x2, y2));
+        return 0;
+    }
+    return NewRegion(Region::Ellipse(x1, y1, x2, y2), "CreateEllipticRgn" + Args(x1, y1, x2, y2));
+}
+
+// Only RGN_OR is supported; unknown handles fail with 0 (ERROR) as GDI does.
+int SimHost::CombineRgn(HRGN dst, HRGN src1, HRGN src2, int mode) {
+    Log("CombineRgn(" + std::to_string(mode) + ")");
+    if (Failing("CombineRgn")) return 0;
+    const auto d = regions_.find(dst), a = regions_.find(src1), b = regions_.find(src2);
+    if (mode != RGN_OR || d == regions_.end() || a == regions_.end() || b == regions_.end()) return 0;
+    Region merged = a->second;
+    merged.Union(b->second);
+    d->second = std::move(merged);
+    return d->second.Empty() ? 1 : 3;  // NULLREGION or COMPLEXREGION
+}
+
+int SimHost::DeleteObject(HRGN region) {
+    Log("DeleteObject");
+    if (Failing("DeleteObject")) return 0;
+    return regions_.erase(region) ? 1 : 0;
+}
+
+// The window takes the region and drops its old one; a null region makes it rectangular.
+int SimHost::SetWindowRgn(HWND hwnd, HRGN region, int redraw) {
+    Log("SetWindowRgn(" + std::to_string(redraw) + ")");
+    lastOutline_ = std::move(outlineLog_);
+    outlineLog_.clear();
+    ++generation_;
+    if (Failing("SetWindowRgn")) return 0;
+    if (hwnd != kSimWindow) return 0;
+    if (region == 0) {
+        windowRegion_.reset();
+        return 1;
+    }
+    const auto it = regions_.find(region);
+    if (it == regions_.end()) return 0;
+    windowRegion_ = std::make_unique<Region>(std::move(it->second));
+    regions_.erase(it);
+    return 1;
+}
+
+// --- Pointer, clock and the system move ---------------------------------------------------
+
+int SimHost::GetCursorPos(POINT* point) {
+    if (Failing("GetCursorPos")) return 0;
+    point->x = pointerX_;
+    point->y = pointerY_;
+    return 1;
+}
+
+// The title bar's move: from now on the window follows the pointer until the left button goes up.
+std::intptr_t SimHost::SendMessageA(HWND hwnd, unsigned msg, std::uintptr_t wparam, std::intptr_t lparam) {
+    if (Failing("SendMessageA")) return 0;
+    (void)lparam;
+    if (hwnd != kSimWindow || msg != WM_NCLBUTTONDOWN || wparam != HTCAPTION) return 0;
+    if (state_ != kNormal) return 0;  // the system does not move a maximized window
+    systemMove_ = true;
+    moveAnchorX_ = pointerX_;
+    moveAnchorY_ = pointerY_;
+    moveStartLeft_ = left_;
+    moveStartTop_ = top_;
+    return 0;
+}
+
+void SimHost::ClientPoint(int* x, int* y, bool* inside) const {
+    *x = pointerX_ - PixelLeft();
+    *y = pointerY_ - PixelTop();
+    *inside = shown_ && state_ != kMinimized && *x >= 0 && *y >= 0 && *x < PixelWidth() && *y < PixelHeight() &&
+              (!windowRegion_ || windowRegion_->Contains(*x, *y));
+}
+
+void SimHost::PointerTo(int x, int y) {
+    pointerX_ = x;
+    pointerY_ = y;
+    if (!Running()) return;
+    if (systemMove_) {
+        left_ = moveStartLeft_ + PixelsToTwips(x - moveAnchorX_);
+        top_ = moveStartTop_ + PixelsToTwips(y - moveAnchorY_);
+        return;
+    }
+    int cx, cy;
+    bool inside;
+    ClientPoint(&cx, &cy, &inside);
+    PointerMove(cx, cy, inside, clockMs_);
+}
+
+void SimHost::ButtonDown(int button, int shift) {
+    if (!Running() || systemMove_) return;
+    int cx, cy;
+    bool inside;
+    ClientPoint(&cx, &cy, &inside);
+    if (inside || HasCapture()) PointerDown(button, shift, cx, cy, clockMs_);
+}
+
+void SimHost::ButtonUp(int button, int shift) {
+    if (!Running()) return;
+    if (systemMove_) {
+        // The system's move loop takes this release; the window gets no MouseUp.
+        if (button == kLeftButton) systemMove_ = false;
+        return;
+    }
+    int cx, cy;
+    bool inside;
+    ClientPoint(&cx, &cy, &inside);
+    PointerUp(button, shift, cx, cy, inside, clockMs_);
+}
+
+void SimHost::Wait(std::uint64_t ms) {
+    clockMs_ += ms;
+    Tick(clockMs_);
+}
+
+void SimHost::TakeCapture() { CaptureLost(); }
+
+void SimHost::ElementChanged(Elem) { ++generation_; }
+void SimHost::PlatformCapture(bool) {}
+
+void SimHost::ReportUnhandled(const UnhandledFailure& failure) {
+    failureMessage_ = "Tarvik (" + std::string(kBackend) + "): unhandled failure in " + failure.what();
+    std::fprintf(stderr, "%s\n", failureMessage_.c_str());
+}
+
+// --- Snapshots -----------------------------------------------------------------------------
+
+std::vector<std::uint32_t> SimHost::Snapshot(int* width, int* height) const {
+    const int w = PixelWidth(), h = PixelHeight();
+    *width = w;
+    *height = h;
+    std::vector<std::uint32_t> out(static_cast<std::size_t>(w) * static_cast<std::size_t>(h));
+    if (w == 0 || h == 0) return out;
+    cairo_surface_t* shot = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, w, h);
+    cairo_t* cr = cairo_create(shot);
+    cairo_set_source_surface(cr, face_, 0, 0);
+    cairo_paint(cr);
+    // Images are painted bottom of the z-order first: the design order's later elements.
+    const ElementTable& elements = Elements();
+    for (int i = kElemCount - 1; i >= 0; --i) {
+        const ElementState& e = elements[static_cast<std::size_t>(i)];
+        if (!e.visible || Design().elements[static_cast<std::size_t>(i)].kind != ElemKind::Image) continue;
+        cairo_surface_t* picture = PictureSurface(e.picture);
+        if (!picture) continue;
+        const PixelRect r = TwipsRectToPixels(e.left, e.top, e.width, e.height);
+        cairo_save(cr);
+        cairo_rectangle(cr, r.x, r.y, r.w, r.h);
+        cairo_clip(cr);
+        cairo_set_source_surface(cr, picture, r.x, r.y);
+        cairo_paint(cr);
+        cairo_restore(cr);
+    }
+    cairo_destroy(cr);
+    cairo_surface_flush(shot);
+    const unsigned char* data = cairo_image_surface_get_data(shot);
+    const int stride = cairo_image_surface_get_stride(shot);
+    for (int y = 0; y < h; ++y) {
+        const auto* row = reinterpret_cast<const std::uint32_t*>(data + y * stride);
+        for (int x = 0; x < w; ++x) {
+            const bool in = !windowRegion_ || windowRegion_->Contains(x, y);
+            out[static_cast<std::size_t>(y) * static_cast<std::size_t>(w) + static_cast<std::size_t>(x)] = in ? row[x] : 0;
+        }
+    }
+    cairo_surface_destroy(shot);
+    return out;
+}
+
+bool SimHost::WriteSnapshot(const std::string& path) const {
+    int w = 0, h = 0;
+    std::vector<std::uint32_t> pixels = Snapshot(&w, &h);
+    if (w == 0 || h == 0) return false;
+    cairo_surface_t* shot = cairo_image_surface_create_for_data(reinterpret_cast<unsigned char*>(pixels.data()),
+                                                                CAIRO_FORMAT_ARGB32, w, h, w * 4);
+    const bool ok = cairo_surface_write_to_png(shot, path.c_str()) == CAIRO_STATUS_SUCCESS;
+    cairo_surface_destroy(shot);
+    return ok;
+}
+
+}  // namespace tarvik::sim

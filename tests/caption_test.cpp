@@ -1,0 +1,228 @@
+// Caption buttons: hover and pressed looks, and the window commands they run.
+#include <gtest/gtest.h>
+
+#include "tests/support.h"
+
+namespace tarvik {
+namespace {
+
+using test::Rgba;
+
+// Start-size positions in window pixels.
+constexpr int kMinX = 224, kMaxX = 245, kCloseX = 266, kButtonY = 15;
+constexpr int kFaceX = 150, kFaceY = 100;
+
+class CaptionTest : public ::testing::Test {
+protected:
+    void SetUp() override { sim.Do("start"); }
+    // Moves the pointer to a window pixel.
+    void MoveTo(int x, int y) {
+        auto& h = sim.Host();
+        sim.Do("move " + std::to_string(h.PixelLeft() + x) + " " + std::to_string(h.PixelTop() + y));
+    }
+    void Click(int x, int y, const std::string& button = "left") {
+        MoveTo(x, y);
+        sim.Do("down " + button + "\nup " + button);
+    }
+    std::string Picture(Elem e) {
+        const tarvik::Picture p = sim.Host().GetPicture(e);
+        return p == tarvik::Picture::None ? "" : "A" + std::to_string(static_cast<int>(p));
+    }
+    std::string Look(Elem e) { return Picture(e) + "/" + sim.Host().Tag(e); }
+    test::Sim sim;
+};
+
+TEST_F(CaptionTest, HoverShowsOncePerEntryAndTheFaceResetsIt) {
+    MoveTo(kMinX, kButtonY);
+    EXPECT_EQ(Look(Elem::Immin), "A9/1") << "hover picture and marker";
+    sim.Host().SetPicture(Elem::Immin, tarvik::Picture::A10);  // a marked button is not re-pictured by moves
+    MoveTo(kMinX + 2, kButtonY + 1);
+    EXPECT_EQ(Look(Elem::Immin), "A10/1");
+    MoveTo(kFaceX, kFaceY);
+    EXPECT_EQ(Look(Elem::Immin), "/") << "a face move puts the button at rest";
+    MoveTo(kMinX, kButtonY);
+    EXPECT_EQ(Look(Elem::Immin), "A9/1") << "coming back shows the hover picture again";
+}
+
+TEST_F(CaptionTest, EachButtonHasItsOwnLooks) {
+    struct Case {
+        Elem button;
+        int x;
+        const char* hover;
+        const char* pressed;
+    };
+    for (const Case& c : {Case{Elem::Immin, kMinX, "A9/1", "A10/1"}, Case{Elem::Immax, kMaxX, "A7/1", "A8/1"},
+                          Case{Elem::Imclose, kCloseX, "A11/1", "A12/1"}}) {
+        MoveTo(c.x, kButtonY);
+        EXPECT_EQ(Look(c.button), c.hover) << ElemName(c.button);
+        sim.Do("down right");
+        EXPECT_EQ(Look(c.button), c.pressed) << ElemName(c.button) << " pressed after hover keeps its marker";
+        sim.Do("up right");
+        EXPECT_EQ(Look(c.button), "/") << ElemName(c.button) << " released";
+        MoveTo(kFaceX, kFaceY);
+    }
+}
+
+TEST_F(CaptionTest, ASecondPressWithoutMovingIsPressedUnmarkedUntilItsFirstMove) {
+    MoveTo(kMinX, kButtonY);
+    sim.Do("down middle\nup middle\ndown middle");
+    EXPECT_EQ(Look(Elem::Immin), "/") << "a quick second press is a double-click: no MouseDown";
+    sim.Do("up middle\nwait 600\ndown middle");
+    EXPECT_EQ(Look(Elem::Immin), "A10/") << "pressed picture, marker clear";
+    MoveTo(kFaceX, kFaceY);  // held: the move goes to the button, even outside it
+    EXPECT_EQ(Look(Elem::Immin), "A9/1") << "its first move shows the hover picture";
+    sim.Do("up middle");
+    EXPECT_EQ(Look(Elem::Immin), "/");
+}
+
+TEST_F(CaptionTest, NeighbouringButtonsCanHoverTogetherUntilTheFaceIsReached) {
+    MoveTo(kMinX, kButtonY);
+    MoveTo(kMaxX, kButtonY);  // jumps over the strip of face between them
+    EXPECT_EQ(Look(Elem::Immin), "A9/1");
+    EXPECT_EQ(Look(Elem::Immax), "A7/1");
+    MoveTo(100, 8);  // the title bar is an element, not the face
+    EXPECT_EQ(Look(Elem::Immax), "A7/1");
+    MoveTo(kFaceX, kFaceY);
+    EXPECT_EQ(Look(Elem::Immin) + Look(Elem::Immax), "//");
+}
+
+TEST_F(CaptionTest, ButtonsAndModifiersDoNotChangeTheLooks) {
+    for (const char* press : {"down left shift", "down right ctrl", "down middle alt"}) {
+        MoveTo(kCloseX, kButtonY);
+        sim.Do(press);
+        EXPECT_EQ(Look(Elem::Imclose), "A12/1") << press;
+        sim.Do(std::string("up ") + (std::string(press).find("left") != std::string::npos ? "right" : "left"));
+        EXPECT_EQ(Look(Elem::Imclose), "A12/1") << "releasing a button that is not held changes nothing";
+        const std::string button = std::string(press).substr(5, std::string(press).find(' ', 5) - 5);
+        MoveTo(kFaceX + 200, kFaceY);  // outside the button while held: no Click
+        sim.Do("up " + button);
+        EXPECT_EQ(Look(Elem::Imclose), "/") << press;
+        EXPECT_TRUE(sim.Host().Running()) << "released outside the button: no close";
+        MoveTo(kFaceX, kFaceY);
+    }
+}
+
+TEST_F(CaptionTest, MaximizeAndRestoreRoundTrip) {
+    Click(kMaxX, kButtonY);
+    auto& h = sim.Host();
+    EXPECT_EQ(h.WindowGeometry().state, kMaximized);
+    EXPECT_EQ(h.WindowGeometry().width, 1024.0f * 15);
+    EXPECT_FALSE(h.Elements()[static_cast<int>(Elem::Pbottom)].visible);
+    EXPECT_FALSE(h.Elements()[static_cast<int>(Elem::Pright)].visible);
+    EXPECT_TRUE(h.Elements()[static_cast<int>(Elem::Pjiao)].visible) << "the corner grip stays";
+    EXPECT_EQ(h.Elements()[static_cast<int>(Elem::Immax)].toolTip, "还原");
+    EXPECT_EQ(Look(Elem::Immax), "/") << "the command never touches the button's look";
+    // The restore face stands at the button's new place: Immax at 1024 - 52 = 972, 8.
+    sim.Do("move 0 500");  // off the buttons
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 16; ++x)
+            ASSERT_EQ(sim.At(972 + x, 8 + y), test::Sim::PicturePixel(tarvik::Picture::A4, x, y)) << x << ", " << y;
+    sim.Do("snapshot " + test::OutPath("maximized.png"));
+
+    Click(972 + 5, kButtonY);
+    EXPECT_EQ(h.WindowGeometry().state, kNormal);
+    EXPECT_EQ(h.WindowGeometry().left, 5505.0f) << "back where it was";
+    EXPECT_EQ(h.WindowGeometry().width, 4350.0f);
+    EXPECT_TRUE(h.Elements()[static_cast<int>(Elem::Pbottom)].visible);
+    EXPECT_TRUE(h.Elements()[static_cast<int>(Elem::Pright)].visible);
+    EXPECT_EQ(h.Elements()[static_cast<int>(Elem::Immax)].toolTip, "最大化");
+    // The maximize glyph is back under the button: the atlas cell at (98, 8).
+    sim.Do("move 0 0");
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 16; ++x)
+            ASSERT_EQ(sim.At(238 + x, 8 + y), test::Sim::PicturePixel(tarvik::Picture::A2, 98 + x, 8 + y));
+}
+
+TEST_F(CaptionTest, MaximizedButtonUsesTheRestoreLooks) {
+    Click(kMaxX, kButtonY);
+    sim.Do("move 0 500");
+    MoveTo(972 + 3, kButtonY);
+    EXPECT_EQ(Look(Elem::Immax), "A5/1");
+    sim.Do("down right");
+    EXPECT_EQ(Look(Elem::Immax), "A6/1");
+    sim.Do("snapshot " + test::OutPath("maximized-pressed.png") + "\nup right");
+}
+
+TEST_F(CaptionTest, MinimizeFromMaximizedAndBackKeepsTheMaximizedLook) {
+    Click(kMaxX, kButtonY);
+    Click(972 - 21 + 3, kButtonY);  // Immin sits 21 pixels left of Immax
+    auto& h = sim.Host();
+    ASSERT_EQ(h.WindowGeometry().state, kMinimized);
+    sim.Do("minimize-restore");
+    EXPECT_EQ(h.WindowGeometry().state, kMaximized);
+    EXPECT_FALSE(h.Elements()[static_cast<int>(Elem::Pbottom)].visible);
+    EXPECT_EQ(h.Elements()[static_cast<int>(Elem::Immax)].toolTip, "还原");
+    // The repaint on the way back paints the restore face too, not the maximize glyph.
+    sim.Do("move 0 500");
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 16; ++x)
+            ASSERT_EQ(sim.At(972 + x, 8 + y), test::Sim::PicturePixel(tarvik::Picture::A4, x, y))
+                << "restore face pixel " << x << ", " << y;
+}
+
+TEST_F(CaptionTest, MinimizeThenRestoreReturnsToNormal) {
+    Click(kMinX, kButtonY);
+    EXPECT_EQ(sim.Host().WindowGeometry().state, kMinimized);
+    sim.Do("minimize-restore");
+    EXPECT_EQ(sim.Host().WindowGeometry().state, kNormal);
+    EXPECT_EQ(sim.Host().WindowGeometry().left, 5505.0f);
+    EXPECT_EQ(sim.Host().Elements()[static_cast<int>(Elem::Immax)].toolTip, "最大化");
+}
+
+TEST_F(CaptionTest, CloseEndsTheProgramAndLaterCommandsAreRefused) {
+    Click(kCloseX, kButtonY);
+    EXPECT_FALSE(sim.Host().Running());
+    EXPECT_EQ(sim.Host().ExitStatus(), 0);
+    EXPECT_EQ(sim.Refusal("move 1 1"), "the window is unloaded; 'move' is refused");
+    EXPECT_NE(sim.Output("state").find("\"running\": false"), std::string::npos);
+}
+
+TEST_F(CaptionTest, RightClickDoesNotRunTheCommand) {
+    Click(kCloseX, kButtonY, "right");
+    EXPECT_TRUE(sim.Host().Running());
+    Click(kMaxX, kButtonY, "middle");
+    EXPECT_EQ(sim.Host().WindowGeometry().state, kNormal);
+}
+
+TEST_F(CaptionTest, TooltipsShowAfterTheDelayAndFollowTheText) {
+    MoveTo(kMaxX, kButtonY);
+    sim.Do("wait 499");
+    EXPECT_EQ(sim.Host().ShownToolTip(), "");
+    sim.Do("wait 1");
+    EXPECT_EQ(sim.Host().ShownToolTip(), "最大化");
+    MoveTo(kMinX, kButtonY);
+    EXPECT_EQ(sim.Host().ShownToolTip(), "") << "a new element starts a new delay";
+    sim.Do("wait 500");
+    EXPECT_EQ(sim.Host().ShownToolTip(), "最小化");
+    MoveTo(100, 8);
+    sim.Do("wait 1000");
+    EXPECT_EQ(sim.Host().ShownToolTip(), "") << "the title bar has no tooltip";
+    Click(kMaxX, kButtonY);  // maximize; the button moved away from under the pointer
+    MoveTo(972 + 3, kButtonY);
+    sim.Do("wait 600");
+    EXPECT_EQ(sim.Host().ShownToolTip(), "还原");
+}
+
+TEST_F(CaptionTest, AFailingCommandEndsTheProgramWithAClearReport) {
+    sim.Do("fail SetWindowState");
+    Click(kMinX, kButtonY);
+    EXPECT_FALSE(sim.Host().Running());
+    EXPECT_NE(sim.Host().ExitStatus(), 0);
+    const std::string& message = sim.Host().FailureMessage();
+    EXPECT_NE(message.find("sim"), std::string::npos) << message;
+    EXPECT_NE(message.find("Immin_Click"), std::string::npos) << message;
+    EXPECT_NE(message.find("SetWindowState failed"), std::string::npos) << message;
+}
+
+TEST_F(CaptionTest, HoverAndPressedSnapshots) {
+    MoveTo(kCloseX, kButtonY);
+    sim.Do("snapshot " + test::OutPath("hover-close.png"));
+    // The hover picture is shown over the button.
+    EXPECT_EQ(sim.At(259 + 8, 8 + 8), test::Sim::PicturePixel(tarvik::Picture::A11, 8, 8));
+    sim.Do("down right\nsnapshot " + test::OutPath("pressed-close.png"));
+    EXPECT_EQ(sim.At(259 + 1, 8 + 1), test::Sim::PicturePixel(tarvik::Picture::A12, 1, 1));
+    sim.Do("up right");
+}
+
+}  // namespace
+}  // namespace tarvik

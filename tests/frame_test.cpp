@@ -1,0 +1,161 @@
+// The frame: element placement and the painted face for each size.
+#include <gtest/gtest.h>
+
+#include "tests/support.h"
+
+namespace tarvik {
+namespace {
+
+using test::Rgba;
+using test::Sim;
+
+struct Box {
+    float left, top, width, height;
+};
+
+Box BoxOf(sim::SimHost& h, Elem e) { return {h.ElemLeft(e), h.ElemTop(e), h.ElemWidth(e), h.ElemHeight(e)}; }
+
+void ExpectBox(sim::SimHost& h, Elem e, Box want) {
+    const Box got = BoxOf(h, e);
+    EXPECT_TRUE(got.left == want.left && got.top == want.top && got.width == want.width && got.height == want.height)
+        << ElemName(e) << ": expected (" << want.left << ", " << want.top << ", " << want.width << ", " << want.height
+        << "), got (" << got.left << ", " << got.top << ", " << got.width << ", " << got.height << ")";
+}
+
+TEST(LayoutTest, SixThousandByFortyFiveHundredPlacesEveryElement) {
+    Sim sim;
+    sim.Do("start\nresize 400 300");
+    auto& h = sim.Host();
+    ExpectBox(h, Elem::IMBar, {0, 0, 4900, 255});
+    ExpectBox(h, Elem::Immax, {5220, 120, 255, 240});
+    ExpectBox(h, Elem::Immin, {4905, 120, 255, 240});
+    ExpectBox(h, Elem::Imclose, {5535, 120, 255, 240});
+    ExpectBox(h, Elem::Pbottom, {0, 4305, 5760, 195});
+    ExpectBox(h, Elem::Pright, {5865, -240, 135, 4260});
+    ExpectBox(h, Elem::Pjiao, {5745, 4245, 255, 255});
+    // Elements the layout never touches keep their design values.
+    ExpectBox(h, Elem::Pmain, {4080, 3840, 2250, 2325});
+    ExpectBox(h, Elem::IMus0, {2760, 4320, 255, 240});
+}
+
+TEST(LayoutTest, StartSizeLayout) {
+    Sim sim;
+    sim.Do("start");
+    auto& h = sim.Host();
+    ExpectBox(h, Elem::IMBar, {0, 0, 3250, 255});
+    ExpectBox(h, Elem::Immin, {3255, 120, 255, 240});
+    ExpectBox(h, Elem::Pjiao, {4095, 3210, 255, 255});
+}
+
+TEST(LayoutTest, NegativeSizesAreRefusedAndTheRestStillRuns) {
+    Sim sim;
+    sim.Do("start\nresize 74 300");  // 1110 twips: IMBar width 10
+    EXPECT_EQ(sim.Host().ElemWidth(Elem::IMBar), 10.0f);
+    sim.Host().SetWidth(1100);
+    EXPECT_EQ(sim.Host().ElemWidth(Elem::IMBar), 0.0f) << "exactly 1100 gives a zero width";
+    sim.Host().SetWidth(1095);
+    EXPECT_EQ(sim.Host().ElemWidth(Elem::IMBar), 0.0f) << "-5 is refused, the old width stays";
+    EXPECT_EQ(sim.Host().ElemLeft(Elem::Imclose), 630.0f) << "later steps still run";
+    sim.Host().SetHeight(200);
+    EXPECT_EQ(sim.Host().ElemHeight(Elem::Pright), 4260.0f) << "-40 is refused, the old height stays";
+    EXPECT_EQ(sim.Host().ElemTop(Elem::Pbottom), 5.0f) << "the bottom grip still follows the bottom";
+    EXPECT_EQ(sim.Host().ElemTop(Elem::Pjiao), -55.0f) << "the corner grip still follows the bottom";
+}
+
+// Face pixel (x, y) must equal atlas pixel (ax, ay).
+void ExpectAtlas(Sim& sim, int x, int y, int ax, int ay) {
+    const Rgba face = sim.At(x, y);
+    const Rgba atlas = Sim::PicturePixel(Picture::A2, ax, ay);
+    EXPECT_EQ(face, atlas) << "face (" << x << ", " << y << ") should show atlas (" << ax << ", " << ay << "): expected "
+                           << test::ToString(atlas) << ", got " << test::ToString(face);
+}
+
+TEST(PaintTest, CornerBlocksAreCopiedPixelForPixel) {
+    Sim sim;
+    sim.Do("start\nresize 400 300");
+    // The top-right block: atlas columns 39..149, rows 0..28 at x 289.
+    for (int y = 0; y < 29; y += 3)
+        for (int x = 0; x < 111; x += 5)
+            if (sim.Host().WindowRegion()->Contains(289 + x, y)) ExpectAtlas(sim, 289 + x, y, 39 + x, y);
+    // The bottom-right block: atlas rows 120..154 at y 265.
+    for (int y = 0; y < 35; y += 4)
+        for (int x = 0; x < 111; x += 7)
+            if (sim.Host().WindowRegion()->Contains(289 + x, 265 + y)) ExpectAtlas(sim, 289 + x, 265 + y, 39 + x, 120 + y);
+    // The top-left corner: 30 x 40 at the origin; the bottom-left at y 260.
+    ExpectAtlas(sim, 29, 39, 29, 39);
+    ExpectAtlas(sim, 25, 270, 25, 125);
+}
+
+TEST(PaintTest, EdgesAreStretchedDownAndTheInteriorShowsTheBackColour) {
+    Sim sim;
+    sim.Do("start\nresize 400 300");
+    // The right edge: 14 atlas columns from 136, stretched down between the blocks.
+    for (int x = 0; x < 14; ++x) ExpectAtlas(sim, 386 + x, 100, 136 + x, 59);
+    // The left edge, 13 columns.
+    for (int x = 0; x < 13; ++x) ExpectAtlas(sim, x, 100, x, 59);
+    const Rgba back{250, 250, 250, 255};
+    for (int y = 40; y < 260; y += 11)
+        for (int x = 14; x < 386; x += 13) ASSERT_EQ(sim.At(x, y), back) << "interior at " << x << ", " << y;
+}
+
+TEST(PaintTest, TheTitleBandIsStretchedAcrossTheWholeWidth) {
+    Sim sim;
+    sim.Do("start\nresize 400 300");
+    // Band pixels at x 30..288 come from atlas column 28 + (x - 28) * 8 / 400.
+    for (int x = 30; x < 289; x += 7)
+        for (int y : {2, 30, 35})
+            ExpectAtlas(sim, x, y, 28 + (x - 28) * 8 / 400, y);
+}
+
+TEST(PaintTest, TheSmallIconAndTheCaptionArePainted) {
+    Sim sim;
+    sim.Do("start");
+    // The icon at (16, 7), 16 x 16, wherever it is opaque.
+    int opaque = 0;
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 16; ++x) {
+            const Rgba icon = Sim::PicturePixel(Picture::A3, x, y);
+            if (icon.a != 255) continue;
+            ++opaque;
+            ASSERT_EQ(sim.At(16 + x, 7 + y), icon) << "icon pixel " << x << ", " << y;
+        }
+    EXPECT_GT(opaque, 100);
+    // The caption: dark blue text pixels right of the icon, none left of x 35.
+    int blue = 0;
+    for (int y = 7; y < 26; ++y)
+        for (int x = 35; x < 110; ++x) {
+            const Rgba p = sim.At(x, y);
+            blue += p.b > p.r + 60;
+        }
+    EXPECT_GT(blue, 40) << "the caption 'Lumenta' should be printed in blue from x 36";
+}
+
+TEST(PaintTest, RepaintingIsIdempotentAndLeavesNoTraceOfAnOldSize) {
+    Sim sim;
+    sim.Do("start\nresize 400 300");
+    int w, h;
+    const auto first = sim.Host().Snapshot(&w, &h);
+    sim.Do("resize 500 380\nresize 300 250\nresize 400 300");
+    int w2, h2;
+    EXPECT_EQ(sim.Host().Snapshot(&w2, &h2), first) << "the same size must give the same face";
+}
+
+TEST(PaintTest, AFailingDrawingCallSkipsOnlyItsPiece) {
+    Sim sim;
+    sim.Do("start\nfail Print\nresize 400 300");
+    EXPECT_EQ(sim.Host().ElemLeft(Elem::Imclose), 5535.0f);
+    ExpectAtlas(sim, 300, 10, 50, 10);
+    ASSERT_NE(sim.Host().WindowRegion(), nullptr);
+    EXPECT_EQ(sim.Host().LastOutline().front(), "CreateRectRgn(0, 26, 400, 274)") << "the outline is still cut";
+    EXPECT_TRUE(sim.Host().Running());
+}
+
+TEST(PaintTest, StartSnapshotIsWritten) {
+    Sim sim;
+    sim.Do("start\nsnapshot " + test::OutPath("start.png"));
+    EXPECT_EQ(sim.Host().PixelWidth(), 290);
+    EXPECT_EQ(sim.Host().PixelHeight(), 231);
+}
+
+}  // namespace
+}  // namespace tarvik

@@ -1,0 +1,193 @@
+// The resize grips: strict limits, width before height, and a drag that loses its capture.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "app/form1.h"
+#include "host/sim/pictures.h"
+#include "tests/support.h"
+
+namespace tarvik {
+namespace {
+
+// On a 1024 x 767 screen the start window sits at left 5505 (367 px) and top 4020 (268 px).
+class GripTest : public ::testing::Test {
+protected:
+    void SetUp() override { sim.Do("screen 1024 767\nstart"); }
+    void MoveTo(int x, int y) { sim.Do("move " + std::to_string(x) + " " + std::to_string(y)); }
+    void MoveToWindow(int x, int y) {
+        auto& h = sim.Host();
+        MoveTo(h.PixelLeft() + x, h.PixelTop() + y);
+    }
+    float Width() { return sim.Host().WindowGeometry().width; }
+    float Height() { return sim.Host().WindowGeometry().height; }
+    test::Sim sim;
+};
+
+TEST_F(GripTest, PointerShapesFollowTheGrips) {
+    const std::vector<std::pair<std::pair<int, int>, std::string>> cases = {
+        {{100, 225}, "sizens"}, {{285, 100}, "sizewe"}, {{280, 222}, "sizenwse"},
+        {{274, 225}, "sizenwse"},  // where the corner overlaps the bottom grip, the corner wins
+        {{150, 100}, "arrow"},    {{100, 8}, "arrow"}};
+    for (const auto& [at, shape] : cases) {
+        MoveToWindow(at.first, at.second);
+        EXPECT_NE(sim.Output("state").find("\"cursor\": \"" + shape + "\""), std::string::npos)
+            << "at " << at.first << ", " << at.second << " expected " << shape;
+    }
+}
+
+TEST_F(GripTest, BottomGripHeightLimitIsStrict) {
+    MoveToWindow(100, 225);
+    sim.Do("down left");
+    MoveTo(500, 368);  // 368 * 15 - 4020 = 1500: not applied
+    EXPECT_EQ(Height(), 3465.0f);
+    MoveTo(500, 369);  // 1515: applied
+    EXPECT_EQ(Height(), 1515.0f);
+    MoveTo(500, 300);  // far above the limit: stays at the last applied height
+    EXPECT_EQ(Height(), 1515.0f);
+    MoveTo(500, 600);  // back down: follows again
+    EXPECT_EQ(Height(), 600 * 15 - 4020.0f);
+    EXPECT_EQ(Width(), 4350.0f) << "the bottom grip leaves the width alone";
+    sim.Do("up left");
+    MoveTo(500, 700);
+    EXPECT_EQ(Height(), 600 * 15 - 4020.0f) << "released: no more resizing";
+}
+
+TEST_F(GripTest, RightGripWidthLimitIsStrict) {
+    MoveToWindow(285, 100);
+    sim.Do("down left");
+    MoveTo(533, 100);  // 533 * 15 - 5505 = 2490: not applied
+    EXPECT_EQ(Width(), 4350.0f);
+    MoveTo(534, 100);  // 2505: applied
+    EXPECT_EQ(Width(), 2505.0f);
+    MoveTo(800, 100);
+    EXPECT_EQ(Width(), 800 * 15 - 5505.0f);
+    EXPECT_EQ(Height(), 3465.0f);
+    sim.Do("up left");
+}
+
+TEST_F(GripTest, CornerSetsWidthThenHeightEachByItsOwnTest) {
+    MoveToWindow(280, 222);
+    sim.Do("down right");  // any button arms a grip
+    MoveTo(700, 500);
+    EXPECT_EQ(Width(), 700 * 15 - 5505.0f);
+    EXPECT_EQ(Height(), 500 * 15 - 4020.0f);
+    MoveTo(400, 600);  // width too small, height fine
+    EXPECT_EQ(Width(), 700 * 15 - 5505.0f);
+    EXPECT_EQ(Height(), 600 * 15 - 4020.0f);
+    MoveTo(650, 300);  // the reverse
+    EXPECT_EQ(Width(), 650 * 15 - 5505.0f);
+    EXPECT_EQ(Height(), 600 * 15 - 4020.0f);
+    sim.Do("down left\nup left");  // the release of any button ends the drag, another still held
+    MoveTo(800, 700);
+    EXPECT_EQ(Width(), 650 * 15 - 5505.0f);
+    sim.Do("up right");
+}
+
+// Records the window's size at every Resize, then hands the event to the window.
+class ResizeSpy : public FormEvents {
+public:
+    ResizeSpy(sim::SimHost& host, Form1& form) : host_(host), form_(form) {}
+    void OnLoad() override { form_.OnLoad(); }
+    void OnResize() override {
+        sizes.push_back({host_.WindowGeometry().width, host_.WindowGeometry().height});
+        form_.OnResize();
+    }
+    void OnFormMouseMove(const MouseArgs& a) override { form_.OnFormMouseMove(a); }
+    void OnMouseDown(Elem e, const MouseArgs& a) override { form_.OnMouseDown(e, a); }
+    void OnMouseMove(Elem e, const MouseArgs& a) override { form_.OnMouseMove(e, a); }
+    void OnMouseUp(Elem e, const MouseArgs& a) override { form_.OnMouseUp(e, a); }
+    void OnClick(Elem e) override { form_.OnClick(e); }
+    void OnDblClick(Elem e) override { form_.OnDblClick(e); }
+    std::vector<std::pair<float, float>> sizes;
+
+private:
+    sim::SimHost& host_;
+    Form1& form_;
+};
+
+TEST(GripOrderTest, ACornerMoveLaysOutTwiceWidthFirst) {
+    sim::SimHost host(1024, 767);
+    Form1 form(host);
+    ResizeSpy spy(host, form);
+    host.Attach(&spy);
+    host.Start();
+    host.PointerTo(367 + 280, 268 + 222);
+    host.ButtonDown(kLeftButton, 0);
+    spy.sizes.clear();
+    host.PointerTo(700, 500);
+    const std::vector<std::pair<float, float>> expected = {{4995, 3465}, {4995, 3480}};
+    EXPECT_EQ(spy.sizes, expected) << "first the new width at the old height, then the height";
+    host.ButtonUp(kLeftButton, 0);
+}
+
+TEST_F(GripTest, HoveringOverAGripWithoutADragChangesNothing) {
+    const int resizes = sim.Host().ResizeCount();
+    MoveToWindow(100, 225);
+    MoveToWindow(285, 100);
+    MoveToWindow(280, 222);
+    EXPECT_EQ(sim.Host().ResizeCount(), resizes);
+}
+
+TEST_F(GripTest, ALostCaptureDisarmsTheGrip) {
+    MoveToWindow(280, 222);
+    sim.Do("down left");
+    MoveTo(700, 500);
+    ASSERT_EQ(Width(), 700 * 15 - 5505.0f);
+    sim.Do("capture-lost");
+    EXPECT_EQ(sim.Host().Tag(Elem::Pjiao), "") << "the grip got its MouseUp";
+    // Hovering the corner grip later, no button held, must not resize.
+    MoveToWindow(280, 222);
+    MoveTo(900, 700);
+    MoveToWindow(282, 225);
+    EXPECT_EQ(Width(), 700 * 15 - 5505.0f);
+    EXPECT_EQ(Height(), 500 * 15 - 4020.0f);
+    sim.Do("up left");  // the late release is stray and harmless
+    EXPECT_TRUE(sim.Host().Running());
+}
+
+TEST_F(GripTest, ALostCaptureAlsoReleasesACaptionButton) {
+    MoveToWindow(224, 15);
+    sim.Do("down left");
+    EXPECT_EQ(sim.Host().GetPicture(Elem::Immin), Picture::A10);
+    sim.Do("capture-lost");
+    EXPECT_EQ(sim.Host().GetPicture(Elem::Immin), Picture::None);
+    sim.Do("up left");
+    EXPECT_EQ(sim.Host().WindowGeometry().state, kNormal) << "no Click after a lost capture";
+}
+
+TEST_F(GripTest, EdgeGripsAreHiddenWhileMaximizedAndTheCornerIsRefusedQuietly) {
+    MoveToWindow(245, 15);
+    sim.Do("down left\nup left");
+    ASSERT_EQ(sim.Host().WindowGeometry().state, kMaximized);
+    MoveTo(500, 760);  // where the bottom grip lies, hidden: the bare face
+    EXPECT_NE(sim.Output("state").find("\"cursor\": \"arrow\""), std::string::npos);
+    MoveTo(1020, 762);
+    sim.Do("down left");
+    MoveTo(700, 500);
+    EXPECT_EQ(Width(), 1024 * 15.0f) << "a maximized window refuses the size";
+    EXPECT_TRUE(sim.Host().Running());
+    sim.Do("up left");
+}
+
+TEST_F(GripTest, AThousandMoveCornerDragLeavesNoHandleBehind) {
+    MoveToWindow(280, 222);
+    sim.Do("down left");
+    for (int i = 0; i < 1000; ++i) MoveTo(600 + (i % 200), 450 + (i % 150));
+    sim.Do("up left");
+    EXPECT_EQ(sim.Host().LiveRegions(), 0u) << "region handles left behind";
+    EXPECT_LE(sim::DecodedPictureCount(), 12) << "pictures are decoded once each, never per layout";
+    EXPECT_EQ(sim.Host().GetPicture(Elem::Immax), Picture::None) << "LoadPicture made no picture";
+}
+
+TEST_F(GripTest, APointerOverflowIsSkipped) {
+    MoveToWindow(280, 222);
+    sim.Do("down left");
+    MoveTo(200000000, 600);  // 3e9 twips overflows 32 bits: the width is left, the height applied
+    EXPECT_EQ(Width(), 4350.0f);
+    EXPECT_EQ(Height(), 600 * 15 - 4020.0f);
+    sim.Do("up left");
+}
+
+}  // namespace
+}  // namespace tarvik

@@ -1,0 +1,131 @@
+// The window's outline: region semantics and the shapes cut for each size.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "host/sim/region.h"
+#include "tests/support.h"
+
+namespace tarvik {
+namespace {
+
+using sim::Region;
+
+TEST(RegionTest, RectangleCoversLeftAndTopEdgesOnly) {
+    const Region r = Region::Rect(2, 3, 5, 7);
+    EXPECT_TRUE(r.Contains(2, 3));
+    EXPECT_TRUE(r.Contains(4, 6));
+    EXPECT_FALSE(r.Contains(5, 3)) << "x2 is outside";
+    EXPECT_FALSE(r.Contains(2, 7)) << "y2 is outside";
+    EXPECT_EQ(r.Area(), 12);
+    EXPECT_TRUE(Region::Rect(5, 5, 5, 9).Empty());
+}
+
+TEST(RegionTest, EllipseIsInscribedInItsBox) {
+    const Region c = Region::Ellipse(0, 0, 52, 52);
+    EXPECT_FALSE(c.Contains(0, 0));
+    EXPECT_FALSE(c.Contains(51, 51));
+    EXPECT_TRUE(c.Contains(0, 26)) << "the left extreme of the middle row";
+    EXPECT_TRUE(c.Contains(51, 25)) << "the right extreme of the middle row";
+    EXPECT_FALSE(c.Contains(52, 26)) << "the box's right edge is outside";
+    EXPECT_TRUE(c.Contains(26, 0));
+    // Symmetric about both axes.
+    for (int y = 0; y < 52; ++y)
+        for (int x = 0; x < 52; ++x)
+            ASSERT_EQ(c.Contains(x, y), c.Contains(51 - x, 51 - y)) << "at " << x << ", " << y;
+    // Close to the area of a circle of radius 26.
+    EXPECT_NEAR(static_cast<double>(c.Area()), 3.14159 * 26 * 26, 60);
+}
+
+TEST(RegionTest, UnionAddsBothShapes) {
+    Region r = Region::Rect(0, 0, 4, 4);
+    r.Union(Region::Rect(2, 2, 8, 3));
+    EXPECT_EQ(r.Area(), 16 + 4);
+    EXPECT_TRUE(r.Contains(7, 2));
+    EXPECT_FALSE(r.Contains(7, 3));
+}
+
+std::vector<std::string> Outline(test::Sim& sim) { return sim.Host().LastOutline(); }
+
+TEST(OutlineTest, SixThousandByFortyFiveHundredTwipsGivesTheDocumentedShapes) {
+    test::Sim sim;
+    sim.Do("start\nresize 400 300");
+    const std::vector<std::string> expected = {
+        "CreateRectRgn(0, 26, 400, 274)",
+        "CreateRectRgn(23, 0, 377, 300)", "CombineRgn(2)", "DeleteObject",
+        "CreateRectRgn(23, 52, 400, 294)", "CombineRgn(2)", "DeleteObject",
+        "CreateRectRgn(52, 52, 394, 300)", "CombineRgn(2)", "DeleteObject",
+        "CreateEllipticRgn(0, 0, 52, 52)", "CombineRgn(2)", "DeleteObject",
+        "CreateEllipticRgn(350, 0, 401, 52)", "CombineRgn(2)", "DeleteObject",
+        "CreateEllipticRgn(0, 248, 52, 300)", "CombineRgn(2)", "DeleteObject",
+        "CreateEllipticRgn(391, 291, 400, 300)", "CombineRgn(2)", "DeleteObject",
+        "SetWindowRgn(-1)",
+    };
+    EXPECT_EQ(Outline(sim), expected);
+}
+
+TEST(OutlineTest, EachCoordinateIsRoundedOnItsOwnHalfToEven) {
+    test::Sim sim;
+    sim.Do("start");
+    // 4507.5 x 4507.5 twips: W = H = 300.5 pixels.
+    sim.Host().SetWidth(4507.5f);
+    sim.Host().SetHeight(4507.5f);
+    const auto outline = Outline(sim);
+    ASSERT_EQ(outline.size(), 23u);
+    EXPECT_EQ(outline[0], "CreateRectRgn(0, 26, 300, 274)") << "300.5 -> 300, 274.5 -> 274";
+    EXPECT_EQ(outline[1], "CreateRectRgn(23, 0, 278, 300)") << "277.5 -> 278";
+    EXPECT_EQ(outline[4], "CreateRectRgn(23, 52, 300, 294)") << "294.5 -> 294";
+    EXPECT_EQ(outline[7], "CreateRectRgn(52, 52, 294, 300)");
+    EXPECT_EQ(outline[13], "CreateEllipticRgn(250, 0, 302, 52)") << "250.5 -> 250, 301.5 -> 302";
+    EXPECT_EQ(outline[16], "CreateEllipticRgn(0, 248, 52, 300)") << "248.5 -> 248";
+    EXPECT_EQ(outline[19], "CreateEllipticRgn(292, 292, 300, 300)") << "291.5 -> 292";
+}
+
+// The documented pixels in and out of the outline, at several sizes.
+TEST(OutlineTest, CornerPixelsAreCutAndEdgePixelsKept) {
+    for (const auto& [w, h] : std::vector<std::pair<int, int>>{{400, 300}, {290, 231}, {167, 101}, {1024, 768}}) {
+        test::Sim sim;
+        sim.Do("screen 1280 1024\nstart\nresize " + std::to_string(w) + " " + std::to_string(h));
+        const Region* r = sim.Host().WindowRegion();
+        ASSERT_NE(r, nullptr);
+        const std::string at = " at " + std::to_string(w) + " x " + std::to_string(h);
+        for (auto [x, y] : std::vector<std::pair<int, int>>{{0, 0}, {w - 1, 0}, {0, h - 1}, {w - 1, h - 1}})
+            EXPECT_FALSE(r->Contains(x, y)) << "(" << x << ", " << y << ") should be cut" << at;
+        for (auto [x, y] : std::vector<std::pair<int, int>>{
+                 {0, 26}, {w - 1, 26}, {23, 0}, {w - 7, h - 1}, {w - 1, h - 7}, {w - 5, h - 5}})
+            EXPECT_TRUE(r->Contains(x, y)) << "(" << x << ", " << y << ") should be inside" << at;
+        // The snapshot is transparent exactly there.
+        EXPECT_EQ(sim.At(0, 0).a, 0) << at;
+        EXPECT_EQ(sim.At(w / 2, h / 2).a, 255) << at;
+    }
+}
+
+TEST(OutlineTest, ResizingLeavesNoRegionHandleBehind) {
+    test::Sim sim;
+    sim.Do("start");
+    for (int i = 0; i < 200; ++i) sim.Do("resize " + std::to_string(300 + i) + " " + std::to_string(250 + i / 2));
+    EXPECT_EQ(sim.Host().LiveRegions(), 0u) << "every merged shape must be released, the base owned by the window";
+}
+
+TEST(OutlineTest, AFailedBaseLeavesTheWindowRectangular) {
+    test::Sim sim;
+    sim.Do("start");
+    ASSERT_NE(sim.Host().WindowRegion(), nullptr);
+    sim.Do("fail CreateRectRgn\nresize 400 300");
+    EXPECT_EQ(sim.Host().WindowRegion(), nullptr) << "a null base takes the outline away";
+    EXPECT_EQ(sim.At(0, 0).a, 255) << "the corner is no longer cut";
+    EXPECT_EQ(sim.Host().LiveRegions(), 0u) << "the ellipses made on the way are still released";
+}
+
+TEST(OutlineTest, AFailedSizeReadKeepsThePreviousOutline) {
+    test::Sim sim;
+    sim.Do("start");
+    const auto before = Outline(sim);
+    sim.Do("fail Height\nresize 400 300");
+    EXPECT_EQ(Outline(sim), before) << "no region is handed to the window";
+    EXPECT_TRUE(sim.Host().Running()) << "the layout swallows the failure";
+}
+
+}  // namespace
+}  // namespace tarvik

@@ -1,0 +1,124 @@
+// tarvik-sim as a black box: scenarios on standard input, JSON and PNGs out, clear errors.
+#include <cairo.h>
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "tests/support.h"
+
+namespace tarvik {
+namespace {
+
+struct Result {
+    int status;
+    std::string out, err;
+};
+
+// Runs the tool with the scenario on standard input.
+Result RunSim(const std::string& scenario, const std::string& name) {
+    const std::string in = test::OutPath(name + ".in"), out = test::OutPath(name + ".out"),
+                      err = test::OutPath(name + ".err");
+    std::ofstream(in, std::ios::binary) << scenario;
+    const std::string command = std::string(TARVIK_SIM) + " < " + in + " > " + out + " 2> " + err;
+    const int raw = std::system(command.c_str());
+    auto slurp = [](const std::string& path) {
+        std::ifstream f(path, std::ios::binary);
+        std::stringstream s;
+        s << f.rdbuf();
+        return s.str();
+    };
+    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, slurp(out), slurp(err)};
+}
+
+TEST(SimToolTest, StateReproducesTheWorkedExample) {
+    const Result r = RunSim("start\nstate\nresize 400 300\nstate\n", "worked");
+    ASSERT_EQ(r.status, 0) << r.err;
+    std::istringstream lines(r.out);
+    std::string start, resized;
+    std::getline(lines, start);
+    std::getline(lines, resized);
+    EXPECT_NE(start.find("\"window\": {\"left\": 5505, \"top\": 4027.5, \"width\": 4350, \"height\": 3465, "
+                         "\"windowState\": 0}"),
+              std::string::npos)
+        << start;
+    EXPECT_NE(resized.find("\"IMBar\": {\"left\": 0, \"top\": 0, \"width\": 4900, \"height\": 255, \"visible\": true, "
+                           "\"picture\": \"\", \"tag\": \"\", \"tooltip\": \"\"}"),
+              std::string::npos)
+        << resized;
+    EXPECT_NE(resized.find("\"Immax\": {\"left\": 5220, \"top\": 120, \"width\": 255, \"height\": 240, \"visible\": true, "
+                           "\"picture\": \"\", \"tag\": \"\", \"tooltip\": \"最大化\"}"),
+              std::string::npos)
+        << resized;
+    EXPECT_NE(resized.find("\"Pmain\": {\"left\": 4080, \"top\": 3840, \"width\": 2250, \"height\": 2325, "
+                           "\"visible\": false, \"picture\": \"A2\""),
+              std::string::npos)
+        << resized;
+    EXPECT_NE(resized.find("\"region\": [\"CreateRectRgn(0, 26, 400, 274)\", \"CreateRectRgn(23, 0, 377, 300)\", "
+                           "\"CombineRgn(2)\", \"DeleteObject\""),
+              std::string::npos)
+        << resized;
+    EXPECT_NE(resized.find("\"CreateEllipticRgn(391, 291, 400, 300)\", \"CombineRgn(2)\", \"DeleteObject\", "
+                           "\"SetWindowRgn(-1)\"]"),
+              std::string::npos)
+        << resized;
+}
+
+TEST(SimToolTest, SnapshotIsAnRgbaPngOfTheWindowSize) {
+    const std::string png = test::OutPath("tool-snapshot.png");
+    std::remove(png.c_str());
+    const Result r = RunSim("start\nresize 400 300\nsnapshot " + png + "\n", "snapshot");
+    ASSERT_EQ(r.status, 0) << r.err;
+    cairo_surface_t* s = cairo_image_surface_create_from_png(png.c_str());
+    ASSERT_EQ(cairo_surface_status(s), CAIRO_STATUS_SUCCESS) << "no PNG at " << png;
+    EXPECT_EQ(cairo_image_surface_get_width(s), 400);
+    EXPECT_EQ(cairo_image_surface_get_height(s), 300);
+    EXPECT_EQ(cairo_image_surface_get_format(s), CAIRO_FORMAT_ARGB32) << "the PNG must carry alpha";
+    const auto* first = reinterpret_cast<const std::uint32_t*>(cairo_image_surface_get_data(s));
+    EXPECT_EQ(first[0] >> 24, 0u) << "the top-left corner is transparent";
+    EXPECT_EQ(first[150 * 400 + 200], 0xFFFAFAFAu) << "the interior is the back colour";
+    cairo_surface_destroy(s);
+}
+
+TEST(SimToolTest, BadInputIsReportedWithItsLineAndExitsNonZero) {
+    struct Case {
+        const char* scenario;
+        const char* message;
+    };
+    for (const Case& c : {Case{"start\nfrobnicate\n", "line 2: unknown command 'frobnicate'"},
+                          Case{"resize 10 10\n", "line 1: 'resize' needs a window"},
+                          Case{"start\nresize 10\n", "line 2: 'resize' takes 2 arguments"},
+                          Case{"start\nresize ten 10\n", "line 2: 'ten' is not a number"},
+                          Case{"start\nresize 10x 10\n", "line 2: '10x' is not a whole number"},
+                          Case{"start\nstart\n", "line 2: the window is already started"},
+                          Case{"start\nscreen 800 600\n", "line 2: 'screen' must come before 'start'"},
+                          Case{"screen 0 600\n", "line 1: '0' is out of range"},
+                          Case{"start\ndown thumb\n", "line 2: unknown button 'thumb'"},
+                          Case{"start\nsnapshot /nonexistent/dir/x.png\n", "line 2: cannot write snapshot"}}) {
+        const Result r = RunSim(c.scenario, "bad");
+        EXPECT_NE(r.status, 0) << c.scenario;
+        EXPECT_NE(r.err.find(c.message), std::string::npos)
+            << "for " << c.scenario << " expected '" << c.message << "', got '" << r.err << "'";
+    }
+}
+
+TEST(SimToolTest, GarbageNeverCrashesTheTool) {
+    std::string junk = "start\n";
+    for (int i = 0; i < 400; ++i) junk += static_cast<char>((i * 73 + 11) % 256);
+    junk += "\nresize 99999999999999999999 1\nmove -2147483648 2147483647\n";
+    const Result r = RunSim(junk, "garbage");
+    EXPECT_EQ(r.status, 2) << "expected a reported error, got status " << r.status << ": " << r.err;
+    EXPECT_NE(r.err.find("tarvik-sim: line"), std::string::npos) << r.err;
+}
+
+TEST(SimToolTest, ExtremeButValidInputRunsThrough) {
+    const Result r = RunSim("screen 16384 16384\nstart\nresize 0 0\nresize 1 1\nresize 16384 3\nstate\n", "extreme");
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("\"running\": true"), std::string::npos) << r.out;
+}
+
+}  // namespace
+}  // namespace tarvik
