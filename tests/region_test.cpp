@@ -22,20 +22,34 @@ TEST(RegionTest, RectangleCoversLeftAndTopEdgesOnly) {
     EXPECT_TRUE(Region::Rect(5, 5, 5, 9).Empty());
 }
 
-TEST(RegionTest, EllipseIsInscribedInItsBox) {
+// First covered column of each row, as the platform rasterises CreateEllipticRgn(0, 0, 52, 52);
+// rows 0 to 50, each span symmetric about column 25.
+const int kCircle52First[] = {21, 17, 15, 13, 11, 10, 9, 8, 7, 6, 5, 4, 4, 3, 3, 2, 2, 1, 1, 1, 1, 0, 0, 0, 0, 0,
+                              0, 0, 0, 0, 1, 1, 1, 1, 2, 2, 3, 3, 4, 4, 5, 6, 7, 8, 9, 10, 11, 13, 15, 17, 21};
+
+TEST(RegionTest, EllipsesMatchThePlatformsCornerCircles) {
     const Region c = Region::Ellipse(0, 0, 52, 52);
-    EXPECT_FALSE(c.Contains(0, 0));
-    EXPECT_FALSE(c.Contains(51, 51));
-    EXPECT_TRUE(c.Contains(0, 26)) << "the left extreme of the middle row";
-    EXPECT_TRUE(c.Contains(51, 25)) << "the right extreme of the middle row";
-    EXPECT_FALSE(c.Contains(52, 26)) << "the box's right edge is outside";
-    EXPECT_TRUE(c.Contains(26, 0));
-    // Symmetric about both axes.
-    for (int y = 0; y < 52; ++y)
-        for (int x = 0; x < 52; ++x)
-            ASSERT_EQ(c.Contains(x, y), c.Contains(51 - x, 51 - y)) << "at " << x << ", " << y;
-    // Close to the area of a circle of radius 26.
-    EXPECT_NEAR(static_cast<double>(c.Area()), 3.14159 * 26 * 26, 60);
+    for (int y = 0; y <= 50; ++y) {
+        const int first = kCircle52First[y], last = 50 - first;
+        EXPECT_FALSE(c.Contains(first - 1, y)) << "row " << y << " should start at " << first;
+        EXPECT_TRUE(c.Contains(first, y)) << "row " << y << " should start at " << first;
+        EXPECT_TRUE(c.Contains(last, y)) << "row " << y << " should end at " << last;
+        EXPECT_FALSE(c.Contains(last + 1, y)) << "row " << y << " should end at " << last;
+    }
+    EXPECT_FALSE(c.Contains(25, 51)) << "the bottom edge of the box is left out";
+    // The small bottom-right circle: rows of 4, 6, 8, 8, 8, 8, 6, 4 pixels.
+    const Region small = Region::Ellipse(391, 291, 400, 300);
+    const int widths[] = {4, 6, 8, 8, 8, 8, 6, 4, 0};
+    for (int y = 0; y < 9; ++y) {
+        int n = 0;
+        for (int x = 388; x < 402; ++x) n += small.Contains(x, 291 + y);
+        EXPECT_EQ(n, widths[y]) << "row " << y << " of the 9 x 9 circle";
+    }
+    // The 51-wide top-right ellipse keeps within a pixel of the platform's at its widest and narrowest.
+    const Region wide = Region::Ellipse(350, 0, 401, 52);
+    EXPECT_TRUE(wide.Contains(350, 25) && wide.Contains(399, 25) && !wide.Contains(400, 25));
+    EXPECT_FALSE(wide.Contains(368, 0)) << "the platform's top row starts at 370";
+    EXPECT_FALSE(wide.Contains(375, 51));
 }
 
 TEST(RegionTest, UnionAddsBothShapes) {

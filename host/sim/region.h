@@ -11,7 +11,7 @@ class Region {
 public:
     // The pixels x1 <= x < x2, y1 <= y < y2 (empty if the box is empty).
     static Region Rect(int x1, int y1, int x2, int y2);
-    // The ellipse inscribed in the box: the pixels whose centres lie inside it.
+    // The ellipse inscribed in the box, rasterised as GDI does (right and bottom edges left out).
     static Region Ellipse(int x1, int y1, int x2, int y2);
     // Adds every pixel of the other region.
     void Union(const Region& other);

@@ -1,0 +1,756 @@
+// Checks the twelve embedded pictures: that the committed files are what the
+// drawing program makes, that the program embeds exactly those bytes, their
+// file formats, and the pixel values and glyph shapes the frame relies on.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <ostream>
+#include <random>
+#include <set>
+#include <sstream>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "assets/embedded.h"
+
+#ifndef TARVIK_ASSET_DIR
+#error "TARVIK_ASSET_DIR must name the assets source folder"
+#endif
+#ifndef TARVIK_DRAW_ASSETS
+#error "TARVIK_DRAW_ASSETS must name the drawing program"
+#endif
+
+namespace {
+
+namespace fs = std::filesystem;
+using Bytes = std::vector<unsigned char>;
+
+// File names of pictures A1 to A12.
+const std::array<const char*, 12> kFileNames = {
+    "window.ico",         "skin.bmp",           "title_icon.ico",    "restore_rest.bmp",
+    "restore_hover.bmp",  "restore_pressed.bmp", "maximize_hover.bmp", "maximize_pressed.bmp",
+    "minimize_hover.bmp", "minimize_pressed.bmp", "close_hover.bmp",    "close_pressed.bmp",
+};
+
+Bytes ReadFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return {};
+  return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+Bytes CommittedFile(int n) { return ReadFile(fs::path(TARVIK_ASSET_DIR) / kFileNames[static_cast<std::size_t>(n - 1)]); }
+
+// Describes where two byte strings first differ, or returns "" when equal.
+std::string Difference(const Bytes& expected, const Bytes& actual) {
+  if (expected == actual) return "";
+  std::ostringstream msg;
+  msg << "expected " << expected.size() << " bytes, got " << actual.size();
+  const std::size_t n = std::min(expected.size(), actual.size());
+  for (std::size_t i = 0; i < n; ++i) {
+    if (expected[i] != actual[i]) {
+      msg << "; first difference at offset " << i << ": expected " << int{expected[i]} << ", got " << int{actual[i]};
+      break;
+    }
+  }
+  return msg.str();
+}
+
+unsigned U16(const Bytes& b, std::size_t at) { return b.at(at) | (b.at(at + 1) << 8); }
+std::uint32_t U32(const Bytes& b, std::size_t at) {
+  return static_cast<std::uint32_t>(b.at(at)) | (static_cast<std::uint32_t>(b.at(at + 1)) << 8) |
+         (static_cast<std::uint32_t>(b.at(at + 2)) << 16) | (static_cast<std::uint32_t>(b.at(at + 3)) << 24);
+}
+std::int32_t I32(const Bytes& b, std::size_t at) { return static_cast<std::int32_t>(U32(b, at)); }
+
+// ---------------------------------------------------------------------------
+// A small reader for 24-bit BMP files and icon images
+
+struct Rgb {
+  int r = 0, g = 0, b = 0;
+  bool operator==(const Rgb&) const = default;
+};
+
+std::string ToString(const Rgb& c) {
+  std::ostringstream s;
+  s << "RGB(" << c.r << ", " << c.g << ", " << c.b << ")";
+  return s.str();
+}
+
+// Lets failure messages show colours readably.
+void PrintTo(const Rgb& c, std::ostream* os) { *os << ToString(c); }
+
+Rgb Grey(int v) { return Rgb{v, v, v}; }
+const Rgb kRed{255, 0, 0};
+
+struct Picture {
+  int width = 0;
+  int height = 0;
+  std::vector<Rgb> pixels;
+  std::vector<bool> clear;  // icon mask: true where transparent
+  Rgb At(int x, int y) const { return pixels.at(static_cast<std::size_t>(y * width + x)); }
+  bool Clear(int x, int y) const { return clear.at(static_cast<std::size_t>(y * width + x)); }
+};
+
+// Parsed BITMAPINFOHEADER plus pixel rows (and for icons the AND mask).
+struct Dib {
+  std::uint32_t header_size = 0;
+  std::int32_t width = 0;
+  std::int32_t height = 0;  // as stored: doubled for icons
+  unsigned planes = 0;
+  unsigned bits = 0;
+  std::uint32_t compression = 0;
+  Picture picture;
+};
+
+std::size_t Row24(int width) { return static_cast<std::size_t>((width * 3 + 3) / 4 * 4); }
+std::size_t Row1(int width) { return static_cast<std::size_t>((width + 31) / 32 * 4); }
+
+// Reads a 24-bit bottom-up DIB at `at`; for icons the colour rows cover half
+// the stored height and the mask rows follow.
+Dib ReadDib(const Bytes& b, std::size_t header_at, std::size_t pixels_at, bool icon) {
+  Dib d;
+  d.header_size = U32(b, header_at);
+  d.width = I32(b, header_at + 4);
+  d.height = I32(b, header_at + 8);
+  d.planes = U16(b, header_at + 12);
+  d.bits = U16(b, header_at + 14);
+  d.compression = U32(b, header_at + 16);
+  Picture& p = d.picture;
+  p.width = d.width;
+  p.height = icon ? d.height / 2 : d.height;
+  if (d.bits != 24 || p.width <= 0 || p.height <= 0) return d;
+  p.pixels.resize(static_cast<std::size_t>(p.width * p.height));
+  p.clear.assign(static_cast<std::size_t>(p.width * p.height), false);
+  const std::size_t row = Row24(p.width);
+  for (int y = 0; y < p.height; ++y) {
+    const std::size_t base = pixels_at + static_cast<std::size_t>(p.height - 1 - y) * row;
+    for (int x = 0; x < p.width; ++x) {
+      const std::size_t at = base + static_cast<std::size_t>(3 * x);
+      p.pixels[static_cast<std::size_t>(y * p.width + x)] = Rgb{b.at(at + 2), b.at(at + 1), b.at(at)};
+    }
+  }
+  if (icon) {
+    const std::size_t mask_at = pixels_at + row * static_cast<std::size_t>(p.height);
+    const std::size_t mrow = Row1(p.width);
+    for (int y = 0; y < p.height; ++y) {
+      const std::size_t base = mask_at + static_cast<std::size_t>(p.height - 1 - y) * mrow;
+      for (int x = 0; x < p.width; ++x) {
+        const bool bit = (b.at(base + static_cast<std::size_t>(x / 8)) >> (7 - x % 8)) & 1;
+        p.clear[static_cast<std::size_t>(y * p.width + x)] = bit;
+      }
+    }
+  }
+  return d;
+}
+
+Picture ReadBmp(const Bytes& b) { return ReadDib(b, 14, U32(b, 10), false).picture; }
+
+struct IconEntry {
+  int width = 0, height = 0, colours = 0, reserved = 0;
+  unsigned planes = 0, bits = 0;
+  std::uint32_t size = 0, offset = 0;
+};
+
+std::vector<IconEntry> IconEntries(const Bytes& b) {
+  std::vector<IconEntry> out;
+  const unsigned count = U16(b, 4);
+  for (unsigned i = 0; i < count; ++i) {
+    const std::size_t at = 6 + 16 * i;
+    IconEntry e;
+    e.width = b.at(at);
+    e.height = b.at(at + 1);
+    e.colours = b.at(at + 2);
+    e.reserved = b.at(at + 3);
+    e.planes = U16(b, at + 4);
+    e.bits = U16(b, at + 6);
+    e.size = U32(b, at + 8);
+    e.offset = U32(b, at + 12);
+    out.push_back(e);
+  }
+  return out;
+}
+
+Bytes IconImageBytes(const Bytes& b, const IconEntry& e) {
+  if (static_cast<std::size_t>(e.offset) + e.size > b.size()) return {};
+  return Bytes(b.begin() + e.offset, b.begin() + e.offset + e.size);
+}
+
+// ---------------------------------------------------------------------------
+// Glyphs as the artwork describes them, in 17 x 16 cell coordinates
+
+using Cell = std::array<const char*, 16>;
+
+// clang-format off
+const Cell kMinimizeGlyph = {
+  ".................",
+  ".................",
+  ".................",
+  ".................",
+  ".................",
+  ".................",
+  ".................",
+  ".................",
+  ".................",
+  ".................",
+  ".................",
+  ".....########....",   // bar, columns 5-12, rows 11-12
+  ".....########....",
+  ".................",
+  ".................",
+  ".................",
+};
+const Cell kMaximizeGlyph = {
+  ".................",
+  ".................",
+  ".................",
+  "....#########....",   // two-pixel top edge, corners cut
+  "...###########...",
+  "...#.........#...",
+  "...#.........#...",
+  "...#.........#...",
+  "...#.........#...",
+  "...#.........#...",
+  "...#.........#...",
+  "...#.........#...",
+  "....#########....",
+  ".................",
+  ".................",
+  ".................",
+};
+const Cell kCloseGlyph = {
+  ".................",
+  ".................",
+  ".................",
+  "...###.....###...",
+  "....###...###....",
+  ".....###.###.....",
+  "......#####......",
+  "......#####......",
+  "......#####......",
+  "......#####......",
+  ".....###.###.....",
+  "....###...###....",
+  "...###.....###...",
+  ".................",
+  ".................",
+  ".................",
+};
+const Cell kRestoreGlyph = {
+  ".................",
+  ".................",
+  ".................",
+  ".................",
+  ".......######....",   // rear window, columns 7-12, rows 4-9
+  ".......######....",
+  ".......#....#....",
+  ".....######.#....",   // front window, columns 5-10, rows 7-12
+  ".....######.#....",
+  ".....#....###....",
+  ".....#....#......",
+  ".....#....#......",
+  ".....######......",
+  ".................",
+  ".................",
+  ".................",
+};
+// clang-format on
+
+bool Ink(const Cell& glyph, int x, int y) { return glyph[static_cast<std::size_t>(y)][x] == '#'; }
+
+// Compares a 17 x 16 area at (left, top) with `expect(x, y)`; returns a
+// description of the first few mismatches, or "".
+template <typename Expect>
+std::string CompareCell(const Picture& p, int left, int top, Expect expect) {
+  std::ostringstream msg;
+  int bad = 0;
+  for (int y = 0; y < 16; ++y) {
+    for (int x = 0; x < 17; ++x) {
+      const Rgb want = expect(x, y);
+      const Rgb got = p.At(left + x, top + y);
+      if (want != got && bad++ < 5) {
+        msg << "cell pixel (" << x << ", " << y << ") at picture (" << left + x << ", " << top + y << "): expected "
+            << ToString(want) << ", got " << ToString(got) << "\n";
+      }
+    }
+  }
+  if (bad > 5) msg << "... " << bad << " mismatches in all\n";
+  return msg.str();
+}
+
+// ---------------------------------------------------------------------------
+
+class AssetsTest : public ::testing::Test {
+ protected:
+  static Picture Atlas() { return ReadBmp(CommittedFile(2)); }
+};
+
+TEST(AssetsFiles, GeneratorReproducesTheCommittedFiles) {
+  std::random_device rd;
+  const fs::path dir = fs::temp_directory_path() / ("tarvik-assets-test-" + std::to_string(rd()));
+  fs::remove_all(dir);
+  const std::string command = std::string("\"") + TARVIK_DRAW_ASSETS + "\" \"" + dir.string() + "\"";
+#ifdef _WIN32
+  const int status = std::system(("\"" + command + "\"").c_str());
+#else
+  const int status = std::system(command.c_str());
+#endif
+  ASSERT_EQ(status, 0) << "drawing program failed: " << command;
+  for (int n = 1; n <= 12; ++n) {
+    const char* name = kFileNames[static_cast<std::size_t>(n - 1)];
+    const Bytes drawn = ReadFile(dir / name);
+    const Bytes committed = CommittedFile(n);
+    ASSERT_FALSE(committed.empty()) << "committed file missing: " << name;
+    EXPECT_EQ(Difference(committed, drawn), "") << "A" << n << " " << name << " as drawn differs from the committed file";
+  }
+  // Nothing else is written.
+  std::set<std::string> written;
+  for (const auto& entry : fs::directory_iterator(dir)) written.insert(entry.path().filename().string());
+  EXPECT_EQ(written, std::set<std::string>(kFileNames.begin(), kFileNames.end()));
+  fs::remove_all(dir);
+}
+
+TEST(AssetsFiles, EmbeddedBytesAreTheCommittedFiles) {
+  for (int n = 1; n <= 12; ++n) {
+    const tarvik::AssetBytes asset = tarvik::EmbeddedAsset(n);
+    const Bytes committed = CommittedFile(n);
+    ASSERT_FALSE(committed.empty()) << "committed file missing for A" << n;
+    ASSERT_NE(asset.data, nullptr) << "A" << n;
+    const Bytes embedded(asset.data, asset.data + asset.size);
+    EXPECT_EQ(Difference(committed, embedded), "") << "A" << n << " embedded bytes differ from " << kFileNames[static_cast<std::size_t>(n - 1)];
+  }
+}
+
+TEST(AssetsFiles, EmbeddedPicturesAreDistinct) {
+  std::set<const unsigned char*> seen;
+  for (int n = 1; n <= 12; ++n) seen.insert(tarvik::EmbeddedAsset(n).data);
+  EXPECT_EQ(seen.size(), 12u) << "each picture number must give its own bytes";
+}
+
+// ---------------------------------------------------------------------------
+// Formats
+
+void ExpectBmpFormat(int n, int width, int height) {
+  SCOPED_TRACE("A" + std::to_string(n) + " " + kFileNames[static_cast<std::size_t>(n - 1)]);
+  const Bytes b = CommittedFile(n);
+  ASSERT_GE(b.size(), 54u);
+  EXPECT_EQ(b[0], 'B');
+  EXPECT_EQ(b[1], 'M');
+  const std::size_t data = Row24(width) * static_cast<std::size_t>(height);
+  EXPECT_EQ(U32(b, 2), b.size()) << "file size field";
+  EXPECT_EQ(U32(b, 10), 54u) << "pixel data offset";
+  EXPECT_EQ(U32(b, 14), 40u) << "BITMAPINFOHEADER size";
+  EXPECT_EQ(I32(b, 18), width);
+  EXPECT_EQ(I32(b, 22), height) << "positive height: bottom-up rows";
+  EXPECT_EQ(U16(b, 26), 1u) << "planes";
+  EXPECT_EQ(U16(b, 28), 24u) << "bits per pixel";
+  EXPECT_EQ(U32(b, 30), 0u) << "compression must be BI_RGB";
+  EXPECT_EQ(b.size(), 54 + data) << "rows of " << width << " pixels padded to " << Row24(width) << " bytes";
+  // Row padding bytes are zero.
+  for (int y = 0; y < height; ++y)
+    for (std::size_t i = static_cast<std::size_t>(width * 3); i < Row24(width); ++i)
+      EXPECT_EQ(b.at(54 + static_cast<std::size_t>(y) * Row24(width) + i), 0) << "padding of row " << y;
+}
+
+TEST(AssetsFormat, AtlasIs150By155TwentyFourBitUncompressed) { ExpectBmpFormat(2, 150, 155); }
+
+TEST(AssetsFormat, StatePicturesAre17By16TwentyFourBit) {
+  for (int n = 4; n <= 12; ++n) ExpectBmpFormat(n, 17, 16);
+}
+
+void ExpectIconImage(const Bytes& file, const IconEntry& e, int size) {
+  EXPECT_EQ(e.width, size);
+  EXPECT_EQ(e.height, size);
+  EXPECT_EQ(e.colours, 0) << "no palette";
+  EXPECT_EQ(e.planes, 1u);
+  EXPECT_EQ(e.bits, 24u);
+  const std::size_t expected = 40 + Row24(size) * static_cast<std::size_t>(size) + Row1(size) * static_cast<std::size_t>(size);
+  EXPECT_EQ(e.size, expected) << "header, 24-bit colour rows and 1-bit mask rows";
+  const Bytes img = IconImageBytes(file, e);
+  ASSERT_EQ(img.size(), e.size) << "image lies outside the file";
+  const Dib d = ReadDib(img, 0, 40, true);
+  EXPECT_EQ(d.header_size, 40u);
+  EXPECT_EQ(d.width, size);
+  EXPECT_EQ(d.height, 2 * size) << "icon DIB height counts colour and mask";
+  EXPECT_EQ(d.planes, 1u);
+  EXPECT_EQ(d.bits, 24u);
+  EXPECT_EQ(d.compression, 0u);
+  // A round badge: corners transparent and black, centre opaque.
+  const Picture& p = d.picture;
+  ASSERT_EQ(p.width, size);
+  for (auto [x, y] : {std::pair{0, 0}, {size - 1, 0}, {0, size - 1}, {size - 1, size - 1}}) {
+    EXPECT_TRUE(p.Clear(x, y)) << "corner (" << x << ", " << y << ") should be transparent";
+  }
+  EXPECT_FALSE(p.Clear(size / 2, size / 2)) << "centre should be opaque";
+  EXPECT_FALSE(p.Clear(size / 2, 0)) << "badge reaches the top edge";
+  int clear = 0;
+  for (int y = 0; y < size; ++y) {
+    for (int x = 0; x < size; ++x) {
+      if (p.Clear(x, y)) {
+        ++clear;
+        EXPECT_EQ(p.At(x, y), Grey(0)) << "transparent pixel (" << x << ", " << y << ") must be black in the colour rows";
+      }
+    }
+  }
+  EXPECT_GT(clear, size) << "the mask cuts the badge round";
+  // Blue badge with a white centre.
+  const Rgb rim = p.At(size / 2, 1);
+  EXPECT_GT(rim.b, rim.r + 60) << "badge edge should be blue, got " << ToString(rim);
+  int white = 0;
+  for (int y = size / 4; y < size * 3 / 4; ++y)
+    for (int x = size / 4; x < size * 3 / 4; ++x)
+      if (p.At(x, y) == Grey(255)) ++white;
+  EXPECT_GT(white, size * size / 16) << "white centre";
+}
+
+TEST(AssetsFormat, WindowIconHas32And16ImagesWithMasks) {
+  const Bytes b = CommittedFile(1);
+  ASSERT_GE(b.size(), 6u);
+  EXPECT_EQ(U16(b, 0), 0u) << "reserved";
+  EXPECT_EQ(U16(b, 2), 1u) << "type: icon";
+  const auto entries = IconEntries(b);
+  ASSERT_EQ(entries.size(), 2u);
+  {
+    SCOPED_TRACE("32 x 32 image");
+    ExpectIconImage(b, entries[0], 32);
+  }
+  {
+    SCOPED_TRACE("16 x 16 image");
+    ExpectIconImage(b, entries[1], 16);
+  }
+  EXPECT_EQ(entries[0].offset, 6u + 2 * 16);
+  EXPECT_EQ(entries[1].offset, entries[0].offset + entries[0].size);
+  EXPECT_EQ(b.size(), entries[1].offset + entries[1].size);
+}
+
+TEST(AssetsFormat, TitleIconIsTheWindowIcons16By16Image) {
+  const Bytes title = CommittedFile(3);
+  const auto entries = IconEntries(title);
+  ASSERT_EQ(entries.size(), 1u);
+  ExpectIconImage(title, entries[0], 16);
+  const Bytes window = CommittedFile(1);
+  const auto window_entries = IconEntries(window);
+  ASSERT_EQ(window_entries.size(), 2u);
+  EXPECT_EQ(Difference(IconImageBytes(window, window_entries[1]), IconImageBytes(title, entries[0])), "")
+      << "pixels and mask of A3 must equal A1's 16 x 16 image";
+  EXPECT_EQ(title.size(), 6u + 16 + entries[0].size);
+}
+
+// ---------------------------------------------------------------------------
+// Skin atlas
+
+TEST_F(AssetsTest, TopRimAtColumn75) {
+  const Picture a = Atlas();
+  const std::array<int, 8> rim = {238, 248, 247, 243, 236, 228, 221, 217};
+  for (int y = 0; y < 8; ++y) EXPECT_EQ(a.At(75, y), Grey(rim[static_cast<std::size_t>(y)])) << "row " << y;
+  EXPECT_EQ(a.At(75, 8), Grey(250)) << "face below the rim, right of the caption tab";
+}
+
+TEST_F(AssetsTest, LeftStripAtRow80) {
+  const Picture a = Atlas();
+  const std::array<int, 9> strip = {230, 241, 242, 239, 234, 228, 221, 217, 207};
+  for (int x = 0; x < 9; ++x) EXPECT_EQ(a.At(x, 80), Grey(strip[static_cast<std::size_t>(x)])) << "column " << x;
+}
+
+TEST_F(AssetsTest, RightStripAtRow80) {
+  const Picture a = Atlas();
+  const std::array<int, 9> strip = {210, 214, 211, 202, 185, 164, 138, 109, 78};  // inside out
+  for (int i = 0; i < 9; ++i) EXPECT_EQ(a.At(141 + i, 80), Grey(strip[static_cast<std::size_t>(i)])) << "column " << 141 + i;
+}
+
+TEST_F(AssetsTest, BottomAreaAtColumn75) {
+  const Picture a = Atlas();
+  const std::array<int, 17> area = {207, 215, 215, 215, 215, 215, 215, 215, 215, 215, 213, 207, 194, 176, 154, 128, 98};
+  for (int i = 0; i < 17; ++i) EXPECT_EQ(a.At(75, 138 + i), Grey(area[static_cast<std::size_t>(i)])) << "row " << 138 + i;
+}
+
+TEST_F(AssetsTest, InnerFaceIsWholly250) {
+  const Picture a = Atlas();
+  int bad = 0;
+  for (int y = 28; y <= 137; ++y)
+    for (int x = 9; x <= 140; ++x)
+      if (a.At(x, y) != Grey(250) && bad++ < 5) {
+        ADD_FAILURE() << "(" << x << ", " << y << "): expected 250, got " << ToString(a.At(x, y));
+      }
+  EXPECT_EQ(bad, 0);
+  // Framed by a darker one-pixel outline whose corners are softened.
+  for (int y = 30; y <= 128; ++y) EXPECT_EQ(a.At(8, y), Grey(207)) << "left outline, row " << y;
+  for (int y = 30; y <= 128; ++y) EXPECT_EQ(a.At(141, y), Grey(210)) << "right outline, row " << y;
+  for (int x = 30; x <= 120; ++x) EXPECT_EQ(a.At(x, 138), Grey(207)) << "bottom outline, column " << x;
+  EXPECT_GT(a.At(8, 138).r, 207) << "bottom-left outline corner rounded";
+  EXPECT_GT(a.At(141, 138).r, 207) << "bottom-right outline corner rounded";
+}
+
+TEST_F(AssetsTest, CaptionTabEdges) {
+  const Picture a = Atlas();
+  // Listed left rim columns: the tab starts exactly there.
+  const std::map<int, int> left = {{8, 34}, {9, 18}, {12, 12}, {15, 10}, {20, 8}, {21, 8}, {22, 8}, {23, 8}, {24, 8}, {25, 8}, {26, 8}};
+  for (auto [row, col] : left) {
+    EXPECT_EQ(a.At(col, row), Grey(215)) << "tab starts at column " << col << " on row " << row;
+    EXPECT_NE(a.At(col - 1, row), Grey(215)) << "rim left of column " << col << " on row " << row;
+  }
+  // Listed right edge columns: the tab ends there and the face follows.
+  const std::map<int, int> right = {{8, 73}, {12, 69}, {16, 64}, {20, 59}, {24, 54}, {26, 47}};
+  for (auto [row, col] : right) {
+    EXPECT_EQ(a.At(col, row), Grey(215)) << "tab ends at column " << col << " on row " << row;
+    EXPECT_EQ(a.At(col + 1, row), Grey(250)) << "face right of column " << col << " on row " << row;
+  }
+  // Each row of the tab is one run of 215 through column 40; going down,
+  // its left rim moves out and its right edge moves in.
+  int previous_start = 1000, previous_end = 1000;
+  for (int y = 8; y <= 26; ++y) {
+    ASSERT_EQ(a.At(40, y), Grey(215)) << "row " << y;
+    int start = 40, end = 40;
+    while (start > 0 && a.At(start - 1, y) == Grey(215)) --start;
+    while (end < 149 && a.At(end + 1, y) == Grey(215)) ++end;
+    EXPECT_LE(start, previous_start) << "left rim on row " << y;
+    EXPECT_LE(end, previous_end) << "right edge on row " << y;
+    EXPECT_EQ(a.At(end + 1, y), Grey(250)) << "face right of the tab on row " << y;
+    previous_start = start;
+    previous_end = end;
+  }
+  // The 204 line under the tab; face right of it on row 27.
+  for (int x = 9; x <= 47; ++x) EXPECT_EQ(a.At(x, 27), Grey(204)) << "line under the tab, column " << x;
+  for (int x = 48; x <= 140; ++x) EXPECT_EQ(a.At(x, 27), Grey(250)) << "row 27, column " << x;
+  for (int y = 8; y <= 27; ++y)
+    for (int x = 75; x <= 135; ++x)
+      if (a.At(x, y) != Grey(250)) {
+        EXPECT_EQ(a.At(x, y), Grey(159)) << "(" << x << ", " << y << ") right of the tab: face or glyph only";
+      }
+}
+
+TEST_F(AssetsTest, RestingGlyphsFillTheirCellsAlone) {
+  const Picture a = Atlas();
+  const std::array<std::pair<const Cell*, int>, 3> cells = {std::pair{&kMinimizeGlyph, 77}, {&kMaximizeGlyph, 98}, {&kCloseGlyph, 119}};
+  for (auto [glyph, left] : cells) {
+    EXPECT_EQ(CompareCell(a, left, 8, [glyph](int x, int y) { return Ink(*glyph, x, y) ? Grey(159) : Grey(250); }), "")
+        << "cell at (" << left << ", 8)";
+  }
+  // The listed glyph extents in atlas coordinates.
+  EXPECT_EQ(a.At(82, 19), Grey(159));
+  EXPECT_EQ(a.At(89, 20), Grey(159));
+  EXPECT_EQ(a.At(81, 19), Grey(250));
+  EXPECT_EQ(a.At(90, 20), Grey(250));
+  EXPECT_EQ(a.At(101, 15), Grey(159));
+  EXPECT_EQ(a.At(111, 15), Grey(159));
+  EXPECT_EQ(a.At(106, 11), Grey(159));
+  EXPECT_EQ(a.At(106, 20), Grey(159));
+  EXPECT_EQ(a.At(122, 11), Grey(159));
+  EXPECT_EQ(a.At(132, 20), Grey(159));
+}
+
+TEST_F(AssetsTest, RedCornerFillAtTheListedPlaces) {
+  const Picture a = Atlas();
+  for (int x = 0; x <= 20; ++x) EXPECT_EQ(a.At(x, 0), kRed) << "row 0, column " << x;
+  for (int x = 129; x <= 149; ++x) EXPECT_EQ(a.At(x, 0), kRed) << "row 0, column " << x;
+  EXPECT_NE(a.At(21, 0), kRed);
+  EXPECT_NE(a.At(128, 0), kRed);
+  for (int y = 0; y <= 20; ++y) {
+    EXPECT_EQ(a.At(0, y), kRed) << "column 0, row " << y;
+    EXPECT_EQ(a.At(149, y), kRed) << "column 149, row " << y;
+  }
+  EXPECT_NE(a.At(0, 21), kRed);
+  EXPECT_NE(a.At(149, 21), kRed);
+  for (int x = 0; x <= 22; ++x) EXPECT_EQ(a.At(x, 154), kRed) << "row 154, column " << x;
+  EXPECT_NE(a.At(23, 154), kRed);
+  for (int y = 134; y <= 154; ++y) EXPECT_EQ(a.At(0, y), kRed) << "column 0, row " << y;
+  EXPECT_NE(a.At(0, 133), kRed);
+  EXPECT_EQ(a.At(149, 154), kRed) << "bottom-right sliver";
+  EXPECT_EQ(a.At(145, 154), kRed) << "bottom-right sliver";
+  EXPECT_EQ(a.At(149, 149), kRed) << "bottom-right sliver";
+  EXPECT_NE(a.At(144, 154), kRed);
+  EXPECT_NE(a.At(149, 148), kRed);
+}
+
+TEST_F(AssetsTest, RedOnlyInQuarterRoundsAtTheCorners) {
+  const Picture a = Atlas();
+  struct Box {
+    int x0, y0, x1, y1;
+    int corner_x, corner_y;
+  };
+  const std::array<Box, 4> boxes = {Box{0, 0, 20, 20, 0, 0}, Box{129, 0, 149, 20, 149, 0}, Box{0, 134, 22, 154, 0, 154},
+                                    Box{145, 149, 149, 154, 149, 154}};
+  for (int y = 0; y < a.height; ++y) {
+    for (int x = 0; x < a.width; ++x) {
+      if (a.At(x, y) != kRed) continue;
+      const auto inside = std::find_if(boxes.begin(), boxes.end(), [&](const Box& b) {
+        return x >= b.x0 && x <= b.x1 && y >= b.y0 && y <= b.y1;
+      });
+      ASSERT_NE(inside, boxes.end()) << "red at (" << x << ", " << y << ") outside the corner areas";
+      // The neighbours towards the corner are red too, so the red area is a
+      // staircase bounded by one curve that the outline can cut along.
+      const int step_x = inside->corner_x > x ? 1 : -1;
+      const int step_y = inside->corner_y > y ? 1 : -1;
+      if (x != inside->corner_x) {
+        EXPECT_EQ(a.At(x + step_x, y), kRed) << "next to red (" << x << ", " << y << ")";
+      }
+      if (y != inside->corner_y) {
+        EXPECT_EQ(a.At(x, y + step_y), kRed) << "next to red (" << x << ", " << y << ")";
+      }
+    }
+  }
+}
+
+TEST_F(AssetsTest, GripMarkIsAnOliveCrescentInTheBottomRightCorner) {
+  const Picture a = Atlas();
+  const Rgb dark{57, 66, 12};
+  const Rgb light{154, 180, 32};
+  int olive = 0;
+  int darkest = 1000, lightest = -1;
+  for (int y = 0; y < a.height; ++y) {
+    for (int x = 0; x < a.width; ++x) {
+      const Rgb c = a.At(x, y);
+      if (c.g <= c.b + 20 || c == kRed) continue;  // grey or red
+      EXPECT_TRUE(x >= 125 && x <= 149 && y >= 129 && y <= 154) << "olive at (" << x << ", " << y << ") outside the grip area";
+      ++olive;
+      darkest = std::min(darkest, c.g);
+      lightest = std::max(lightest, c.g);
+    }
+  }
+  EXPECT_GT(olive, 40) << "grip mark pixels";
+  EXPECT_GE(darkest, dark.g - 2) << "no olive darker than " << ToString(dark);
+  EXPECT_LE(lightest, 255);
+  // Its core runs from the dark to the light colour.
+  bool has_dark = false, has_light = false;
+  for (int y = 129; y <= 154; ++y) {
+    for (int x = 125; x <= 149; ++x) {
+      const Rgb c = a.At(x, y);
+      if (std::abs(c.r - dark.r) <= 12 && std::abs(c.g - dark.g) <= 12 && std::abs(c.b - dark.b) <= 12) has_dark = true;
+      if (std::abs(c.r - light.r) <= 12 && std::abs(c.g - light.g) <= 12 && std::abs(c.b - light.b) <= 12) has_light = true;
+    }
+  }
+  EXPECT_TRUE(has_dark) << "a pixel near " << ToString(dark);
+  EXPECT_TRUE(has_light) << "a pixel near " << ToString(light);
+  // A crescent following the corner: the diagonal crosses it, the face does not.
+  const Rgb diagonal = a.At(142, 146);
+  EXPECT_GT(diagonal.g, diagonal.b + 20) << "(142, 146) on the grip's diagonal, got " << ToString(diagonal);
+}
+
+// The frame stretches these source areas (in atlas pixels): title band
+// columns 28-35 rows 0-39 and bottom band columns 28-35 rows 115-154 across,
+// the edge strips columns 0-13 and 136-149 at rows 58-61 down.  Along the
+// stretch direction each must be uniform, or the window would show streaks.
+TEST_F(AssetsTest, StretchedSlicesAreUniformAlongTheirStretch) {
+  const Picture a = Atlas();
+  for (int y = 0; y <= 39; ++y) {
+    if (y == 8) continue;  // rim above the tab's rounded corner: checked below
+    for (int x = 29; x <= 35; ++x) EXPECT_EQ(a.At(x, y), a.At(28, y)) << "title band (" << x << ", " << y << ")";
+  }
+  for (int x = 28; x <= 35; ++x) EXPECT_LE(std::abs(a.At(x, 8).r - 215), 2) << "title band (" << x << ", 8) near the tab's grey";
+  for (int y = 115; y <= 154; ++y)
+    for (int x = 29; x <= 35; ++x) EXPECT_EQ(a.At(x, y), a.At(28, y)) << "bottom band (" << x << ", " << y << ")";
+  // Edge strips between the corner blocks: left rows 40-114, right rows
+  // 29-119 (the top-right block is 29 rows high, the bottom-right one 35).
+  for (int x = 0; x <= 13; ++x) {
+    for (int y = 40; y <= 114; ++y) {
+      EXPECT_EQ(a.At(x, y), a.At(x, 80)) << "left edge (" << x << ", " << y << ")";
+    }
+  }
+  for (int x = 136; x <= 149; ++x) {
+    for (int y = 29; y <= 119; ++y) {
+      EXPECT_EQ(a.At(x, y), a.At(x, 80)) << "right edge (" << x << ", " << y << ")";
+    }
+  }
+  // The title band is the caption tab over the face: rim, tab, line, face.
+  EXPECT_EQ(a.At(30, 7), Grey(217));
+  EXPECT_EQ(a.At(30, 9), Grey(215));
+  EXPECT_EQ(a.At(30, 26), Grey(215));
+  EXPECT_EQ(a.At(30, 27), Grey(204));
+  EXPECT_EQ(a.At(30, 28), Grey(250));
+}
+
+// ---------------------------------------------------------------------------
+// State pictures
+
+struct StatePicture {
+  int n;
+  const Cell* glyph;
+};
+
+const std::array<StatePicture, 4> kHover = {StatePicture{5, &kRestoreGlyph}, {7, &kMaximizeGlyph}, {9, &kMinimizeGlyph}, {11, &kCloseGlyph}};
+const std::array<StatePicture, 4> kPressed = {StatePicture{6, &kRestoreGlyph}, {8, &kMaximizeGlyph}, {10, &kMinimizeGlyph}, {12, &kCloseGlyph}};
+
+bool IsCorner(int x, int y) { return (x == 0 || x == 16) && (y == 0 || y == 15); }
+
+TEST(AssetsStatePictures, HoverPicturesHaveOutlineFaceAndGreyGlyph) {
+  for (const StatePicture& s : kHover) {
+    SCOPED_TRACE("A" + std::to_string(s.n) + " " + kFileNames[static_cast<std::size_t>(s.n - 1)]);
+    const Picture p = ReadBmp(CommittedFile(s.n));
+    ASSERT_EQ(p.width, 17);
+    ASSERT_EQ(p.height, 16);
+    EXPECT_EQ(CompareCell(p, 0, 0, [&](int x, int y) {
+                if (IsCorner(x, y)) return p.At(x, y);  // checked below
+                if (x == 0 || x == 16 || y == 0 || y == 15) return Grey(199);
+                return Ink(*s.glyph, x, y) ? Grey(159) : Grey(250);
+              }),
+              "");
+    std::multiset<int> corners;
+    for (auto [x, y] : {std::pair{0, 0}, {16, 0}, {0, 15}, {16, 15}}) {
+      EXPECT_EQ(p.At(x, y).r, p.At(x, y).g);
+      EXPECT_EQ(p.At(x, y).g, p.At(x, y).b);
+      corners.insert(p.At(x, y).r);
+    }
+    EXPECT_EQ(corners, (std::multiset<int>{202, 235, 244, 252})) << "softened corners";
+  }
+}
+
+TEST(AssetsStatePictures, PressedPicturesAreDarkWithLightGlyph) {
+  for (const StatePicture& s : kPressed) {
+    SCOPED_TRACE("A" + std::to_string(s.n) + " " + kFileNames[static_cast<std::size_t>(s.n - 1)]);
+    const Picture p = ReadBmp(CommittedFile(s.n));
+    ASSERT_EQ(p.width, 17);
+    ASSERT_EQ(p.height, 16);
+    const int glyph_grey = s.n == 6 ? 250 : 255;
+    EXPECT_EQ(CompareCell(p, 0, 0, [&](int x, int y) {
+                if (IsCorner(x, y)) return Grey(235);
+                return Ink(*s.glyph, x, y) ? Grey(glyph_grey) : Grey(159);
+              }),
+              "");
+  }
+}
+
+TEST(AssetsStatePictures, RestoreFaceIsGreyGlyphOnFaceWithoutOutline) {
+  const Picture p = ReadBmp(CommittedFile(4));
+  ASSERT_EQ(p.width, 17);
+  ASSERT_EQ(p.height, 16);
+  EXPECT_EQ(CompareCell(p, 0, 0, [](int x, int y) { return Ink(kRestoreGlyph, x, y) ? Grey(159) : Grey(250); }), "");
+}
+
+TEST(AssetsStatePictures, GlyphsSitWhereDescribed) {
+  auto extent = [](const Cell& glyph) {
+    int x0 = 99, y0 = 99, x1 = -1, y1 = -1;
+    for (int y = 0; y < 16; ++y)
+      for (int x = 0; x < 17; ++x)
+        if (Ink(glyph, x, y)) {
+          x0 = std::min(x0, x);
+          y0 = std::min(y0, y);
+          x1 = std::max(x1, x);
+          y1 = std::max(y1, y);
+        }
+    return std::array<int, 4>{x0, y0, x1, y1};
+  };
+  EXPECT_EQ(extent(kMinimizeGlyph), (std::array<int, 4>{5, 11, 12, 12}));
+  EXPECT_EQ(extent(kMaximizeGlyph), (std::array<int, 4>{3, 3, 13, 12}));
+  EXPECT_EQ(extent(kCloseGlyph), (std::array<int, 4>{3, 3, 13, 12}));
+  EXPECT_EQ(extent(kRestoreGlyph), (std::array<int, 4>{5, 4, 12, 12}));
+  // The cross is mirror-symmetric and its strokes are 3 to 4 pixels wide.
+  for (int y = 3; y <= 12; ++y) {
+    for (int x = 0; x < 17; ++x) EXPECT_EQ(Ink(kCloseGlyph, x, y), Ink(kCloseGlyph, 16 - x, y)) << "(" << x << ", " << y << ")";
+    const std::string row = kCloseGlyph[static_cast<std::size_t>(y)];
+    const auto first = row.find('#');
+    const auto gap = row.find('.', first);
+    if (y <= 5 || y >= 10) {
+      EXPECT_TRUE(gap - first == 3 || gap - first == 4) << "stroke width on row " << y;
+    }
+  }
+}
+
+}  // namespace

@@ -1,0 +1,50 @@
+#!/usr/bin/env bash
+# Runs a command with Wine ready on a display: the user's own if there is one (and
+# TARVIK_XVFB is not 1), otherwise a private virtual screen of 1024 x 768 that is torn down after.
+#   tools/with-wine-display.sh wine build/win32/Tarvik.exe
+set -uo pipefail
+
+export WINEPREFIX="${WINEPREFIX:-${HOME:-/root}/.cache/tarvik-wine}"
+export WINEDEBUG="${WINEDEBUG:--all}"
+# No Mono or Gecko install prompts: the program needs neither.
+export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
+screen="${TARVIK_SCREEN:-1024x768x24}"
+
+xvfb_pid=""
+cleanup() {
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
+  [ -n "$xvfb_pid" ] && wait "$xvfb_pid" 2>/dev/null
+}
+trap cleanup EXIT
+
+if [ -z "${DISPLAY:-}" ] || [ "${TARVIK_XVFB:-0}" = 1 ]; then
+  for n in $(seq 90 140); do
+    [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
+    Xvfb ":$n" -screen 0 "$screen" -nolisten tcp >/dev/null 2>&1 &
+    xvfb_pid=$!
+    for _ in $(seq 1 100); do
+      [ -e "/tmp/.X11-unix/X$n" ] && break
+      kill -0 "$xvfb_pid" 2>/dev/null || break
+      sleep 0.1
+    done
+    if [ -e "/tmp/.X11-unix/X$n" ]; then
+      export DISPLAY=":$n"
+      break
+    fi
+    xvfb_pid=""
+  done
+  if [ -z "$xvfb_pid" ]; then
+    echo "with-wine-display: could not start Xvfb" >&2
+    exit 3
+  fi
+fi
+
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+  mkdir -p "$WINEPREFIX"
+  wineboot -i >/dev/null 2>&1
+  wineserver -w
+fi
+
+"$@"
+status=$?
+exit $status
