@@ -1,10 +1,17 @@
 #!/usr/bin/env bash
 # Runs a command with Wine ready on a display: the user's own if there is one (and
 # TARVIK_XVFB is not 1), otherwise a private virtual screen of 1024 x 768 that is torn down after.
-#   tools/with-wine-display.sh wine build/win32/Tarvik.exe
+# TARVIK_WINE names the 64-bit Wine loader for the command to use:
+#   tools/with-wine-display.sh sh -c '"$TARVIK_WINE" build/win64/Tarvik.exe'
 set -uo pipefail
 
-export WINEPREFIX="${WINEPREFIX:-${HOME:-/root}/.cache/tarvik-wine}"
+export WINEPREFIX="${WINEPREFIX:-${HOME:-/root}/.cache/tarvik-wine64}"
+if [ -z "${TARVIK_WINE:-}" ]; then
+  for candidate in /usr/lib/wine/wine64 "$(command -v wine64 || true)"; do
+    [ -n "$candidate" ] && [ -x "$candidate" ] && TARVIK_WINE="$candidate" && break
+  done
+fi
+export TARVIK_WINE="${TARVIK_WINE:-wine64}"
 export WINEDEBUG="${WINEDEBUG:--all}"
 # No Mono or Gecko install prompts: the program needs neither.
 export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
@@ -12,6 +19,8 @@ screen="${TARVIK_SCREEN:-1024x768x24}"
 
 xvfb_pid=""
 cleanup() {
+  # Our own screen goes away: end this prefix's Wine processes first so none is left talking to it.
+  [ -n "$xvfb_pid" ] && wineserver -k 2>/dev/null
   [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
   [ -n "$xvfb_pid" ] && wait "$xvfb_pid" 2>/dev/null
 }
@@ -41,7 +50,7 @@ fi
 
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
   mkdir -p "$WINEPREFIX"
-  wineboot -i >/dev/null 2>&1
+  "$TARVIK_WINE" wineboot -i >/dev/null 2>&1
   wineserver -w
 fi
 
