@@ -6,7 +6,8 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 build="$root/build"
 
 packages=(cmake g++ make pkg-config libgtest-dev libcairo2-dev libpango1.0-dev libgdk-pixbuf-2.0-dev
-          fonts-liberation)
+          fonts-liberation g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine64 xvfb xdotool imagemagick
+          x11-utils)
 
 missing=()
 for p in "${packages[@]}"; do
@@ -24,9 +25,7 @@ cmake --build "$build" -j"$(nproc)"
 
 case "$mode" in
   run)
-    mkdir -p "$root/out"
-    printf 'start\nsnapshot %s\n' "$root/out/tarvik.png" | "$build/tools/tarvik-sim"
-    echo "Tarvik: the window at its start size is in $root/out/tarvik.png"
+    exec bash "$root/tools/run-tarvik.sh" "$build"
     ;;
   test)
     cd "$build" && ctest --output-on-failure -j"$(nproc)"
