@@ -105,6 +105,25 @@ TEST(SimToolTest, BadInputIsReportedWithItsLineAndExitsNonZero) {
     }
 }
 
+TEST(SimToolTest, AnUnhandledFailureEndsTheProgramWithANonZeroStatus) {
+    // Click the minimize button (start window at 367, 269; the button at 217..233, 8..23).
+    const Result r = RunSim("start\nfail SetWindowState\nmove 591 284\ndown left\nup left\nstate\n", "unhandled");
+    EXPECT_EQ(r.status, 1) << r.err;
+    EXPECT_NE(r.err.find("Tarvik (sim): unhandled failure in Immin_Click: sim: SetWindowState failed"),
+              std::string::npos)
+        << r.err;
+    EXPECT_NE(r.out.find("\"running\": false"), std::string::npos) << r.out;
+}
+
+TEST(SimToolTest, CloseEndsTheRunWithStatusZeroAndRefusesLaterCommands) {
+    const Result closed = RunSim("start\nmove 633 284\ndown left\nup left\nstate\n", "close");
+    EXPECT_EQ(closed.status, 0) << closed.err;
+    EXPECT_NE(closed.out.find("\"running\": false"), std::string::npos) << closed.out;
+    const Result after = RunSim("start\nmove 633 284\ndown left\nup left\nmove 1 1\n", "after-close");
+    EXPECT_NE(after.status, 0);
+    EXPECT_NE(after.err.find("line 5: the window is unloaded; 'move' is refused"), std::string::npos) << after.err;
+}
+
 TEST(SimToolTest, GarbageNeverCrashesTheTool) {
     std::string junk = "start\n";
     for (int i = 0; i < 400; ++i) junk += static_cast<char>((i * 73 + 11) % 256);
