@@ -1,0 +1,48 @@
+// The window face: a persistent 32 bpp memory bitmap that all drawing goes to, so that the
+// window can show its last frame whenever the system asks, without the program's help.
+#pragma once
+
+#include <cstdint>
+
+#include "host/win32/win32_api.h"
+
+namespace tarvik::win32 {
+
+class Face {
+public:
+    Face() = default;
+    ~Face();
+    Face(const Face&) = delete;
+    Face& operator=(const Face&) = delete;
+
+    // Makes the face width x height pixels, keeping what was drawn at its top-left; new parts get back.
+    void Resize(int width, int height, Color back);
+    // The memory device context that holds the face.
+    HDC Dc() const { return dc_; }
+    int Width() const { return width_; }
+    int Height() const { return height_; }
+    // The pixel at (x, y) as 0x00BBGGRR; 0xFFFFFFFF outside the face.
+    Color Pixel(int x, int y) const;
+
+private:
+    HDC dc_ = nullptr;
+    HBITMAP bitmap_ = nullptr;
+    HGDIOBJ initial_ = nullptr;
+    std::uint32_t* bits_ = nullptr;
+    int width_ = 0, height_ = 0;
+};
+
+// A top-down 32 bpp DIB section selected into a new memory DC.
+struct MemoryBitmap {
+    HDC dc = nullptr;
+    HBITMAP bitmap = nullptr;
+    HGDIOBJ initial = nullptr;
+    std::uint32_t* bits = nullptr;
+};
+
+// Creates a memory bitmap of the given size; throws a Failure naming what failed.
+MemoryBitmap NewMemoryBitmap(int width, int height);
+// Releases a memory bitmap made by NewMemoryBitmap.
+void FreeMemoryBitmap(MemoryBitmap& bitmap);
+
+}  // namespace tarvik::win32

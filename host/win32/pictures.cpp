@@ -1,0 +1,157 @@
+#include "host/win32/pictures.h"
+
+#include <cassert>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include "assets/embedded.h"
+
+namespace tarvik::win32 {
+
+namespace {
+
+std::uint32_t Read32(const unsigned char* p) { return p[0] | (p[1] << 8) | (p[2] << 16) | (std::uint32_t(p[3]) << 24); }
+std::uint16_t Read16(const unsigned char* p) { return static_cast<std::uint16_t>(p[0] | (p[1] << 8)); }
+
+// A top-down 32 bpp DIB section of the given size; bits receives its pixels.
+HBITMAP NewColorBitmap(int width, int height, std::uint32_t** bits) {
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* pixels = nullptr;
+    HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &pixels, nullptr, 0);
+    if (!bitmap) throw Failure("win32: CreateDIBSection for a picture failed" + LastError());
+    *bits = static_cast<std::uint32_t*>(pixels);
+    return bitmap;
+}
+
+// Renders device-independent bits (any format GDI reads) into a new 32 bpp bitmap.
+HBITMAP RenderDib(HDC dc, const BITMAPINFO* info, const void* bits, int width, int height, std::uint32_t** pixels) {
+    HBITMAP bitmap = NewColorBitmap(width, height, pixels);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    SetDIBitsToDevice(dc, 0, 0, static_cast<DWORD>(width), static_cast<DWORD>(height), 0, 0, 0,
+                      static_cast<UINT>(height), bits, info, DIB_RGB_COLORS);
+    SelectObject(dc, old);
+    GdiFlush();
+    return bitmap;
+}
+
+// Offset of the pixel bits after a BITMAPINFOHEADER and its colour table.
+std::size_t BitsOffset(const unsigned char* header) {
+    const std::uint32_t size = Read32(header);
+    const std::uint16_t bitCount = Read16(header + 14);
+    std::uint32_t colors = Read32(header + 32);
+    if (colors == 0 && bitCount <= 8) colors = 1u << bitCount;
+    return size + colors * 4;
+}
+
+}  // namespace
+
+Pictures::~Pictures() {
+    for (Decoded& d : cache_) {
+        if (d.color) ::DeleteObject(d.color);
+        if (d.mask) ::DeleteObject(d.mask);
+    }
+    if (sourceDc_) DeleteDC(sourceDc_);
+}
+
+int Pictures::DecodedCount() const {
+    int n = 0;
+    for (const Decoded& d : cache_) n += d.color != nullptr;
+    return n;
+}
+
+// Decodes a BMP, or the largest image of an ICO with its AND mask, on first use.
+const Pictures::Decoded& Pictures::Get(Picture picture) {
+    const int n = static_cast<int>(picture);
+    assert(n >= 1 && n <= 12 && "no such picture");
+    Decoded& d = cache_[static_cast<std::size_t>(n)];
+    if (d.color) return d;
+    if (!sourceDc_) {
+        sourceDc_ = CreateCompatibleDC(nullptr);
+        if (!sourceDc_) throw Failure("win32: CreateCompatibleDC for pictures failed" + LastError());
+    }
+    const AssetBytes bytes = EmbeddedAsset(n);
+    const unsigned char* p = bytes.data;
+    std::uint32_t* pixels = nullptr;
+    if (p[0] == 'B' && p[1] == 'M') {
+        const unsigned char* header = p + 14;
+        d.width = static_cast<int>(Read32(header + 4));
+        d.height = std::abs(static_cast<int>(Read32(header + 8)));
+        d.color = RenderDib(sourceDc_, reinterpret_cast<const BITMAPINFO*>(header), p + Read32(p + 10), d.width,
+                            d.height, &pixels);
+        return d;
+    }
+    // ICO: pick the largest entry; its header gives twice the height (colour rows, then mask rows).
+    assert(Read16(p + 2) == 1 && "embedded picture is neither BMP nor ICO");
+    const int count = Read16(p + 4);
+    const unsigned char* best = p + 6;
+    for (int i = 1; i < count; ++i) {
+        const unsigned char* e = p + 6 + 16 * i;
+        if ((e[0] ? e[0] : 256) > (best[0] ? best[0] : 256)) best = e;
+    }
+    const unsigned char* header = p + Read32(best + 12);
+    d.width = static_cast<int>(Read32(header + 4));
+    d.height = static_cast<int>(Read32(header + 8)) / 2;
+    std::vector<unsigned char> info(header, header + BitsOffset(header));
+    const std::int32_t halfHeight = d.height;
+    std::memcpy(info.data() + 8, &halfHeight, 4);
+    const unsigned char* colorBits = header + BitsOffset(header);
+    d.color = RenderDib(sourceDc_, reinterpret_cast<const BITMAPINFO*>(info.data()), colorBits, d.width, d.height,
+                        &pixels);
+    const int bitCount = Read16(header + 14);
+    const unsigned char* maskBits = colorBits + static_cast<std::size_t>((d.width * bitCount + 31) / 32 * 4) * d.height;
+    const int maskStride = (d.width + 31) / 32 * 4;
+    // CreateBitmap wants top-down rows padded to 16 bits; the icon stores them bottom-up padded to 32.
+    const int monoStride = (d.width + 15) / 16 * 2;
+    std::vector<unsigned char> mono(static_cast<std::size_t>(monoStride) * d.height, 0);
+    for (int y = 0; y < d.height; ++y) {
+        const unsigned char* row = maskBits + static_cast<std::size_t>(maskStride) * (d.height - 1 - y);
+        for (int x = 0; x < d.width; ++x) {
+            if (!(row[x / 8] & (0x80 >> (x % 8)))) continue;
+            mono[static_cast<std::size_t>(monoStride) * y + x / 8] |= static_cast<unsigned char>(0x80 >> (x % 8));
+            pixels[static_cast<std::size_t>(y) * d.width + x] = 0;  // OR-ed onto the masked face: no change
+        }
+    }
+    d.mask = CreateBitmap(d.width, d.height, 1, 1, mono.data());
+    if (!d.mask) throw Failure("win32: CreateBitmap for an icon mask failed" + LastError());
+    return d;
+}
+
+bool Pictures::Size(Picture picture, int* width, int* height) {
+    if (picture == Picture::None) return false;
+    const Decoded& d = Get(picture);
+    *width = d.width;
+    *height = d.height;
+    return true;
+}
+
+void Pictures::Draw(HDC dc, Picture picture, int dx, int dy, int dw, int dh, int sx, int sy, int sw, int sh) {
+    const Decoded& d = Get(picture);
+    const int oldMode = SetStretchBltMode(dc, COLORONCOLOR);
+    if (d.mask) {
+        // Mask bits 1 (transparent) become the background colour white, 0 the text colour black.
+        const COLORREF oldBk = SetBkColor(dc, RGB(255, 255, 255));
+        const COLORREF oldText = SetTextColor(dc, RGB(0, 0, 0));
+        HGDIOBJ old = SelectObject(sourceDc_, d.mask);
+        StretchBlt(dc, dx, dy, dw, dh, sourceDc_, sx, sy, sw, sh, SRCAND);
+        SelectObject(sourceDc_, d.color);
+        StretchBlt(dc, dx, dy, dw, dh, sourceDc_, sx, sy, sw, sh, SRCPAINT);
+        SelectObject(sourceDc_, old);
+        SetBkColor(dc, oldBk);
+        SetTextColor(dc, oldText);
+    } else {
+        HGDIOBJ old = SelectObject(sourceDc_, d.color);
+        StretchBlt(dc, dx, dy, dw, dh, sourceDc_, sx, sy, sw, sh, SRCCOPY);
+        SelectObject(sourceDc_, old);
+    }
+    SetStretchBltMode(dc, oldMode);
+}
+
+}  // namespace tarvik::win32

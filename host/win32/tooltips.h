@@ -1,0 +1,33 @@
+// The comctl32 tooltip control of the window: one tool per visible element that has a text.
+#pragma once
+
+#include <array>
+#include <string>
+
+#include "host/hit_test.h"
+#include "host/win32/win32_api.h"
+
+namespace tarvik::win32 {
+
+class ToolTips {
+public:
+    // Creates the control for the owner window.
+    explicit ToolTips(::HWND owner);
+    ~ToolTips();
+    ToolTips(const ToolTips&) = delete;
+    ToolTips& operator=(const ToolTips&) = delete;
+
+    // Brings the element's tool in step with its rectangle, visibility and text.
+    void Sync(Elem elem, const ElementState& state);
+    // The control's window.
+    ::HWND Window() const { return tip_; }
+    // The text the control holds for the element's tool, "" when it has none (UTF-8).
+    std::string Text(Elem elem) const;
+
+private:
+    ::HWND owner_;
+    ::HWND tip_ = nullptr;
+    std::array<bool, kElemCount> present_{};
+};
+
+}  // namespace tarvik::win32

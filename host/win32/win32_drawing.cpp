@@ -1,0 +1,112 @@
+// Drawing on the face, and showing it with the image elements' pictures on top.
+#include <algorithm>
+#include <cmath>
+
+#include "host/twips.h"
+#include "host/win32/win32_host.h"
+
+namespace tarvik::win32 {
+
+void Win32Host::Line(float x1, float y1, float x2, float y2, Color color, LineKind kind) {
+    HDC dc = face_.Dc();
+    const PixelRect r = TwipsRectToPixels(std::min(x1, x2), std::min(y1, y2), std::abs(x2 - x1), std::abs(y2 - y1));
+    if (kind == LineKind::BoxFill) {
+        HBRUSH brush = CreateSolidBrush(color);
+        if (!brush) Fail("CreateSolidBrush failed" + LastError());
+        const RECT box{r.x, r.y, r.x + r.w, r.y + r.h};
+        FillRect(dc, &box, brush);
+        ::DeleteObject(brush);
+    } else {
+        HPEN pen = CreatePen(PS_SOLID, 1, color);
+        if (!pen) Fail("CreatePen failed" + LastError());
+        HGDIOBJ old = SelectObject(dc, pen);
+        // GDI leaves out a line's last pixel; both ends belong to the line here.
+        if (kind == LineKind::Box) {
+            MoveToEx(dc, r.x, r.y, nullptr);
+            LineTo(dc, r.x + r.w, r.y);
+            LineTo(dc, r.x + r.w, r.y + r.h);
+            LineTo(dc, r.x, r.y + r.h);
+            LineTo(dc, r.x, r.y);
+        } else {
+            MoveToEx(dc, TwipsToPixels(x1), TwipsToPixels(y1), nullptr);
+            LineTo(dc, TwipsToPixels(x2), TwipsToPixels(y2));
+            SetPixelV(dc, TwipsToPixels(x2), TwipsToPixels(y2), color);
+        }
+        SelectObject(dc, old);
+        ::DeleteObject(pen);
+    }
+    InvalidateRect(hwnd_, nullptr, FALSE);
+}
+
+void Win32Host::PaintPicture(Picture picture, float dx, float dy, float dw, float dh, float sx, float sy, float sw,
+                             float sh) {
+    if (picture == Picture::None) Fail("PaintPicture of an empty picture");
+    const PixelRect d = TwipsRectToPixels(dx, dy, dw, dh);
+    const PixelRect s = TwipsRectToPixels(sx, sy, sw, sh);
+    if (d.w <= 0 || d.h <= 0 || s.w <= 0 || s.h <= 0) return;
+    pictures_.Draw(face_.Dc(), picture, d.x, d.y, d.w, d.h, s.x, s.y, s.w, s.h);
+    InvalidateRect(hwnd_, nullptr, FALSE);
+}
+
+// Text in the window's font without a background; afterwards the pen goes to the next line.
+void Win32Host::Print(const std::string& text) {
+    HDC dc = face_.Dc();
+    HGDIOBJ old = SelectObject(dc, font_);
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, foreColor_);
+    SetTextAlign(dc, TA_LEFT | TA_TOP | TA_NOUPDATECP);
+    const std::wstring wide = Widen(text);
+    TextOutW(dc, TwipsToPixels(currentX_), TwipsToPixels(currentY_), wide.c_str(), static_cast<int>(wide.size()));
+    SIZE extent{};
+    TEXTMETRICW metrics{};
+    GetTextMetricsW(dc, &metrics);
+    if (wide.empty() || !GetTextExtentPoint32W(dc, wide.c_str(), static_cast<int>(wide.size()), &extent))
+        extent.cy = metrics.tmHeight;
+    SelectObject(dc, old);
+    currentX_ = 0;
+    currentY_ += PixelsToTwips(extent.cy);
+    InvalidateRect(hwnd_, nullptr, FALSE);
+}
+
+// Each visible image shows its picture at its top-left, natural size, clipped to its rectangle;
+// the design order's later elements lie beneath, so they are drawn first.
+void Win32Host::ComposeImages(HDC dc, int originX, int originY) {
+    const ElementTable& elements = Elements();
+    for (int i = kElemCount - 1; i >= 0; --i) {
+        const ElementState& e = elements[static_cast<std::size_t>(i)];
+        if (!e.visible || Design().elements[static_cast<std::size_t>(i)].kind != ElemKind::Image) continue;
+        int pw = 0, ph = 0;
+        if (!pictures_.Size(e.picture, &pw, &ph)) continue;
+        const PixelRect r = TwipsRectToPixels(e.left, e.top, e.width, e.height);
+        const int w = std::min(pw, r.w), h = std::min(ph, r.h);
+        if (w > 0 && h > 0) pictures_.Draw(dc, e.picture, r.x + originX, r.y + originY, w, h, 0, 0, w, h);
+    }
+}
+
+// Composes the area off screen and copies it in one piece, so nothing flickers.
+void Win32Host::Paint(HDC dc, const RECT& area) {
+    const int w = area.right - area.left, h = area.bottom - area.top;
+    if (w <= 0 || h <= 0) return;
+    MemoryBitmap buffer = NewMemoryBitmap(w, h);
+    HBRUSH brush = CreateSolidBrush(Design().backColor);
+    const RECT all{0, 0, w, h};
+    FillRect(buffer.dc, &all, brush);
+    ::DeleteObject(brush);
+    BitBlt(buffer.dc, 0, 0, w, h, face_.Dc(), area.left, area.top, SRCCOPY);
+    ComposeImages(buffer.dc, -area.left, -area.top);
+    BitBlt(dc, area.left, area.top, w, h, buffer.dc, 0, 0, SRCCOPY);
+    FreeMemoryBitmap(buffer);
+}
+
+Color Win32Host::ShownPixel(int x, int y) {
+    if (x < 0 || y < 0 || x >= face_.Width() || y >= face_.Height()) return 0xFFFFFFFFu;
+    MemoryBitmap one = NewMemoryBitmap(1, 1);
+    BitBlt(one.dc, 0, 0, 1, 1, face_.Dc(), x, y, SRCCOPY);
+    ComposeImages(one.dc, -x, -y);
+    GdiFlush();
+    const std::uint32_t p = one.bits[0];
+    FreeMemoryBitmap(one);
+    return ((p >> 16) & 0xFF) | (p & 0xFF00) | ((p & 0xFF) << 16);
+}
+
+}  // namespace tarvik::win32

@@ -1,0 +1,284 @@
+#include "host/win32/win32_host.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "assets/embedded.h"
+#include "host/twips.h"
+
+namespace tarvik::win32 {
+
+namespace {
+
+constexpr const char* kBackend = "win32";
+constexpr const wchar_t* kClassName = L"TarvikForm1";
+constexpr int kIconResource = 1;
+constexpr double kScreenDpi = 96.0;
+
+::HRGN ToRgn(tarvik::HRGN region) { return reinterpret_cast<::HRGN>(region); }
+::HWND ToHwnd(tarvik::HWND hwnd) { return reinterpret_cast<::HWND>(hwnd); }
+
+// The window icon at one size: from the executable's icon group, else from the embedded A1 bytes.
+HICON LoadWindowIcon(HINSTANCE instance, int size) {
+    if (HICON icon = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(kIconResource), IMAGE_ICON, size, size, 0)))
+        return icon;
+    const AssetBytes ico = EmbeddedAsset(static_cast<int>(Picture::A1));
+    const int count = ico.data[4] | (ico.data[5] << 8);
+    for (int i = 0; i < count; ++i) {
+        const unsigned char* e = ico.data + 6 + 16 * i;
+        const int width = e[0] ? e[0] : 256;
+        if (width != size && i + 1 < count) continue;
+        const DWORD bytes = e[8] | (e[9] << 8) | (e[10] << 16) | (DWORD(e[11]) << 24);
+        const DWORD offset = e[12] | (e[13] << 8) | (e[14] << 16) | (DWORD(e[15]) << 24);
+        return CreateIconFromResourceEx(const_cast<BYTE*>(ico.data + offset), bytes, TRUE, 0x00030000, size, size, 0);
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+std::wstring Widen(const std::string& text) {
+    if (text.empty()) return {};
+    const int n = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring out(static_cast<std::size_t>(n), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n);
+    return out;
+}
+
+std::string LastError() { return " (error " + std::to_string(GetLastError()) + ")"; }
+
+// --- Creation and the message loop -------------------------------------------------------
+
+Win32Host::Win32Host(const FormDesign& design, HINSTANCE instance)
+    : FormsRuntime(design, kBackend), instance_(instance), foreColor_(design.foreColor) {
+    bigIcon_ = LoadWindowIcon(instance, GetSystemMetrics(SM_CXICON));
+    smallIcon_ = LoadWindowIcon(instance, GetSystemMetrics(SM_CXSMICON));
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof(wc);
+    wc.style = CS_DBLCLKS;
+    wc.lpfnWndProc = &Win32Host::WindowProc;
+    wc.hInstance = instance;
+    wc.hIcon = bigIcon_;
+    wc.hIconSm = smallIcon_;
+    wc.lpszClassName = kClassName;
+    // A second host in the same process (the tests) finds the class already there.
+    if (!RegisterClassExW(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
+        Fail("RegisterClassExW failed" + LastError());
+
+    const int width = TwipsToPixels(design.clientWidth), height = TwipsToPixels(design.clientHeight);
+    font_ = CreateFontW(-static_cast<int>(std::lround(design.font.points * kScreenDpi / 72.0)), 0, 0, 0,
+                        design.font.weight, FALSE, FALSE, FALSE, static_cast<DWORD>(design.font.charset),
+                        OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
+                        Widen(design.font.face).c_str());
+    if (!font_) Fail("CreateFontW failed" + LastError());
+    face_.Resize(width, height, design.backColor);
+    // No border and no caption: the whole window is client area, and its size is the design's client size.
+    hwnd_ = CreateWindowExW(WS_EX_APPWINDOW, kClassName, Widen(design.caption).c_str(),
+                            WS_POPUP | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX, 0, 0, width, height, nullptr,
+                            nullptr, instance, this);
+    if (!hwnd_) Fail("CreateWindowExW failed" + LastError());
+    SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_));
+    SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_));
+    GetWindowRect(hwnd_, &lastRestoredRect_);
+    scratchRegion_ = ::CreateRectRgn(0, 0, 0, 0);
+    if (!scratchRegion_) Fail("CreateRectRgn failed" + LastError());
+    tips_ = std::make_unique<ToolTips>(hwnd_);
+    for (int i = 0; i < kElemCount; ++i) tips_->Sync(static_cast<Elem>(i), Elements()[static_cast<std::size_t>(i)]);
+}
+
+Win32Host::~Win32Host() {
+    tips_.reset();
+    if (hwnd_) {
+        // No more messages reach this object while it goes.
+        SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
+        destroying_ = true;
+        DestroyWindow(hwnd_);
+    }
+    if (scratchRegion_) ::DeleteObject(scratchRegion_);
+    if (font_) ::DeleteObject(font_);
+    if (bigIcon_) DestroyIcon(bigIcon_);
+    if (smallIcon_) DestroyIcon(smallIcon_);
+}
+
+int Win32Host::Run() {
+    Start();
+    EndIfStopped();
+    MSG msg{};
+    BOOL got;
+    while ((got = GetMessageW(&msg, nullptr, 0, 0)) > 0) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+    return got < 0 ? 1 : static_cast<int>(msg.wParam);
+}
+
+// The program has ended: the window goes, and with it the message loop (WM_DESTROY posts the quit).
+void Win32Host::EndIfStopped() {
+    if (Running() || !hwnd_ || destroying_ || depth_ > 0) return;
+    destroying_ = true;
+    DestroyWindow(hwnd_);
+}
+
+void Win32Host::ReportUnhandled(const UnhandledFailure& failure) {
+    failureMessage_ = "Tarvik (" + std::string(kBackend) + "): unhandled failure in " + failure.what();
+    if (quietFailures_) return;
+    MessageBoxW(hwnd_, Widen(failureMessage_).c_str(), L"Tarvik", MB_OK | MB_ICONERROR);
+}
+
+// --- Geometry and state --------------------------------------------------------------------
+
+RECT Win32Host::OuterRect() const {
+    if (IsIconic(hwnd_)) return lastRestoredRect_;
+    RECT r{};
+    GetWindowRect(hwnd_, &r);
+    return r;
+}
+
+Win32Host::Shape Win32Host::CurrentShape() const {
+    const RECT r = OuterRect();
+    const int state = IsIconic(hwnd_) ? kMinimized : IsZoomed(hwnd_) ? kMaximized : kNormal;
+    return {state, r.right - r.left, r.bottom - r.top};
+}
+
+float Win32Host::Left() {
+    const RECT r = OuterRect();
+    return setLeft_ && TwipsToPixels(*setLeft_) == r.left ? *setLeft_ : PixelsToTwips(r.left);
+}
+
+float Win32Host::Top() {
+    const RECT r = OuterRect();
+    return setTop_ && TwipsToPixels(*setTop_) == r.top ? *setTop_ : PixelsToTwips(r.top);
+}
+
+float Win32Host::Width() {
+    const RECT r = OuterRect();
+    return setWidth_ && TwipsToPixels(*setWidth_) == r.right - r.left ? *setWidth_ : PixelsToTwips(r.right - r.left);
+}
+
+float Win32Host::Height() {
+    const RECT r = OuterRect();
+    return setHeight_ && TwipsToPixels(*setHeight_) == r.bottom - r.top ? *setHeight_ : PixelsToTwips(r.bottom - r.top);
+}
+
+// The forms toolkit refuses to size or move a minimized or maximized window.
+void Win32Host::CheckSizable(const char* what) const {
+    if (IsIconic(hwnd_) || IsZoomed(hwnd_)) Fail(std::string("a minimized or maximized window cannot be ") + what);
+}
+
+void Win32Host::SetWindowPixels(int x, int y, int width, int height, UINT flags) {
+    ownChange_ = true;
+    const BOOL ok = SetWindowPos(hwnd_, nullptr, x, y, width, height, flags | SWP_NOZORDER | SWP_NOACTIVATE);
+    ownChange_ = false;
+    if (!ok) Fail("SetWindowPos failed" + LastError());
+    if (!IsIconic(hwnd_)) GetWindowRect(hwnd_, &lastRestoredRect_);
+}
+
+// Follows a new size or state: the face keeps its drawing, and Resize runs before this returns.
+void Win32Host::SizeChanged(bool raise) {
+    shape_ = CurrentShape();
+    if (shape_.state != kMinimized) face_.Resize(shape_.width, shape_.height, Design().backColor);
+    InvalidateRect(hwnd_, nullptr, FALSE);
+    if (!raise) return;
+    ++resizeCount_;
+    RaiseResize();
+}
+
+void Win32Host::SetWidth(float width) {
+    CheckSizable("sized");
+    if (!(width >= 0)) Fail("refused window width " + std::to_string(width));
+    if (width == Width()) return;
+    const RECT r = OuterRect();
+    setWidth_ = width;
+    if (TwipsToPixels(width) != r.right - r.left)
+        SetWindowPixels(0, 0, TwipsToPixels(width), r.bottom - r.top, SWP_NOMOVE);
+    SizeChanged(true);
+}
+
+void Win32Host::SetHeight(float height) {
+    CheckSizable("sized");
+    if (!(height >= 0)) Fail("refused window height " + std::to_string(height));
+    if (height == Height()) return;
+    const RECT r = OuterRect();
+    setHeight_ = height;
+    if (TwipsToPixels(height) != r.bottom - r.top)
+        SetWindowPixels(0, 0, r.right - r.left, TwipsToPixels(height), SWP_NOMOVE);
+    SizeChanged(true);
+}
+
+void Win32Host::Move(float left, float top) {
+    CheckSizable("moved");
+    setLeft_ = left;
+    setTop_ = top;
+    SetWindowPixels(TwipsToPixels(left), TwipsToPixels(top), 0, 0, SWP_NOSIZE);
+}
+
+int Win32Host::WindowState() { return IsIconic(hwnd_) ? kMinimized : IsZoomed(hwnd_) ? kMaximized : kNormal; }
+
+void Win32Host::SetWindowState(int state) {
+    if (state < kNormal || state > kMaximized) Fail("invalid window state " + std::to_string(state));
+    if (state == WindowState()) return;
+    ownChange_ = true;
+    ::ShowWindow(hwnd_, state == kMinimized ? SW_MINIMIZE : state == kMaximized ? SW_MAXIMIZE : SW_RESTORE);
+    // A window minimized from maximized first comes back maximized; normal is one more step.
+    if (state == kNormal && IsZoomed(hwnd_)) ::ShowWindow(hwnd_, SW_RESTORE);
+    ownChange_ = false;
+    if (!IsIconic(hwnd_)) GetWindowRect(hwnd_, &lastRestoredRect_);
+    if (WindowState() != state) Fail("ShowWindow did not change the window state to " + std::to_string(state));
+    SizeChanged(true);
+}
+
+void Win32Host::ShowWindow() {
+    ownChange_ = true;
+    ::ShowWindow(hwnd_, SW_SHOWNORMAL);
+    ownChange_ = false;
+    shown_ = true;
+    SizeChanged(true);
+}
+
+void Win32Host::Unload() {
+    EndProgram(0);
+    EndIfStopped();
+}
+
+tarvik::HWND Win32Host::hWnd() { return reinterpret_cast<tarvik::HWND>(hwnd_); }
+std::string Win32Host::Caption() { return Design().caption; }
+Color Win32Host::BackColor() { return Design().backColor; }
+void Win32Host::SetForeColor(Color color) { foreColor_ = color; }
+void Win32Host::SetCurrentX(float x) { currentX_ = x; }
+void Win32Host::SetCurrentY(float y) { currentY_ = y; }
+float Win32Host::ScreenWidth() { return PixelsToTwips(GetSystemMetrics(SM_CXSCREEN)); }
+float Win32Host::ScreenHeight() { return PixelsToTwips(GetSystemMetrics(SM_CYSCREEN)); }
+
+// --- The platform calls, forwarded unchanged -------------------------------------------------
+
+int Win32Host::GetCursorPos(tarvik::POINT* point) {
+    ::POINT p{};
+    if (!::GetCursorPos(&p)) return 0;
+    point->x = p.x;
+    point->y = p.y;
+    return 1;
+}
+
+std::intptr_t Win32Host::SendMessageA(tarvik::HWND hwnd, unsigned msg, std::uintptr_t wparam, std::intptr_t lparam) {
+    return ::SendMessageA(ToHwnd(hwnd), msg, wparam, lparam);
+}
+
+tarvik::HRGN Win32Host::CreateRectRgn(int x1, int y1, int x2, int y2) {
+    return reinterpret_cast<tarvik::HRGN>(::CreateRectRgn(x1, y1, x2, y2));
+}
+
+tarvik::HRGN Win32Host::CreateEllipticRgn(int x1, int y1, int x2, int y2) {
+    return reinterpret_cast<tarvik::HRGN>(::CreateEllipticRgn(x1, y1, x2, y2));
+}
+
+int Win32Host::CombineRgn(tarvik::HRGN dst, tarvik::HRGN src1, tarvik::HRGN src2, int mode) {
+    return ::CombineRgn(ToRgn(dst), ToRgn(src1), ToRgn(src2), mode);
+}
+
+int Win32Host::SetWindowRgn(tarvik::HWND hwnd, tarvik::HRGN region, int redraw) {
+    return ::SetWindowRgn(ToHwnd(hwnd), ToRgn(region), redraw);
+}
+
+int Win32Host::DeleteObject(tarvik::HRGN region) { return ::DeleteObject(ToRgn(region)); }
+
+}  // namespace tarvik::win32

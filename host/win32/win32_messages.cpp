@@ -1,0 +1,208 @@
+// The window procedure: paint, size and state changes from the system, pointer input,
+// pointer capture, pointer shapes and the end of the program.
+#include <windowsx.h>
+
+#include <algorithm>
+
+#include "host/win32/win32_host.h"
+
+namespace tarvik::win32 {
+
+namespace {
+
+constexpr UINT_PTR kTickTimer = 1;
+constexpr UINT kTickMs = 100;
+
+LPCWSTR CursorName(Cursor cursor) {
+    switch (cursor) {
+        case Cursor::SizeNS: return IDC_SIZENS;
+        case Cursor::SizeWE: return IDC_SIZEWE;
+        case Cursor::SizeNWSE: return IDC_SIZENWSE;
+        case Cursor::Arrow: break;
+    }
+    return IDC_ARROW;
+}
+
+int ShiftState(WPARAM wparam) {
+    int shift = 0;
+    if (wparam & MK_SHIFT) shift |= kShiftMask;
+    if (wparam & MK_CONTROL) shift |= kCtrlMask;
+    if (GetKeyState(VK_MENU) < 0) shift |= kAltMask;
+    return shift;
+}
+
+}  // namespace
+
+LRESULT CALLBACK Win32Host::WindowProc(::HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
+    if (msg == WM_NCCREATE) {
+        auto* create = reinterpret_cast<CREATESTRUCTW*>(lparam);
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+        static_cast<Win32Host*>(create->lpCreateParams)->hwnd_ = hwnd;
+    }
+    // Messages before WM_NCCREATE (WM_GETMINMAXINFO) and after the host has gone get the defaults.
+    auto* self = reinterpret_cast<Win32Host*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (!self) return DefWindowProcW(hwnd, msg, wparam, lparam);
+    ++self->depth_;
+    const LRESULT result = self->Handle(msg, wparam, lparam);
+    --self->depth_;
+    // The program ends once the outermost event returns, never in the middle of one.
+    if (self->depth_ == 0 && msg != WM_NCDESTROY) self->EndIfStopped();
+    return result;
+}
+
+LRESULT Win32Host::Handle(UINT msg, WPARAM wparam, LPARAM lparam) {
+    switch (msg) {
+        case WM_ERASEBKGND:
+            return 1;  // the paint covers everything; erasing first would flicker
+        case WM_PAINT: {
+            PAINTSTRUCT ps;
+            HDC dc = BeginPaint(hwnd_, &ps);
+            Paint(dc, ps.rcPaint);
+            EndPaint(hwnd_, &ps);
+            return 0;
+        }
+        case WM_PRINTCLIENT: {
+            RECT all{0, 0, face_.Width(), face_.Height()};
+            Paint(reinterpret_cast<HDC>(wparam), all);
+            return 0;
+        }
+        case WM_NCHITTEST:
+            // Everything is client area; the title bar's move is started by the program itself.
+            return HTCLIENT;
+        case WM_GETMINMAXINFO: {
+            // A maximized popup would cover the whole monitor; it gets the work area, beside the taskbar.
+            auto* info = reinterpret_cast<MINMAXINFO*>(lparam);
+            MONITORINFO monitor{};
+            monitor.cbSize = sizeof(monitor);
+            if (GetMonitorInfoW(MonitorFromWindow(hwnd_, MONITOR_DEFAULTTONEAREST), &monitor)) {
+                const RECT& work = monitor.rcWork;
+                info->ptMaxPosition = {work.left - monitor.rcMonitor.left, work.top - monitor.rcMonitor.top};
+                info->ptMaxSize = {work.right - work.left, work.bottom - work.top};
+                info->ptMaxTrackSize.x = std::max(info->ptMaxTrackSize.x, info->ptMaxSize.x);
+                info->ptMaxTrackSize.y = std::max(info->ptMaxTrackSize.y, info->ptMaxSize.y);
+            }
+            return 0;
+        }
+        case WM_MOVE:
+            if (!IsIconic(hwnd_)) GetWindowRect(hwnd_, &lastRestoredRect_);
+            return 0;
+        case WM_SIZE:
+            if (!IsIconic(hwnd_)) GetWindowRect(hwnd_, &lastRestoredRect_);
+            // The system's own changes (taskbar, Win+Up, the system menu) raise Resize here;
+            // ours raise it themselves, and a repeat for an unchanged shape raises nothing.
+            if (!ownChange_ && shown_ && Running() && CurrentShape() != shape_) SizeChanged(true);
+            return 0;
+        case WM_SETCURSOR:
+            if (LOWORD(lparam) == HTCLIENT) {
+                SetCursor(LoadCursorW(nullptr, CursorName(CurrentCursor())));
+                return TRUE;
+            }
+            break;
+        case WM_CAPTURECHANGED:
+            // Taken by someone else while the runtime holds it: the pressed element gets its MouseUp.
+            if (!releasing_ && HasCapture() && reinterpret_cast<::HWND>(lparam) != hwnd_) CaptureLost();
+            return 0;
+        case WM_TIMER:
+            if (wparam == kTickTimer) Tick(Clock(GetTickCount()));
+            return 0;
+        case WM_CLOSE:
+            Unload();  // Alt+F4 and the system menu's Close end the program as the close button does
+            return 0;
+        case WM_DESTROY:
+            if (Running()) EndProgram(0);
+            PostQuitMessage(ExitStatus());
+            return 0;
+        case WM_NCDESTROY:
+            SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
+            hwnd_ = nullptr;
+            return 0;
+        default:
+            if (HandlePointer(msg, wparam, lparam)) return 0;
+            break;
+    }
+    return DefWindowProcW(hwnd_, msg, wparam, lparam);
+}
+
+// Mouse messages to the shared runtime: client pixels, message time; double-click messages
+// count as plain presses because the runtime recognises double-clicks itself.
+bool Win32Host::HandlePointer(UINT msg, WPARAM wparam, LPARAM lparam) {
+    const int x = GET_X_LPARAM(lparam), y = GET_Y_LPARAM(lparam);
+    int button = 0;
+    bool down = false;
+    switch (msg) {
+        case WM_MOUSEMOVE: {
+            if (!tracking_) {
+                TRACKMOUSEEVENT track{sizeof(track), TME_LEAVE, hwnd_, 0};
+                tracking_ = TrackMouseEvent(&track) != FALSE;
+                SetTimer(hwnd_, kTickTimer, kTickMs, nullptr);
+            }
+            lastX_ = x;
+            lastY_ = y;
+            PointerMove(x, y, InsideRegion(x, y), Clock(static_cast<DWORD>(GetMessageTime())));
+            if (HasCapture()) SetCursor(LoadCursorW(nullptr, CursorName(CurrentCursor())));
+            return true;
+        }
+        case WM_MOUSELEAVE:
+            tracking_ = false;
+            KillTimer(hwnd_, kTickTimer);
+            if (!HasCapture()) PointerMove(lastX_, lastY_, false, Clock(static_cast<DWORD>(GetMessageTime())));
+            return true;
+        case WM_LBUTTONDOWN: case WM_LBUTTONDBLCLK: button = kLeftButton; down = true; break;
+        case WM_RBUTTONDOWN: case WM_RBUTTONDBLCLK: button = kRightButton; down = true; break;
+        case WM_MBUTTONDOWN: case WM_MBUTTONDBLCLK: button = kMiddleButton; down = true; break;
+        case WM_LBUTTONUP: button = kLeftButton; break;
+        case WM_RBUTTONUP: button = kRightButton; break;
+        case WM_MBUTTONUP: button = kMiddleButton; break;
+        default: return false;
+    }
+    const std::uint64_t now = Clock(static_cast<DWORD>(GetMessageTime()));
+    lastX_ = x;
+    lastY_ = y;
+    if (down)
+        PointerDown(button, ShiftState(wparam), x, y, now);
+    else
+        PointerUp(button, ShiftState(wparam), x, y, InsideRegion(x, y), now);
+    return true;
+}
+
+// Whether a client point lies on the window: inside its rectangle and its region.
+bool Win32Host::InsideRegion(int x, int y) {
+    RECT client{};
+    GetClientRect(hwnd_, &client);
+    if (x < client.left || y < client.top || x >= client.right || y >= client.bottom) return false;
+    if (GetWindowRgn(hwnd_, scratchRegion_) == ERROR) return true;  // no region: the whole rectangle
+    return PtInRegion(scratchRegion_, x, y) != FALSE;
+}
+
+// Message times as a 64-bit clock that never runs backwards (sent messages carry older times).
+std::uint64_t Win32Host::Clock(DWORD time) {
+    if (clockMs_ == 0) {
+        clockMs_ = time;
+        lastTick_ = time;
+        return clockMs_;
+    }
+    const DWORD delta = time - lastTick_;  // wraps with the 32-bit tick count
+    if (delta < 0x80000000u) {
+        clockMs_ += delta;
+        lastTick_ = time;
+    }
+    return clockMs_;
+}
+
+void Win32Host::PlatformCapture(bool take) {
+    if (take) {
+        SetCapture(hwnd_);
+        return;
+    }
+    releasing_ = true;
+    ::ReleaseCapture();
+    releasing_ = false;
+}
+
+// Element geometry, visibility, pictures and tips show at once: the tool follows, the window repaints.
+void Win32Host::ElementChanged(Elem elem) {
+    if (tips_) tips_->Sync(elem, Elements()[static_cast<std::size_t>(elem)]);
+    if (hwnd_) InvalidateRect(hwnd_, nullptr, FALSE);
+}
+
+}  // namespace tarvik::win32
