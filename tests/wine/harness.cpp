@@ -1,0 +1,454 @@
+#include "tests/wine/harness.h"
+
+#include <cairo.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+extern char** environ;
+
+namespace tarvik::wine {
+
+namespace {
+
+std::vector<char*> ArgvPointers(const std::vector<std::string>& argv) {
+    std::vector<char*> out;
+    for (const std::string& a : argv) out.push_back(const_cast<char*>(a.c_str()));
+    out.push_back(nullptr);
+    return out;
+}
+
+int ExitCode(int waitStatus) {
+    if (WIFEXITED(waitStatus)) return WEXITSTATUS(waitStatus);
+    if (WIFSIGNALED(waitStatus)) return 128 + WTERMSIG(waitStatus);
+    return -1;
+}
+
+// Reads whatever the pipes hold, feeding input, until both output pipes close or the deadline passes.
+bool Pump(int inFd, const std::string& input, int outFd, int errFd, std::string* out, std::string* err,
+          Clock::time_point deadline) {
+    std::size_t written = 0;
+    if (input.empty() && inFd >= 0) {
+        close(inFd);
+        inFd = -1;
+    }
+    while (outFd >= 0 || errFd >= 0) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+        if (left <= 0) {
+            if (inFd >= 0) close(inFd);
+            if (outFd >= 0) close(outFd);
+            if (errFd >= 0) close(errFd);
+            return false;
+        }
+        pollfd fds[3];
+        int n = 0;
+        int idxIn = -1, idxOut = -1, idxErr = -1;
+        if (inFd >= 0) { idxIn = n; fds[n++] = {inFd, POLLOUT, 0}; }
+        if (outFd >= 0) { idxOut = n; fds[n++] = {outFd, POLLIN, 0}; }
+        if (errFd >= 0) { idxErr = n; fds[n++] = {errFd, POLLIN, 0}; }
+        if (poll(fds, static_cast<nfds_t>(n), static_cast<int>(left)) < 0) {
+            if (errno == EINTR) continue;
+            break;
+        }
+        if (idxIn >= 0 && fds[idxIn].revents) {
+            const ssize_t w = write(inFd, input.data() + written, input.size() - written);
+            if (w > 0) written += static_cast<std::size_t>(w);
+            if (w < 0 || written == input.size()) {
+                close(inFd);
+                inFd = -1;
+            }
+        }
+        auto drain = [](int& fd, const pollfd& p, std::string* to) {
+            if (!p.revents) return;
+            char buf[8192];
+            const ssize_t r = read(fd, buf, sizeof buf);
+            if (r > 0) to->append(buf, static_cast<std::size_t>(r));
+            else {
+                close(fd);
+                fd = -1;
+            }
+        };
+        if (idxOut >= 0) drain(outFd, fds[idxOut], out);
+        if (idxErr >= 0) drain(errFd, fds[idxErr], err);
+    }
+    if (inFd >= 0) close(inFd);
+    return true;
+}
+
+void Pointer(const std::vector<std::string>& args) {
+    std::vector<std::string> argv{"xdotool"};
+    argv.insert(argv.end(), args.begin(), args.end());
+    const CommandResult r = Run(argv, "", 10s);
+    if (r.status != 0)
+        throw std::runtime_error("'" + Describe(argv) + "' failed with status " + std::to_string(r.status) + ": " + r.err);
+}
+
+}  // namespace
+
+std::string Describe(const std::vector<std::string>& argv) {
+    std::string s;
+    for (const std::string& a : argv) s += (s.empty() ? "" : " ") + a;
+    return s;
+}
+
+CommandResult Run(const std::vector<std::string>& argv, const std::string& input, Clock::duration timeout) {
+    CommandResult result;
+    int inPipe[2], outPipe[2], errPipe[2];
+    if (pipe2(inPipe, O_CLOEXEC) || pipe2(outPipe, O_CLOEXEC) || pipe2(errPipe, O_CLOEXEC)) {
+        result.err = std::string("pipe: ") + std::strerror(errno);
+        return result;
+    }
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, inPipe[0], 0);
+    posix_spawn_file_actions_adddup2(&actions, outPipe[1], 1);
+    posix_spawn_file_actions_adddup2(&actions, errPipe[1], 2);
+    std::vector<char*> args = ArgvPointers(argv);
+    pid_t pid = -1;
+    const int rc = posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    close(inPipe[0]);
+    close(outPipe[1]);
+    close(errPipe[1]);
+    if (rc != 0) {
+        close(inPipe[1]);
+        close(outPipe[0]);
+        close(errPipe[0]);
+        result.err = "cannot start " + argv[0] + ": " + std::strerror(rc);
+        return result;
+    }
+    signal(SIGPIPE, SIG_IGN);
+    const Clock::time_point deadline = Clock::now() + timeout;
+    const bool finished = Pump(inPipe[1], input, outPipe[0], errPipe[0], &result.out, &result.err, deadline);
+    int ws = 0;
+    while (true) {
+        const pid_t w = waitpid(pid, &ws, WNOHANG);
+        if (w == pid) {
+            result.status = ExitCode(ws);
+            break;
+        }
+        if (!finished || Clock::now() > deadline) {
+            kill(pid, SIGKILL);
+            waitpid(pid, &ws, 0);
+            result.status = -1;
+            result.timedOut = true;
+            break;
+        }
+        std::this_thread::sleep_for(10ms);
+    }
+    return result;
+}
+
+bool PollUntil(const std::function<bool()>& condition, Clock::duration timeout, Clock::duration interval) {
+    const Clock::time_point deadline = Clock::now() + timeout;
+    while (true) {
+        if (condition()) return true;
+        if (Clock::now() >= deadline) return false;
+        std::this_thread::sleep_for(interval);
+    }
+}
+
+std::string ToString(const Pixel& p) {
+    return "rgba(" + std::to_string(p.r) + ", " + std::to_string(p.g) + ", " + std::to_string(p.b) + ", " +
+           std::to_string(p.a) + ")";
+}
+
+std::string ToString(const Rect& r) {
+    return "x " + std::to_string(r.x) + ".." + std::to_string(r.x + r.width - 1) + ", y " + std::to_string(r.y) +
+           ".." + std::to_string(r.y + r.height - 1);
+}
+
+std::string ToString(const Geometry& g) {
+    return std::to_string(g.width) + " x " + std::to_string(g.height) + " at (" + std::to_string(g.x) + ", " +
+           std::to_string(g.y) + ")";
+}
+
+std::optional<Image> LoadPng(const std::string& path, std::string* error) {
+    cairo_surface_t* s = cairo_image_surface_create_from_png(path.c_str());
+    if (cairo_surface_status(s) != CAIRO_STATUS_SUCCESS) {
+        if (error) *error = "cannot read PNG " + path + ": " + cairo_status_to_string(cairo_surface_status(s));
+        cairo_surface_destroy(s);
+        return std::nullopt;
+    }
+    cairo_surface_t* argb = s;
+    if (cairo_image_surface_get_format(s) != CAIRO_FORMAT_ARGB32) {
+        argb = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, cairo_image_surface_get_width(s),
+                                          cairo_image_surface_get_height(s));
+        cairo_t* cr = cairo_create(argb);
+        cairo_set_source_surface(cr, s, 0, 0);
+        cairo_paint(cr);
+        cairo_destroy(cr);
+        cairo_surface_destroy(s);
+    }
+    cairo_surface_flush(argb);
+    Image image;
+    image.width = cairo_image_surface_get_width(argb);
+    image.height = cairo_image_surface_get_height(argb);
+    image.pixels.resize(static_cast<std::size_t>(image.width) * image.height);
+    const unsigned char* data = cairo_image_surface_get_data(argb);
+    const int stride = cairo_image_surface_get_stride(argb);
+    for (int y = 0; y < image.height; ++y) {
+        const auto* row = reinterpret_cast<const std::uint32_t*>(data + static_cast<std::ptrdiff_t>(y) * stride);
+        for (int x = 0; x < image.width; ++x) {
+            const std::uint32_t v = row[x];
+            const int a = static_cast<int>(v >> 24);
+            Pixel p{0, 0, 0, a};
+            if (a) {
+                auto ch = [&](int shift) { return static_cast<int>((((v >> shift) & 0xFF) * 255 + a / 2) / a); };
+                p = {ch(16), ch(8), ch(0), a};
+            }
+            image.pixels[static_cast<std::size_t>(y) * image.width + x] = p;
+        }
+    }
+    cairo_surface_destroy(argb);
+    return image;
+}
+
+bool SavePng(const Image& image, const std::string& path) {
+    cairo_surface_t* s = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, image.width, image.height);
+    unsigned char* data = cairo_image_surface_get_data(s);
+    const int stride = cairo_image_surface_get_stride(s);
+    for (int y = 0; y < image.height; ++y) {
+        auto* row = reinterpret_cast<std::uint32_t*>(data + static_cast<std::ptrdiff_t>(y) * stride);
+        for (int x = 0; x < image.width; ++x) {
+            const Pixel& p = image.At(x, y);
+            auto pre = [&](int c) { return static_cast<std::uint32_t>((c * p.a + 127) / 255); };
+            row[x] = static_cast<std::uint32_t>(p.a) << 24 | pre(p.r) << 16 | pre(p.g) << 8 | pre(p.b);
+        }
+    }
+    cairo_surface_mark_dirty(s);
+    const bool ok = cairo_surface_write_to_png(s, path.c_str()) == CAIRO_STATUS_SUCCESS;
+    cairo_surface_destroy(s);
+    return ok;
+}
+
+Agreement Compare(const Image& screen, int left, int top, const Image& reference, const Rect& exclude,
+                  int tolerance, const std::string& diffPath) {
+    Agreement result;
+    Image diff;
+    diff.width = reference.width;
+    diff.height = reference.height;
+    diff.pixels.assign(reference.pixels.size(), Pixel{0, 0, 0, 0});
+    int listed = 0;
+    for (int y = 0; y < reference.height; ++y) {
+        for (int x = 0; x < reference.width; ++x) {
+            const Pixel& want = reference.At(x, y);
+            if (want.a == 0 || exclude.Contains(x, y)) continue;
+            ++result.compared;
+            Pixel got{-1, -1, -1, -1};
+            if (screen.Contains(left + x, top + y)) got = screen.At(left + x, top + y);
+            const bool same = got.a >= 0 && std::abs(got.r - want.r) <= tolerance &&
+                              std::abs(got.g - want.g) <= tolerance && std::abs(got.b - want.b) <= tolerance;
+            Pixel& d = diff.pixels[static_cast<std::size_t>(y) * diff.width + x];
+            if (same) {
+                ++result.agreeing;
+                // Agreeing pixels are kept faint so that the differences stand out.
+                d = {(want.r + 3 * 255) / 4, (want.g + 3 * 255) / 4, (want.b + 3 * 255) / 4, 255};
+            } else {
+                d = {255, 0, 255, 255};
+                if (listed++ < 8)
+                    result.firstDifferences += "  (" + std::to_string(x) + ", " + std::to_string(y) + "): screen " +
+                                               ToString(got) + ", reference " + ToString(want) + "\n";
+            }
+        }
+    }
+    if (!diffPath.empty()) SavePng(diff, diffPath);
+    return result;
+}
+
+std::string OutPath(const std::string& name) {
+    const std::string dir = std::string(TARVIK_TEST_OUT) + "/wine";
+    std::filesystem::create_directories(dir);
+    return dir + "/" + name;
+}
+
+std::optional<Image> Screenshot(const std::string& path, std::string* error) {
+    const std::vector<std::string> argv{"import", "-window", "root", "png:" + path};
+    const CommandResult r = Run(argv, "", 20s);
+    if (r.status != 0) {
+        if (error) *error = "'" + Describe(argv) + "' failed with status " + std::to_string(r.status) + ": " + r.err;
+        return std::nullopt;
+    }
+    return LoadPng(path, error);
+}
+
+std::optional<Image> SimSnapshot(const std::string& commands, const std::string& path, std::string* error) {
+    std::filesystem::remove(path);
+    const std::string script = commands + (commands.empty() || commands.back() == '\n' ? "" : "\n") + "snapshot " + path + "\n";
+    const CommandResult r = Run({TARVIK_SIM}, script, 30s);
+    if (r.status != 0) {
+        if (error) *error = "tarvik-sim ended with status " + std::to_string(r.status) + " for\n" + script + r.err;
+        return std::nullopt;
+    }
+    return LoadPng(path, error);
+}
+
+void PointerTo(int x, int y) { Pointer({"mousemove", std::to_string(x), std::to_string(y)}); }
+void ButtonDown(int button) { Pointer({"mousedown", std::to_string(button)}); }
+void ButtonUp(int button) { Pointer({"mouseup", std::to_string(button)}); }
+void Click(int button) { Pointer({"click", std::to_string(button)}); }
+void DoubleClick(int button) { Pointer({"click", "--repeat", "2", "--delay", "80", std::to_string(button)}); }
+
+std::string WineLoader() {
+    const char* v = std::getenv("TARVIK_WINE");
+    return v ? v : "";
+}
+
+Program::Program(const std::string& exe, const std::string& logName) : logPath_(OutPath(logName)) {
+    const std::string loader = WineLoader();
+    if (loader.empty()) {
+        startError_ = "TARVIK_WINE is not set: run the test through tools/with-wine-display.sh";
+        return;
+    }
+    if (!std::filesystem::exists(exe)) {
+        startError_ = "the program " + exe + " has not been built";
+        return;
+    }
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 1, logPath_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_adddup2(&actions, 1, 2);
+    const std::vector<std::string> argv{loader, exe};
+    std::vector<char*> args = ArgvPointers(argv);
+    const int rc = posix_spawn(&pid_, args[0], &actions, nullptr, args.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (rc != 0) {
+        pid_ = -1;
+        startError_ = "cannot start " + Describe(argv) + ": " + std::strerror(rc);
+    }
+}
+
+Program::~Program() {
+    if (pid_ > 0 && !status_) {
+        kill(pid_, SIGKILL);
+        int ws = 0;
+        waitpid(pid_, &ws, 0);
+    }
+}
+
+bool Program::Running() {
+    if (pid_ <= 0 || status_) return false;
+    int ws = 0;
+    if (waitpid(pid_, &ws, WNOHANG) == pid_) {
+        status_ = ExitCode(ws);
+        return false;
+    }
+    return true;
+}
+
+std::optional<int> Program::WaitForExit(Clock::duration timeout) {
+    PollUntil([&] { return !Running(); }, timeout, 50ms);
+    return status_;
+}
+
+unsigned long Program::WaitForWindow(Clock::duration timeout) {
+    PollUntil(
+        [&] {
+            if (!Running()) return true;
+            const CommandResult r = Run({"xdotool", "search", "--onlyvisible", "--name", "^Lumenta$"}, "", 10s);
+            if (r.status != 0) return false;
+            std::istringstream ids(r.out);
+            unsigned long id = 0;
+            if (ids >> id) window_ = id;
+            return window_ != 0;
+        },
+        timeout, 100ms);
+    return window_;
+}
+
+std::optional<Geometry> Program::CurrentGeometry() const {
+    if (!window_) return std::nullopt;
+    const CommandResult r =
+        Run({"xdotool", "getwindowgeometry", "--shell", std::to_string(window_)}, "", 10s);
+    if (r.status != 0) return std::nullopt;
+    Geometry g;
+    int found = 0;
+    std::istringstream lines(r.out);
+    for (std::string line; std::getline(lines, line);) {
+        const auto eq = line.find('=');
+        if (eq == std::string::npos) continue;
+        const std::string key = line.substr(0, eq);
+        const int value = std::atoi(line.c_str() + eq + 1);
+        if (key == "X") g.x = value, ++found;
+        else if (key == "Y") g.y = value, ++found;
+        else if (key == "WIDTH") g.width = value, ++found;
+        else if (key == "HEIGHT") g.height = value, ++found;
+    }
+    if (found != 4) return std::nullopt;
+    return g;
+}
+
+std::optional<Geometry> Program::WaitForGeometry(const Geometry& want, Clock::duration timeout) const {
+    std::optional<Geometry> last;
+    PollUntil(
+        [&] {
+            last = CurrentGeometry();
+            return last && *last == want;
+        },
+        timeout, 50ms);
+    return last;
+}
+
+std::string Program::Log() const {
+    std::ifstream in(logPath_);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+}  // namespace tarvik::wine
+
+namespace tarvik::wine {
+
+Rect ButtonRect(Button b, int windowWidth) {
+    const int fromRight = b == Button::Minimize ? 73 : b == Button::Maximize ? 52 : 31;
+    return {windowWidth - fromRight, 8, 17, 16};
+}
+
+const char* ButtonName(Button b) {
+    return b == Button::Minimize ? "minimize" : b == Button::Maximize ? "maximize" : "close";
+}
+
+std::optional<Geometry> ScreenGeometry() {
+    const CommandResult r = Run({"xdotool", "getdisplaygeometry"}, "", 10s);
+    Geometry g;
+    std::istringstream in(r.out);
+    if (r.status != 0 || !(in >> g.width >> g.height)) return std::nullopt;
+    return g;
+}
+
+Image Crop(const Image& image, const Rect& r) {
+    Image out;
+    out.width = r.width;
+    out.height = r.height;
+    out.pixels.resize(static_cast<std::size_t>(r.width) * r.height);
+    for (int y = 0; y < r.height; ++y)
+        for (int x = 0; x < r.width; ++x)
+            out.pixels[static_cast<std::size_t>(y) * r.width + x] =
+                image.Contains(r.x + x, r.y + y) ? image.At(r.x + x, r.y + y) : Pixel{-1, -1, -1, -1};
+    return out;
+}
+
+long CountDifferences(const Image& a, const Image& b) {
+    if (a.width != b.width || a.height != b.height) return -1;
+    long n = 0;
+    for (std::size_t i = 0; i < a.pixels.size(); ++i) {
+        const Pixel &p = a.pixels[i], &q = b.pixels[i];
+        if (p.r != q.r || p.g != q.g || p.b != q.b) ++n;
+    }
+    return n;
+}
+
+}  // namespace tarvik::wine

@@ -1,0 +1,153 @@
+// Black-box driving of the Windows program under Wine: processes, the pointer through
+// xdotool, screenshots through ImageMagick and reference frames from tarvik-sim.
+#pragma once
+
+#include <sys/types.h>
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tarvik::wine {
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+// What a finished helper command gave back. status is the exit code, or -1 when it did not end
+// in time (it is killed then) or could not be started.
+struct CommandResult {
+    int status = -1;
+    std::string out, err;
+    bool timedOut = false;
+};
+CommandResult Run(const std::vector<std::string>& argv, const std::string& input = "",
+                  Clock::duration timeout = 20s);
+// The argv as one readable line, for messages.
+std::string Describe(const std::vector<std::string>& argv);
+
+// Calls condition every interval until it returns true or timeout has passed; returns its last value.
+bool PollUntil(const std::function<bool()>& condition, Clock::duration timeout,
+               Clock::duration interval = 100ms);
+
+// One unpremultiplied RGBA pixel (alpha 0: outside a snapshot's window outline).
+struct Pixel {
+    int r = 0, g = 0, b = 0, a = 0;
+    bool operator==(const Pixel&) const = default;
+};
+std::string ToString(const Pixel& p);
+
+struct Image {
+    int width = 0, height = 0;
+    std::vector<Pixel> pixels;
+    const Pixel& At(int x, int y) const { return pixels[static_cast<std::size_t>(y) * width + x]; }
+    bool Contains(int x, int y) const { return x >= 0 && y >= 0 && x < width && y < height; }
+};
+// Reads a PNG; nullopt with why in *error if it cannot be read.
+std::optional<Image> LoadPng(const std::string& path, std::string* error);
+bool SavePng(const Image& image, const std::string& path);
+
+struct Rect {
+    int x = 0, y = 0, width = 0, height = 0;
+    bool Contains(int px, int py) const { return px >= x && py >= y && px < x + width && py < y + height; }
+};
+std::string ToString(const Rect& r);
+
+// How far a screenshot of the window agrees with a reference frame of the same size.
+struct Agreement {
+    long compared = 0;   // reference pixels inside the outline and outside the excluded box
+    long agreeing = 0;   // of those, the ones whose every channel is within the tolerance
+    std::string firstDifferences;  // a few "x,y: got ... expected ..." lines
+    double Percent() const { return compared ? 100.0 * static_cast<double>(agreeing) / compared : 0.0; }
+};
+// Compares reference (window pixels, alpha > 0 inside the outline) with screen at the window's
+// place (left, top). Pixels in exclude (window coordinates) are not compared. Writes a picture of
+// the differences to diffPath when it is not empty.
+Agreement Compare(const Image& screen, int left, int top, const Image& reference, const Rect& exclude,
+                  int tolerance, const std::string& diffPath = "");
+
+// The whole virtual screen, also kept at path for people to look at.
+std::optional<Image> Screenshot(const std::string& path, std::string* error);
+
+// A frame from the simulated host: runs tarvik-sim with commands and then a snapshot.
+std::optional<Image> SimSnapshot(const std::string& commands, const std::string& path, std::string* error);
+
+// Where the tests leave pictures and logs.
+std::string OutPath(const std::string& name);
+
+struct Geometry {
+    int x = 0, y = 0, width = 0, height = 0;
+    bool operator==(const Geometry&) const = default;
+};
+std::string ToString(const Geometry& g);
+
+// The pointer, as a user moves it.
+void PointerTo(int x, int y);
+void ButtonDown(int button = 1);
+void ButtonUp(int button = 1);
+void Click(int button = 1);
+void DoubleClick(int button = 1);
+
+// The program started under the Wine loader named by TARVIK_WINE; killed if still running when
+// this goes away.
+class Program {
+public:
+    explicit Program(const std::string& exe, const std::string& logName);
+    ~Program();
+    Program(const Program&) = delete;
+    Program& operator=(const Program&) = delete;
+
+    bool Started() const { return pid_ > 0; }
+    const std::string& StartError() const { return startError_; }
+    // Waits for the visible top-level window named "Lumenta"; 0 if none appears.
+    unsigned long WaitForWindow(Clock::duration timeout = 30s);
+    unsigned long Window() const { return window_; }
+    // The window's place and size on the screen; nullopt if it cannot be read.
+    std::optional<Geometry> CurrentGeometry() const;
+    // Polls until the geometry equals want; returns the last one read.
+    std::optional<Geometry> WaitForGeometry(const Geometry& want, Clock::duration timeout = 10s) const;
+    // Polls until the process ends; its exit status, or nullopt if it is still running.
+    std::optional<int> WaitForExit(Clock::duration timeout);
+    bool Running();
+    // The loader's own output so far (Wine's messages), for failure reports.
+    std::string Log() const;
+
+private:
+    pid_t pid_ = -1;
+    std::optional<int> status_;
+    unsigned long window_ = 0;
+    std::string logPath_, startError_;
+};
+
+// Environment and build paths the tests need; an empty text if unset.
+std::string WineLoader();
+
+}  // namespace tarvik::wine
+
+namespace tarvik::wine {
+
+// The start window on the 1024 x 768 test screen: 290 x 231 pixels, centred.
+inline constexpr Geometry kStartGeometry{367, 269, 290, 231};
+// The caption text is printed by GDI under Wine and by pango in the simulated host, so frame
+// comparisons leave out its box (window pixels x 30..110, y 4..26).
+inline constexpr Rect kCaptionTextBox{30, 4, 81, 23};
+// Frames agree when at least this share of the compared pixels match.
+inline constexpr double kRequiredAgreementPercent = 99.0;
+
+// The caption buttons' 17 x 16 pixel squares, from the window's right edge: their left edges lie
+// 73, 52 and 31 pixels left of it, their tops 8 pixels down.
+enum class Button { Minimize, Maximize, Close };
+Rect ButtonRect(Button b, int windowWidth);
+const char* ButtonName(Button b);
+
+// The screen's size as the X server reports it.
+std::optional<Geometry> ScreenGeometry();
+
+// Copies the part of image inside r (coordinates of image) into a new image.
+Image Crop(const Image& image, const Rect& r);
+// The number of pixels that differ between two images of the same size (-1 if the sizes differ).
+long CountDifferences(const Image& a, const Image& b);
+
+}  // namespace tarvik::wine

@@ -1,0 +1,110 @@
+// The program as a user first sees it under Wine: where the window opens, its rounded outline,
+// its face, the frame compared with the simulated host's, and the close button ending the process.
+#include <gtest/gtest.h>
+
+#include "tests/wine/harness.h"
+
+namespace tarvik::wine {
+namespace {
+
+TEST(WineStartWindow, OpensCentredRoundedAndLikeTheSimulatedFrameThenClosesWithStatusZero) {
+    // The pointer stays off the window so that no button shows a hover picture.
+    PointerTo(2, 2);
+    std::string error;
+    const auto background = Screenshot(OutPath("start-background.png"), &error);
+    ASSERT_TRUE(background) << error;
+
+    Program program(TARVIK_WIN64_EXE, "start-wine.log");
+    ASSERT_TRUE(program.Started()) << program.StartError();
+    ASSERT_NE(program.WaitForWindow(), 0ul) << "expected a visible window named \"Lumenta\" within 30 s; "
+                                            << (program.Running() ? "none appeared" : "the program ended") << "\n"
+                                            << program.Log();
+
+    // Centred on 1024 x 768 at the start size.
+    const auto geometry = program.WaitForGeometry(kStartGeometry);
+    ASSERT_TRUE(geometry) << "cannot read the window's geometry";
+    ASSERT_EQ(*geometry, kStartGeometry) << "expected the window at " << ToString(kStartGeometry) << ", got "
+                                         << ToString(*geometry);
+    const Geometry g = *geometry;
+
+    const auto reference = SimSnapshot("start", OutPath("start-sim.png"), &error);
+    ASSERT_TRUE(reference) << error;
+    ASSERT_EQ(reference->width, g.width) << "simulated frame width";
+    ASSERT_EQ(reference->height, g.height) << "simulated frame height";
+
+    // Wait for the first paint to arrive on the screen: poll until the frame agrees.
+    std::optional<Image> shot;
+    Agreement agreement;
+    PollUntil(
+        [&] {
+            shot = Screenshot(OutPath("start-wine.png"), &error);
+            if (!shot) return false;
+            agreement = Compare(*shot, g.x, g.y, *reference, kCaptionTextBox, 0);
+            return agreement.Percent() >= kRequiredAgreementPercent;
+        },
+        15s, 200ms);
+    ASSERT_TRUE(shot) << error;
+    agreement = Compare(*shot, g.x, g.y, *reference, kCaptionTextBox, 0, OutPath("start-diff.png"));
+    const Agreement close = Compare(*shot, g.x, g.y, *reference, kCaptionTextBox, 8);
+    RecordProperty("agreement_percent", std::to_string(agreement.Percent()));
+    std::printf("start frame: %.3f%% of %ld pixels agree exactly, %.3f%% within 8 levels\n", agreement.Percent(),
+                agreement.compared, close.Percent());
+    EXPECT_GE(agreement.Percent(), kRequiredAgreementPercent)
+        << "expected the window under Wine and the simulated host's frame to agree on at least "
+        << kRequiredAgreementPercent << "% of the pixels inside the outline (caption text box excluded); "
+        << agreement.agreeing << " of " << agreement.compared << " agree. First differences:\n"
+        << agreement.firstDifferences << "Pictures: " << OutPath("start-wine.png") << ", "
+        << OutPath("start-sim.png") << ", " << OutPath("start-diff.png");
+
+    // The four corner pixels are cut away: the screen there shows what it showed before the window.
+    const std::pair<int, int> corners[] = {{0, 0}, {g.width - 1, 0}, {0, g.height - 1}, {g.width - 1, g.height - 1}};
+    for (const auto& [x, y] : corners) {
+        const Pixel before = background->At(g.x + x, g.y + y), now = shot->At(g.x + x, g.y + y);
+        EXPECT_EQ(now, before) << "expected window corner pixel (" << x << ", " << y
+                               << ") to show the screen behind the window, " << ToString(before) << ", got "
+                               << ToString(now);
+    }
+    // Elsewhere outside the rounded outline the screen behind shows too. Which pixels an
+    // elliptic region takes along its curve is the platform's own rasterisation, so a few pixels
+    // on the curves may differ from the simulated host's outline.
+    long outside = 0, showingBackground = 0;
+    std::string notCut;
+    for (int y = 0; y < g.height; ++y)
+        for (int x = 0; x < g.width; ++x) {
+            if (reference->At(x, y).a != 0) continue;
+            ++outside;
+            const Pixel now = shot->At(g.x + x, g.y + y);
+            if (now == background->At(g.x + x, g.y + y)) ++showingBackground;
+            else if (notCut.size() < 400) notCut += " (" + std::to_string(x) + ", " + std::to_string(y) + ") " + ToString(now);
+        }
+    std::printf("outside the outline: %ld of %ld pixels show the screen behind;%s\n", showingBackground, outside,
+                notCut.c_str());
+    EXPECT_GT(outside, 400) << "expected the simulated frame's rounded corners to leave over 400 pixels outside";
+    EXPECT_GE(showingBackground * 100, outside * 99)
+        << "expected at least 99% of the " << outside << " pixels outside the rounded outline to show the screen "
+        << "behind the window; " << outside - showingBackground << " do not:" << notCut;
+
+    // The face between the frame strips is the back colour RGB(250, 250, 250).
+    long wrong = 0;
+    std::string firstWrong;
+    for (int y = 40; y < g.height - 40; ++y)
+        for (int x = 14; x < g.width - 14; ++x) {
+            const Pixel p = shot->At(g.x + x, g.y + y);
+            if (p.r != 250 || p.g != 250 || p.b != 250) {
+                if (!wrong++) firstWrong = "(" + std::to_string(x) + ", " + std::to_string(y) + ") is " + ToString(p);
+            }
+        }
+    EXPECT_EQ(wrong, 0) << "expected the face x 14.." << g.width - 15 << ", y 40.." << g.height - 41
+                        << " to be RGB(250, 250, 250); " << wrong << " pixels differ, first " << firstWrong;
+
+    // The close button ends the program at once, with status 0.
+    const Rect closeButton = ButtonRect(Button::Close, g.width);
+    PointerTo(g.x + closeButton.x + 8, g.y + closeButton.y + 8);
+    Click();
+    const auto status = program.WaitForExit(15s);
+    ASSERT_TRUE(status) << "expected the program to end within 15 s of a click on the close button; it still runs";
+    EXPECT_EQ(*status, 0) << "expected exit status 0 after the close button, got " << *status << "\n" << program.Log();
+}
+
+}  // namespace
+}  // namespace tarvik::wine
