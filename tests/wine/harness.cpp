@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -449,6 +450,57 @@ long CountDifferences(const Image& a, const Image& b) {
         if (p.r != q.r || p.g != q.g || p.b != q.b) ++n;
     }
     return n;
+}
+
+}  // namespace tarvik::wine
+
+namespace tarvik::wine {
+
+namespace {
+// The number after "key": in the first occurrence of it in a JSON text.
+std::optional<double> JsonNumber(const std::string& json, const std::string& key) {
+    const auto at = json.find("\"" + key + "\":");
+    if (at == std::string::npos) return std::nullopt;
+    return std::strtod(json.c_str() + at + key.size() + 3, nullptr);
+}
+}  // namespace
+
+std::optional<Geometry> SimStartGeometry(std::string* error) {
+    const CommandResult r = Run({TARVIK_SIM}, "start\nstate\n", 30s);
+    const auto left = JsonNumber(r.out, "left"), top = JsonNumber(r.out, "top");
+    const auto width = JsonNumber(r.out, "width"), height = JsonNumber(r.out, "height");
+    if (r.status != 0 || !left || !top || !width || !height) {
+        if (error) *error = "cannot read the simulated window's place: status " + std::to_string(r.status) + "\n" + r.out + r.err;
+        return std::nullopt;
+    }
+    auto px = [](double twips) { return static_cast<int>(std::floor(twips / 15.0)); };
+    return Geometry{px(*left), px(*top), px(*width), px(*height)};
+}
+
+std::optional<Geometry> StartAndWaitForWindow(Program& program, std::string* error) {
+    if (!program.Started()) {
+        *error = program.StartError();
+        return std::nullopt;
+    }
+    if (!program.WaitForWindow()) {
+        *error = std::string("expected a visible window named \"Lumenta\" within 30 s; ") +
+                 (program.Running() ? "none appeared" : "the program ended") + "\n" + program.Log();
+        return std::nullopt;
+    }
+    const auto g = program.WaitForGeometry(kStartGeometry);
+    if (!g || *g != kStartGeometry) {
+        *error = "expected the window at " + ToString(kStartGeometry) + ", got " +
+                 (g ? ToString(*g) : std::string("no readable geometry"));
+        return std::nullopt;
+    }
+    return g;
+}
+
+std::optional<int> CloseByButton(Program& program, const Geometry& g, Clock::duration timeout) {
+    const Rect r = ButtonRect(Button::Close, g.width);
+    PointerTo(g.x + r.x + 8, g.y + r.y + 8);
+    Click();
+    return program.WaitForExit(timeout);
 }
 
 }  // namespace tarvik::wine

@@ -151,3 +151,19 @@ Image Crop(const Image& image, const Rect& r);
 long CountDifferences(const Image& a, const Image& b);
 
 }  // namespace tarvik::wine
+
+namespace tarvik::wine {
+
+// Where the simulated host puts the start window on its 1024 x 768 screen, in screen pixels
+// (its position is kept in twips and may hold a half pixel; this is rounded down).
+std::optional<Geometry> SimStartGeometry(std::string* error);
+
+// Starts the program and waits for its window at the start place and size; on failure returns
+// nullopt and says why in *error.
+std::optional<Geometry> StartAndWaitForWindow(Program& program, std::string* error);
+
+// Clicks the close button of a window at g and waits for the program to end; the exit status,
+// or nullopt if it still runs after timeout.
+std::optional<int> CloseByButton(Program& program, const Geometry& g, Clock::duration timeout = 15s);
+
+}  // namespace tarvik::wine

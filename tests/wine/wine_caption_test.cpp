@@ -1,0 +1,79 @@
+// The caption buttons' hover pictures under Wine, compared with what the simulated host shows
+// for the same pointer moves.
+#include <gtest/gtest.h>
+
+#include "tests/wine/harness.h"
+
+namespace tarvik::wine {
+namespace {
+
+TEST(WineCaptionButtons, HoverShowsTheHoverPictureAndAFaceMoveTakesItAway) {
+    PointerTo(2, 2);
+    std::string error;
+    const auto simWindow = SimStartGeometry(&error);
+    ASSERT_TRUE(simWindow) << error;
+    const auto simRest = SimSnapshot("start", OutPath("caption-sim-rest.png"), &error);
+    ASSERT_TRUE(simRest) << error;
+
+    Program program(TARVIK_WIN64_EXE, "caption-wine.log");
+    const auto started = StartAndWaitForWindow(program, &error);
+    ASSERT_TRUE(started) << error;
+    const Geometry g = *started;
+    // A point on the bare face, clear of every element.
+    const int faceX = 150, faceY = 120;
+
+    for (const Button button : {Button::Close, Button::Minimize, Button::Maximize}) {
+        const std::string name = ButtonName(button);
+        SCOPED_TRACE(name + " button");
+        const Rect r = ButtonRect(button, g.width);
+        const int bx = r.x + 8, by = r.y + 8;
+
+        // What the simulated host shows after the same two moves.
+        const std::string moves = "start\nmove " + std::to_string(simWindow->x + faceX) + " " +
+                                  std::to_string(simWindow->y + faceY) + "\nmove " + std::to_string(simWindow->x + bx) +
+                                  " " + std::to_string(simWindow->y + by) + "\n";
+        const auto simHover = SimSnapshot(moves, OutPath("caption-sim-" + name + "-hover.png"), &error);
+        ASSERT_TRUE(simHover) << error;
+        const Image hoverLook = Crop(*simHover, r), restLook = Crop(*simRest, r);
+        ASSERT_GT(CountDifferences(hoverLook, restLook), 0)
+            << "expected the simulated host's hover picture to differ from the resting " << name << " button";
+
+        PointerTo(g.x + faceX, g.y + faceY);
+        PointerTo(g.x + bx, g.y + by);
+        const std::string shotPath = OutPath("caption-wine-" + name + "-hover.png");
+        long differences = -1;
+        PollUntil(
+            [&] {
+                const auto shot = Screenshot(shotPath, &error);
+                if (!shot) return false;
+                differences = CountDifferences(Crop(*shot, {g.x + r.x, g.y + r.y, r.width, r.height}), hoverLook);
+                return differences == 0;
+            },
+            10s, 150ms);
+        EXPECT_EQ(differences, 0) << "expected the " << r.width << " x " << r.height << " square of the " << name
+                                  << " button (" << ToString(r) << ") to show the hover picture of the simulated host; "
+                                  << differences << " pixels differ (" << shotPath << " against "
+                                  << OutPath("caption-sim-" + name + "-hover.png") << ")";
+
+        // A move over the bare face puts the button back at rest.
+        PointerTo(g.x + faceX, g.y + faceY);
+        const std::string restPath = OutPath("caption-wine-" + name + "-rest.png");
+        PollUntil(
+            [&] {
+                const auto shot = Screenshot(restPath, &error);
+                if (!shot) return false;
+                differences = CountDifferences(Crop(*shot, {g.x + r.x, g.y + r.y, r.width, r.height}), restLook);
+                return differences == 0;
+            },
+            10s, 150ms);
+        EXPECT_EQ(differences, 0) << "expected the " << name << " button back at rest after a move over the face; "
+                                  << differences << " pixels differ from the resting look (" << restPath << ")";
+    }
+
+    const auto status = CloseByButton(program, g);
+    ASSERT_TRUE(status) << "expected the program to end after a click on the close button; it still runs";
+    EXPECT_EQ(*status, 0) << "expected exit status 0, got " << *status;
+}
+
+}  // namespace
+}  // namespace tarvik::wine
