@@ -14,6 +14,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <ostream>
 #include <sstream>
 #include <thread>
 
@@ -174,6 +175,8 @@ std::string ToString(const Geometry& g) {
     return std::to_string(g.width) + " x " + std::to_string(g.height) + " at (" + std::to_string(g.x) + ", " +
            std::to_string(g.y) + ")";
 }
+
+void PrintTo(const Geometry& g, std::ostream* out) { *out << ToString(g); }
 
 std::optional<Image> LoadPng(const std::string& path, std::string* error) {
     cairo_surface_t* s = cairo_image_surface_create_from_png(path.c_str());

@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <iosfwd>
 #include <optional>
 #include <string>
 #include <vector>
@@ -82,6 +83,8 @@ struct Geometry {
     bool operator==(const Geometry&) const = default;
 };
 std::string ToString(const Geometry& g);
+// For GoogleTest's messages.
+void PrintTo(const Geometry& g, std::ostream* out);
 
 // The pointer, as a user moves it.
 void PointerTo(int x, int y);
