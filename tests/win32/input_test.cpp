@@ -1,0 +1,153 @@
+// Real pointer input on the real window: hover looks, pointer shapes, tooltips, the corner
+// grip and the loss of its capture, the title bar's double-click, and closing.
+#include <atomic>
+#include <thread>
+
+#include "host/twips.h"
+#include "tests/win32/check.h"
+#include "tests/win32/support.h"
+
+namespace tarvik::test {
+
+namespace {
+
+const ElementState& At(const Program& p, Elem elem) { return p.host.Elements()[static_cast<std::size_t>(elem)]; }
+
+// Moves the real pointer to the middle of an element.
+void PointAt(const Program& p, Elem elem) {
+    const PixelRect r = p.ElemPixels(elem);
+    const ::POINT s = p.Screen(r.x + r.w / 2, r.y + r.h / 2);
+    MoveMouse(s.x, s.y);
+}
+
+}  // namespace
+
+TEST(HoverShowsTheButtonsHoverPictureAndTheFaceClearsIt) {
+    Program p;
+    PointAt(p, Elem::Immin);
+    CHECK(PumpUntil([&] { return At(p, Elem::Immin).picture == Picture::A9; }));
+    CHECK_EQ(std::string("1"), At(p, Elem::Immin).tag);
+    const PixelRect r = p.ElemPixels(Elem::Immin);
+    CHECK(p.host.ShownPixel(r.x + 3, r.y + 3) == BmpPixel(Picture::A9, 3, 3));
+    const ::POINT face = p.Screen(145, 115);
+    MoveMouse(face.x, face.y);
+    CHECK(PumpUntil([&] { return At(p, Elem::Immin).picture == Picture::None; }));
+    CHECK_EQ(std::string(), At(p, Elem::Immin).tag);
+}
+
+TEST(GripsShowTheirSizingCursors) {
+    Program p;
+    PointAt(p, Elem::Pjiao);
+    CHECK(p.host.CurrentCursor() == Cursor::SizeNWSE);
+    PumpUntil([] { return GetCursor() == LoadCursorW(nullptr, IDC_SIZENWSE); });
+    CHECK_EQ(reinterpret_cast<std::uintptr_t>(LoadCursorW(nullptr, IDC_SIZENWSE)), reinterpret_cast<std::uintptr_t>(GetCursor()));
+    PointAt(p, Elem::Pbottom);
+    CHECK(PumpUntil([] { return GetCursor() == LoadCursorW(nullptr, IDC_SIZENS); }));
+    const PixelRect right = p.ElemPixels(Elem::Pright);
+    const ::POINT s = p.Screen(right.x + right.w / 2, 120);
+    MoveMouse(s.x, s.y);
+    CHECK(PumpUntil([] { return GetCursor() == LoadCursorW(nullptr, IDC_SIZEWE); }));
+    const ::POINT face = p.Screen(145, 115);
+    MoveMouse(face.x, face.y);
+    CHECK(PumpUntil([] { return GetCursor() == LoadCursorW(nullptr, IDC_ARROW); }));
+}
+
+TEST(TooltipAppearsAfterThePointerRests) {
+    Program p;
+    PointAt(p, Elem::Imclose);
+    CHECK(PumpUntil([&] { return IsWindowVisible(p.host.ToolTipWindow()) != FALSE; }, 5000));
+    CHECK(PumpUntil([&] { return p.host.ShownToolTip() == "关闭"; }, 5000));
+    CHECK_EQ(std::string("关闭"), p.host.ToolText(Elem::Imclose));
+}
+
+TEST(CornerGripDragFollowsThePointer) {
+    Program p;
+    PointAt(p, Elem::Pjiao);
+    ::POINT start{};
+    ::GetCursorPos(&start);
+    PressLeft();
+    CHECK_EQ(std::string("1"), At(p, Elem::Pjiao).tag);
+    MoveMouse(start.x + 50, start.y + 40);
+    CHECK(PumpUntil([&] { return p.Rect().right - p.Rect().left == start.x + 50 - 367; }));
+    // Width = pointer x * 15 - Left, height = pointer y * 15 - Top (4027.5): the half twip stays.
+    CHECK_EQ(static_cast<float>((start.x + 50) * 15 - 5505), p.host.Width());
+    CHECK_EQ(static_cast<float>((start.y + 40) * 15) - 4027.5f, p.host.Height());
+    CHECK_EQ(TwipsToPixels((start.y + 40) * 15 - 4027.5), static_cast<int>(p.Rect().bottom - p.Rect().top));
+    ReleaseLeft();
+    CHECK_EQ(std::string(), At(p, Elem::Pjiao).tag);
+    CHECK(!p.host.HasCapture());
+}
+
+TEST(CaptureLossDuringAGripDragDisarmsIt) {
+    Program p;
+    PointAt(p, Elem::Pjiao);
+    ::POINT start{};
+    ::GetCursorPos(&start);
+    PressLeft();
+    CHECK(GetCapture() == p.host.Window());
+    CHECK(p.host.CaptureElement() == Elem::Pjiao);
+    // Another window of the program takes the capture, as a dialog would.
+    ::HWND other = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    SetCapture(other);
+    PumpIdle();
+    CHECK_EQ(std::string(), At(p, Elem::Pjiao).tag);
+    CHECK(!p.host.HasCapture());
+    const RECT before = p.Rect();
+    ReleaseCapture();
+    DestroyWindow(other);
+    MoveMouse(start.x + 30, start.y + 30);
+    PumpIdle();
+    CHECK_EQ(before.right - before.left, p.Rect().right - p.Rect().left);
+    CHECK_EQ(before.bottom - before.top, p.Rect().bottom - p.Rect().top);
+    ReleaseLeft();
+}
+
+TEST(DoubleClickOnTheTitleBarMaximizes) {
+    Program p;
+    const ::POINT at = p.Screen(100, 8);
+    MoveMouse(at.x, at.y);
+    // The first press starts the system's move loop inside this thread, so the whole
+    // double-click is queued at once; a watchdog lets go of the button should the loop wait on.
+    INPUT inputs[4] = {};
+    const DWORD flags[4] = {MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP};
+    for (int i = 0; i < 4; ++i) {
+        inputs[i].type = INPUT_MOUSE;
+        inputs[i].mi.dwFlags = flags[i];
+    }
+    std::atomic<bool> done{false};
+    std::thread watchdog([&] {
+        for (int i = 0; i < 500 && !done; ++i) Sleep(10);
+        if (!done) {
+            INPUT up{};
+            up.type = INPUT_MOUSE;
+            up.mi.dwFlags = MOUSEEVENTF_LEFTUP;
+            SendInput(1, &up, sizeof(INPUT));
+        }
+    });
+    SendInput(4, inputs, sizeof(INPUT));
+    const bool maximized = PumpUntil([&] { return p.host.WindowState() == kMaximized; });
+    done = true;
+    watchdog.join();
+    CHECK(maximized);
+    CHECK(!At(p, Elem::Pbottom).visible);
+    CHECK_EQ(std::string("还原"), p.host.ToolText(Elem::Immax));
+}
+
+TEST(CloseButtonEndsTheProgramWithStatusZero) {
+    Program p;
+    PointAt(p, Elem::Imclose);
+    PressLeft();
+    ReleaseLeft();
+    CHECK(PumpUntil([&] { return p.host.Window() == nullptr; }));
+    CHECK(!p.host.Running());
+    CHECK_EQ(0, p.host.ExitStatus());
+}
+
+TEST(SystemCloseEndsTheProgram) {
+    Program p;
+    PostMessageW(p.host.Window(), WM_SYSCOMMAND, SC_CLOSE, 0);
+    CHECK(PumpUntil([&] { return p.host.Window() == nullptr; }));
+    CHECK_EQ(0, p.host.ExitStatus());
+}
+
+}  // namespace tarvik::test

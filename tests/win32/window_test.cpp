@@ -1,0 +1,218 @@
+// The window as created and shown, its outline, its face, and its size and state changes.
+#include <cstdio>
+
+#include "host/twips.h"
+#include "tests/win32/check.h"
+#include "tests/win32/support.h"
+
+namespace tarvik::test {
+
+namespace {
+
+std::string Hex(Color c) {
+    char buffer[16];
+    std::snprintf(buffer, sizeof buffer, "0x%06X", static_cast<unsigned>(c));
+    return buffer;
+}
+
+std::string Rect(const RECT& r) {
+    return "(" + std::to_string(r.left) + ", " + std::to_string(r.top) + ", " + std::to_string(r.right) + ", " +
+           std::to_string(r.bottom) + ")";
+}
+
+// Checks the rounded outline of a window of w x h pixels at its corners and just inside them.
+void CheckOutline(::HWND hwnd, int w, int h) {
+    ::HRGN region = CreateRectRgn(0, 0, 0, 0);
+    CHECK(GetWindowRgn(hwnd, region) != ERROR);
+    const auto where = [&](int x, int y, bool in) {
+        return std::to_string(x) + "," + std::to_string(y) + (in ? " inside" : " outside");
+    };
+    const int out[][2] = {{0, 0}, {w - 1, 0}, {0, h - 1}, {w - 1, h - 1}};
+    for (const auto& q : out) CHECK_EQ(where(q[0], q[1], false), where(q[0], q[1], PtInRegion(region, q[0], q[1])));
+    const int in[][2] = {{0, 26}, {w - 1, 26}, {23, 0}, {w - 7, h - 1}, {w - 1, h - 7}, {w - 5, h - 5}};
+    for (const auto& q : in) CHECK_EQ(where(q[0], q[1], true), where(q[0], q[1], PtInRegion(region, q[0], q[1])));
+    DeleteObject(region);
+}
+
+}  // namespace
+
+TEST(StartsCentredAtItsDesignSize) {
+    Program p;
+    const RECT screen{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    CHECK_EQ(std::string("(0, 0, 1024, 768)"), Rect(screen));
+    CHECK_EQ(std::string("(367, 269, 657, 500)"), Rect(p.Rect()));
+    CHECK_EQ(5505.0f, p.host.Left());
+    CHECK_EQ(4027.5f, p.host.Top());  // the half twip the start-up move gave is kept
+    CHECK_EQ(4350.0f, p.host.Width());
+    CHECK_EQ(3465.0f, p.host.Height());
+    CHECK_EQ(1, p.host.ResizeCount());
+    CHECK_EQ(0, p.host.WindowState());
+    CHECK(IsWindowVisible(p.host.Window()));
+}
+
+TEST(IsABorderlessPopupWithSystemMenuAndTaskbarButton) {
+    Program p;
+    const ::HWND hwnd = p.host.Window();
+    const LONG_PTR style = GetWindowLongPtrW(hwnd, GWL_STYLE);
+    const LONG_PTR exStyle = GetWindowLongPtrW(hwnd, GWL_EXSTYLE);
+    CHECK((style & WS_POPUP) != 0);
+    CHECK((style & WS_SYSMENU) != 0);
+    CHECK((style & WS_MINIMIZEBOX) != 0);
+    CHECK((style & WS_MAXIMIZEBOX) != 0);
+    CHECK((style & WS_CAPTION) != WS_CAPTION);
+    CHECK((style & WS_THICKFRAME) == 0);
+    CHECK((exStyle & WS_EX_APPWINDOW) != 0);
+    CHECK((GetClassLongPtrW(hwnd, GCL_STYLE) & CS_DBLCLKS) != 0);
+    RECT client{};
+    GetClientRect(hwnd, &client);
+    CHECK_EQ(std::string("(0, 0, 290, 231)"), Rect(client));
+    wchar_t title[32] = {};
+    GetWindowTextW(hwnd, title, 32);
+    CHECK(std::wstring(title) == L"Lumenta");
+    CHECK(SendMessageW(hwnd, WM_GETICON, ICON_BIG, 0) != 0);
+    CHECK(SendMessageW(hwnd, WM_GETICON, ICON_SMALL, 0) != 0);
+    CHECK_EQ(static_cast<LRESULT>(HTCLIENT), SendMessageW(hwnd, WM_NCHITTEST, 0, MAKELPARAM(367 + 100, 269 + 5)));
+}
+
+TEST(OutlineIsRounded) {
+    Program p;
+    CheckOutline(p.host.Window(), 290, 231);
+}
+
+TEST(FaceShowsTheFrameFromTheAtlas) {
+    Program p;
+    // The top-right block is copied unscaled: atlas (39..149, 0..28) lands at (179..289, 0..28).
+    int mismatches = 0;
+    std::string first;
+    for (int y = 0; y < 29; ++y)
+        for (int x = 0; x < 111; ++x) {
+            const Color want = BmpPixel(Picture::A2, 39 + x, y), got = p.host.FacePixel(179 + x, y);
+            if (want != got && mismatches++ == 0)
+                first = "at " + std::to_string(179 + x) + "," + std::to_string(y) + " want " + Hex(want) + " got " + Hex(got);
+        }
+    CHECK_EQ(std::string(), first);
+    CHECK_EQ(Hex(Rgb(255, 0, 0)), Hex(p.host.FacePixel(0, 0)));      // the red corner outside the outline
+    CHECK_EQ(Hex(Rgb(250, 250, 250)), Hex(p.host.FacePixel(145, 115)));  // the interior is the back colour
+    // The caption text: some pixels of the title band near the text colour.
+    int inked = 0;
+    for (int y = 6; y < 24; ++y)
+        for (int x = 36; x < 100; ++x) {
+            const Color c = p.host.FacePixel(x, y);
+            inked += (c & 0xFF) < 120 && ((c >> 16) & 0xFF) > 120;
+        }
+    CHECK(inked > 20);
+    // The title-bar icon lands at (16, 7), its transparent pixels leaving the atlas's corner block beneath.
+    std::string icon;
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 16; ++x) {
+            bool transparent = false;
+            const Color iconColor = IcoPixel(Picture::A3, x, y, &transparent);
+            const Color want = transparent ? BmpPixel(Picture::A2, 16 + x, 7 + y) : iconColor;
+            if (icon.empty() && p.host.FacePixel(16 + x, 7 + y) != want)
+                icon = "at " + std::to_string(x) + "," + std::to_string(y) + (transparent ? " (transparent)" : "") +
+                       " want " + Hex(want) + " got " + Hex(p.host.FacePixel(16 + x, 7 + y));
+        }
+    CHECK_EQ(std::string(), icon);
+}
+
+TEST(WindowOnScreenShowsTheFace) {
+    Program p;
+    HDC screen = GetDC(nullptr);
+    const Color shown = GetPixel(screen, 367 + 145, 269 + 115);
+    const Color band = GetPixel(screen, 367 + 150, 269 + 30);
+    ReleaseDC(nullptr, screen);
+    CHECK_EQ(Hex(p.host.FacePixel(145, 115)), Hex(shown));
+    CHECK_EQ(Hex(p.host.FacePixel(150, 30)), Hex(band));
+}
+
+TEST(MaximizeAndRestoreThroughTheButton) {
+    Program p;
+    const PixelRect button = p.ElemPixels(Elem::Immax);
+    const ::POINT at = p.Screen(button.x + 8, button.y + 8);
+    MoveMouse(at.x, at.y);
+    PressLeft();
+    ReleaseLeft();
+    CHECK(PumpUntil([&] { return p.host.WindowState() == kMaximized; }));
+    CHECK_EQ(2, p.host.ResizeCount());
+    const RECT work = WorkArea();
+    CHECK_EQ(Rect(work), Rect(p.Rect()));
+    CHECK(!p.host.Elements()[static_cast<std::size_t>(Elem::Pbottom)].visible);
+    CHECK(!p.host.Elements()[static_cast<std::size_t>(Elem::Pright)].visible);
+    CHECK(p.host.Elements()[static_cast<std::size_t>(Elem::Pjiao)].visible);
+    CHECK_EQ(std::string("还原"), p.host.Elements()[static_cast<std::size_t>(Elem::Immax)].toolTip);
+    CHECK_EQ(std::string("还原"), p.host.ToolText(Elem::Immax));
+    CHECK_EQ(std::string(), p.host.ToolText(Elem::Pbottom));
+    // The restore face under the button is the top-left 16 x 16 of A4.
+    const PixelRect moved = p.ElemPixels(Elem::Immax);
+    CHECK_EQ((work.right - work.left) - 52, moved.x);
+    std::string first;
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 16; ++x)
+            if (first.empty() && p.host.FacePixel(moved.x + x, moved.y + y) != BmpPixel(Picture::A4, x, y))
+                first = "at " + std::to_string(x) + "," + std::to_string(y) + " want " + Hex(BmpPixel(Picture::A4, x, y)) +
+                        " got " + Hex(p.host.FacePixel(moved.x + x, moved.y + y));
+    CHECK_EQ(std::string(), first);
+    CheckOutline(p.host.Window(), work.right - work.left, work.bottom - work.top);
+
+    const ::POINT back = p.Screen(moved.x + 8, moved.y + 8);
+    MoveMouse(back.x, back.y);
+    PressLeft();
+    ReleaseLeft();
+    CHECK(PumpUntil([&] { return p.host.WindowState() == kNormal; }));
+    CHECK_EQ(3, p.host.ResizeCount());
+    CHECK_EQ(std::string("(367, 269, 657, 500)"), Rect(p.Rect()));
+    CHECK_EQ(4027.5f, p.host.Top());
+    CHECK(p.host.Elements()[static_cast<std::size_t>(Elem::Pbottom)].visible);
+    CHECK(p.host.Elements()[static_cast<std::size_t>(Elem::Pright)].visible);
+    CHECK_EQ(std::string("最大化"), p.host.ToolText(Elem::Immax));
+    CHECK(p.host.FacePixel(238 + 4, 8 + 4) == BmpPixel(Picture::A2, 98 + 4, 8 + 4));
+    CheckOutline(p.host.Window(), 290, 231);
+}
+
+TEST(SystemRestoreOfAMinimizedWindowRaisesOneResize) {
+    Program p;
+    p.host.SetWindowState(kMinimized);
+    CHECK(IsIconic(p.host.Window()));
+    CHECK_EQ(2, p.host.ResizeCount());
+    CHECK_EQ(4350.0f, p.host.Width());  // a minimized window keeps reporting its restored size
+    // What the taskbar button does.
+    ShowWindow(p.host.Window(), SW_RESTORE);
+    PumpIdle();
+    CHECK_EQ(3, p.host.ResizeCount());
+    CHECK_EQ(0, p.host.WindowState());
+    CHECK_EQ(std::string("(367, 269, 657, 500)"), Rect(p.Rect()));
+}
+
+TEST(SystemSizeChangeRaisesOneResizeAndRelayouts) {
+    Program p;
+    SetWindowPos(p.host.Window(), nullptr, 0, 0, 400, 300, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    PumpIdle();
+    CHECK_EQ(2, p.host.ResizeCount());
+    CHECK_EQ(6000.0f, p.host.Width());
+    CHECK_EQ(6000.0f - 780, p.host.ElemLeft(Elem::Immax));
+    CheckOutline(p.host.Window(), 400, 300);
+}
+
+TEST(SizingAMaximizedWindowIsRefused) {
+    Program p;
+    p.host.SetWindowState(kMaximized);
+    std::string message;
+    try {
+        p.host.SetWidth(5000);
+    } catch (const Failure& f) {
+        message = f.what();
+    }
+    CHECK_EQ(std::string("win32: a minimized or maximized window cannot be sized"), message);
+    CHECK_EQ(2, p.host.WindowState());
+}
+
+TEST(SetWidthRaisesResizeBeforeReturning) {
+    Program p;
+    p.host.SetWidth(5002.5f);
+    CHECK_EQ(2, p.host.ResizeCount());
+    CHECK_EQ(5002.5f, p.host.Width());
+    CHECK_EQ(334, static_cast<int>(p.Rect().right - p.Rect().left));
+    CHECK_EQ(5002.5f - 780, p.host.ElemLeft(Elem::Immax));
+}
+
+}  // namespace tarvik::test
