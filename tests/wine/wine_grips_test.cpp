@@ -1,0 +1,160 @@
+// The resize grips under Wine: the corner, bottom and right grips follow the pointer, the window
+// stops at its smallest size, and a grip-made size shows the same frame as the simulated host.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "tests/wine/harness.h"
+
+namespace tarvik::wine {
+namespace {
+
+// The size a grip drag gives. A grip sets the outer right edge to the pointer's x and the bottom
+// edge to its y, reckoned in twips (15 per pixel) from the window's Left and Top. A dimension is
+// applied only above its limit (2500 twips wide, 1500 high); otherwise it keeps its last size.
+// The start window's Top keeps the half twip of the centring ((11520 - 3465) / 2 = 4027.5 on
+// 1024 x 768), so heights come out as half pixels, rounded half up like every twips-to-pixel
+// conversion of the program.
+class GripRule {
+public:
+    GripRule(const Geometry& screen, const Geometry& start)
+        : leftTwips_((screen.width * 15.0 - 4350.0) / 2), topTwips_((screen.height * 15.0 - 3465.0) / 2),
+          width_(start.width), height_(start.height) {}
+    // The size after a move of a grip to screen point (x, y); changes width and/or height.
+    void Move(int x, int y, bool width, bool height) {
+        if (width) width_ = Edge(x, leftTwips_, 2500.0, width_);
+        if (height) height_ = Edge(y, topTwips_, 1500.0, height_);
+    }
+    int Width() const { return width_; }
+    int Height() const { return height_; }
+
+private:
+    static int Edge(int pointer, double originTwips, double limitTwips, int current) {
+        const double twips = pointer * 15.0 - originTwips;
+        return twips > limitTwips ? static_cast<int>(std::floor(twips / 15.0 + 0.5)) : current;
+    }
+    double leftTwips_, topTwips_;
+    int width_, height_;
+};
+
+enum class Grip { Corner, Bottom, Right };
+
+// Moves the pointer to window point (x, y) (relative to the window's unchanging top-left corner)
+// with grip held, and waits for the size the rule gives. A move that the limits refuse in one
+// dimension is paired with a change in the other, so that the refusal shows once that arrives.
+void DragTo(const Program& program, GripRule& rule, Grip grip, const Geometry& origin, int x, int y,
+            const std::string& what) {
+    PointerTo(origin.x + x, origin.y + y);
+    rule.Move(origin.x + x, origin.y + y, grip != Grip::Bottom, grip != Grip::Right);
+    const Geometry want{origin.x, origin.y, rule.Width(), rule.Height()};
+    const auto now = program.WaitForGeometry(want);
+    EXPECT_EQ(now, want) << what << ": with the pointer at window point (" << x << ", " << y << ") expected "
+                         << ToString(want) << ", got " << (now ? ToString(*now) : std::string("nothing"));
+}
+
+TEST(WineResizeGrips, FollowThePointerStopAtTheLimitsAndPaintTheSimulatedFrame) {
+    PointerTo(2, 2);
+    std::string error;
+    Program program(TARVIK_WIN64_EXE, "grips-wine.log");
+    const auto started = StartAndWaitForWindow(program, &error);
+    ASSERT_TRUE(started) << error;
+    const Geometry g = *started;
+    const auto screen = ScreenGeometry();
+    ASSERT_TRUE(screen) << "cannot read the screen size with xdotool";
+    GripRule rule(*screen, g);
+
+    {
+        SCOPED_TRACE("corner grip to 400 x 300");
+        PointerTo(g.x + g.width - 5, g.y + g.height - 5);
+        ButtonDown();
+        DragTo(program, rule, Grip::Corner, g, 330, 260, "corner grip");
+        // 299 * 15 + 4035 - 4027.5 = 4492.5 twips high, 299.5 pixels: 300.
+        DragTo(program, rule, Grip::Corner, g, 400, 299, "corner grip");
+        ButtonUp();
+        PointerTo(2, 2);
+        ASSERT_FALSE(HasFailure()) << "the corner grip did not give 400 x 300; the frame is not compared";
+
+        const auto reference = SimSnapshot("start\nresize 400 300", OutPath("grips-400x300-sim.png"), &error);
+        ASSERT_TRUE(reference) << error;
+        ASSERT_EQ(reference->width, 400);
+        ASSERT_EQ(reference->height, 300);
+        std::optional<Image> shot;
+        Agreement agreement;
+        PollUntil(
+            [&] {
+                shot = Screenshot(OutPath("grips-400x300-wine.png"), &error);
+                if (!shot) return false;
+                agreement = Compare(*shot, g.x, g.y, *reference, kCaptionTextBox, 0);
+                return agreement.Percent() >= kRequiredAgreementPercent;
+            },
+            10s, 200ms);
+        ASSERT_TRUE(shot) << error;
+        agreement = Compare(*shot, g.x, g.y, *reference, kCaptionTextBox, 0, OutPath("grips-400x300-diff.png"));
+        std::printf("400 x 300 frame: %.3f%% of %ld pixels agree exactly\n", agreement.Percent(), agreement.compared);
+        EXPECT_GE(agreement.Percent(), kRequiredAgreementPercent)
+            << "expected the window resized to 400 x 300 by its corner grip and the simulated host's frame at that "
+            << "size to agree on at least " << kRequiredAgreementPercent << "% of the pixels; "
+            << agreement.agreeing << " of " << agreement.compared << " agree. First differences:\n"
+            << agreement.firstDifferences << "Pictures: " << OutPath("grips-400x300-wine.png") << ", "
+            << OutPath("grips-400x300-sim.png") << ", " << OutPath("grips-400x300-diff.png");
+    }
+    {
+        // Narrower than 2500 twips (166.7 pixels) or lower than 1500 twips (100 pixels) is refused:
+        // that dimension keeps the last size applied, and the other one still follows.
+        SCOPED_TRACE("corner grip limits");
+        PointerTo(g.x + rule.Width() - 5, g.y + rule.Height() - 5);
+        ButtonDown();
+        DragTo(program, rule, Grip::Corner, g, 200, 150, "both applied");
+        // 166 pixels are 2490 twips, refused; 167 are 2505, applied.
+        DragTo(program, rule, Grip::Corner, g, 166, 140, "width 166 refused, height applied");
+        ASSERT_EQ(rule.Width(), 200) << "the rule should have refused the width";
+        // 99 pixels below the top are 1492.5 twips, refused; 100 are 1507.5, applied (101 pixels).
+        DragTo(program, rule, Grip::Corner, g, 167, 99, "width 167 applied, height refused");
+        ASSERT_EQ(rule.Height(), 141) << "the rule should have refused the height";
+        DragTo(program, rule, Grip::Corner, g, 150, 100, "width refused, height applied");
+        ASSERT_EQ(rule.Width(), 167);
+        ASSERT_EQ(rule.Height(), 101);
+        // Far up and left of the window nothing applies, so the window keeps 167 x 101 ...
+        PointerTo(g.x - 100, g.y - 100);
+        // ... which shows when the next move changes only the width.
+        DragTo(program, rule, Grip::Corner, g, 300, 90, "after a move far up and left, width applied, height refused");
+        ASSERT_EQ(rule.Height(), 101);
+        ButtonUp();
+    }
+    {
+        SCOPED_TRACE("bottom grip");
+        PointerTo(g.x + 150, g.y + rule.Height() - 5);
+        ButtonDown();
+        DragTo(program, rule, Grip::Bottom, g, 180, 260, "bottom grip, pointer also moved sideways");
+        DragTo(program, rule, Grip::Bottom, g, 150, 180, "bottom grip");
+        ButtonUp();
+    }
+    {
+        SCOPED_TRACE("right grip");
+        PointerTo(g.x + rule.Width() - 4, g.y + 60);
+        ButtonDown();
+        DragTo(program, rule, Grip::Right, g, 420, 90, "right grip, pointer also moved down");
+        DragTo(program, rule, Grip::Right, g, 250, 60, "right grip");
+        ButtonUp();
+    }
+    const Geometry last{g.x, g.y, rule.Width(), rule.Height()};
+    {
+        SCOPED_TRACE("released grips");
+        // With every grip released, moves over the grips change nothing. The click on the close
+        // button below lands only on a window that kept this size.
+        PointerTo(g.x + rule.Width() - 4, g.y + 60);
+        PointerTo(g.x + 10, g.y + rule.Height() - 4);
+        PointerTo(g.x + rule.Width() - 5, g.y + rule.Height() - 5);
+        PointerTo(g.x + 500, g.y + 400);
+        const auto now = program.CurrentGeometry();
+        EXPECT_EQ(now, last) << "expected moves over released grips to leave " << ToString(last) << ", got "
+                             << (now ? ToString(*now) : std::string("nothing"));
+    }
+    const auto status = CloseByButton(program, last);
+    ASSERT_TRUE(status) << "expected the program to end after a click on the close button of the " << ToString(last)
+                        << " window; it still runs";
+    EXPECT_EQ(*status, 0) << "expected exit status 0, got " << *status;
+}
+
+}  // namespace
+}  // namespace tarvik::wine
