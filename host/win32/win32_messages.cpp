@@ -138,8 +138,10 @@ bool Win32Host::HandlePointer(UINT msg, WPARAM wparam, LPARAM lparam) {
             }
             lastX_ = x;
             lastY_ = y;
-            PointerMove(x, y, InsideRegion(x, y), Clock(static_cast<DWORD>(GetMessageTime())));
-            if (HasCapture()) SetCursor(LoadCursorW(nullptr, CursorName(CurrentCursor())));
+            const bool inside = InsideRegion(x, y);
+            PointerMove(x, y, inside, Clock(static_cast<DWORD>(GetMessageTime())));
+            // WM_SETCURSOR came before this move reached the runtime: the shape follows here.
+            if (inside || HasCapture()) SetCursor(LoadCursorW(nullptr, CursorName(CurrentCursor())));
             return true;
         }
         case WM_MOUSELEAVE:
