@@ -5,7 +5,6 @@
 #   tools/with-wine-display.sh sh -c '"$TARVIK_WINE" build/win64/Tarvik.exe'
 set -uo pipefail
 
-export WINEPREFIX="${WINEPREFIX:-${HOME:-/root}/.cache/tarvik-wine64}"
 if [ -z "${TARVIK_WINE:-}" ]; then
   for candidate in /usr/lib/wine/wine64 "$(command -v wine64 || true)"; do
     [ -n "$candidate" ] && [ -x "$candidate" ] && TARVIK_WINE="$candidate" && break
@@ -48,9 +47,18 @@ if [ -z "${DISPLAY:-}" ] || [ "${TARVIK_XVFB:-0}" = 1 ]; then
   fi
 fi
 
+# A virtual screen has no window manager: there Wine's X11 driver must place, maximize and
+# minimize the windows itself (Managed = N), as Windows does, or a maximize would not stick.
+# That prefix is kept apart from the one used on a real display.
+if [ -n "$xvfb_pid" ]; then
+  export WINEPREFIX="${WINEPREFIX:-${HOME:-/root}/.cache/tarvik-wine64-virtual}"
+else
+  export WINEPREFIX="${WINEPREFIX:-${HOME:-/root}/.cache/tarvik-wine64}"
+fi
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
   mkdir -p "$WINEPREFIX"
   "$TARVIK_WINE" wineboot -i >/dev/null 2>&1
+  [ -n "$xvfb_pid" ] && "$TARVIK_WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
   wineserver -w
 fi
 
