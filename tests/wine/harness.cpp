@@ -373,10 +373,17 @@ unsigned long Program::WaitForWindow(Clock::duration timeout) {
 }
 
 std::optional<Geometry> Program::CurrentGeometry() const {
-    if (!window_) return std::nullopt;
-    const CommandResult r =
-        Run({"xdotool", "getwindowgeometry", "--shell", std::to_string(window_)}, "", 10s);
-    if (r.status != 0) return std::nullopt;
+    geometryError_.clear();
+    if (!window_) {
+        geometryError_ = "no window found yet";
+        return std::nullopt;
+    }
+    const std::vector<std::string> argv{"xdotool", "getwindowgeometry", "--shell", std::to_string(window_)};
+    const CommandResult r = Run(argv, "", 10s);
+    if (r.status != 0) {
+        geometryError_ = "'" + Describe(argv) + "' " + (r.timedOut ? "did not finish in 10 s" : "ended with status " + std::to_string(r.status)) + ": " + r.err;
+        return std::nullopt;
+    }
     Geometry g;
     int found = 0;
     std::istringstream lines(r.out);
@@ -390,7 +397,10 @@ std::optional<Geometry> Program::CurrentGeometry() const {
         else if (key == "WIDTH") g.width = value, ++found;
         else if (key == "HEIGHT") g.height = value, ++found;
     }
-    if (found != 4) return std::nullopt;
+    if (found != 4) {
+        geometryError_ = "unexpected output of '" + Describe(argv) + "': " + r.out;
+        return std::nullopt;
+    }
     return g;
 }
 

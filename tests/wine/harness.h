@@ -107,8 +107,9 @@ public:
     // Waits for the visible top-level window named "Lumenta"; 0 if none appears.
     unsigned long WaitForWindow(Clock::duration timeout = 30s);
     unsigned long Window() const { return window_; }
-    // The window's place and size on the screen; nullopt if it cannot be read.
+    // The window's place and size on the screen; nullopt if it cannot be read (GeometryError() says why).
     std::optional<Geometry> CurrentGeometry() const;
+    const std::string& GeometryError() const { return geometryError_; }
     // Polls until the geometry equals want; returns the last one read.
     std::optional<Geometry> WaitForGeometry(const Geometry& want, Clock::duration timeout = 10s) const;
     // Polls until the process ends; its exit status, or nullopt if it is still running.
@@ -122,6 +123,7 @@ private:
     std::optional<int> status_;
     unsigned long window_ = 0;
     std::string logPath_, startError_;
+    mutable std::string geometryError_;
 };
 
 // Environment and build paths the tests need; an empty text if unset.

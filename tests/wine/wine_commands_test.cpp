@@ -32,13 +32,13 @@ TEST(WineWindowCommands, TitleBarDragMovesAndMaximizeRestoreByButtonAndDoubleCli
             const Geometry want{g.x + dx, g.y + dy, g.width, g.height};
             const auto now = program.WaitForGeometry(want);
             EXPECT_EQ(now, want) << "expected the window to follow the pointer moved by (" << dx << ", " << dy
-                                 << ") to " << ToString(want) << ", got " << (now ? ToString(*now) : "nothing");
+                                 << ") to " << ToString(want) << ", got " << (now ? ToString(*now) : program.GeometryError());
         }
         ButtonUp();
         const Geometry moved{g.x - 120, g.y + 80, g.width, g.height};
         const auto now = program.WaitForGeometry(moved);
         ASSERT_EQ(now, moved) << "expected the window at " << ToString(moved) << " after the drag, got "
-                              << (now ? ToString(*now) : "nothing");
+                              << (now ? ToString(*now) : program.GeometryError());
         g = moved;
     }
 
@@ -49,7 +49,7 @@ TEST(WineWindowCommands, TitleBarDragMovesAndMaximizeRestoreByButtonAndDoubleCli
         Click();
         const auto now = program.WaitForGeometry(workArea);
         ASSERT_EQ(now, workArea) << "expected a click on the maximize button to fill the work area "
-                                 << ToString(workArea) << ", got " << (now ? ToString(*now) : "nothing");
+                                 << ToString(workArea) << ", got " << (now ? ToString(*now) : program.GeometryError());
     }
     {
         SCOPED_TRACE("maximized frame");
@@ -91,7 +91,7 @@ TEST(WineWindowCommands, TitleBarDragMovesAndMaximizeRestoreByButtonAndDoubleCli
         Click();
         const auto now = program.WaitForGeometry(g);
         ASSERT_EQ(now, g) << "expected a second click on the maximize button to restore the window to "
-                          << ToString(g) << ", got " << (now ? ToString(*now) : "nothing");
+                          << ToString(g) << ", got " << (now ? ToString(*now) : program.GeometryError());
     }
     {
         SCOPED_TRACE("title-bar double-click");
@@ -99,12 +99,12 @@ TEST(WineWindowCommands, TitleBarDragMovesAndMaximizeRestoreByButtonAndDoubleCli
         DoubleClick();
         auto now = program.WaitForGeometry(workArea);
         ASSERT_EQ(now, workArea) << "expected a double-click on the title bar to maximize to " << ToString(workArea)
-                                 << ", got " << (now ? ToString(*now) : "nothing");
+                                 << ", got " << (now ? ToString(*now) : program.GeometryError());
         PointerTo(workArea.x + 150, workArea.y + 8);
         DoubleClick();
         now = program.WaitForGeometry(g);
         ASSERT_EQ(now, g) << "expected a second double-click on the title bar to restore the window to "
-                          << ToString(g) << ", got " << (now ? ToString(*now) : "nothing");
+                          << ToString(g) << ", got " << (now ? ToString(*now) : program.GeometryError());
     }
 
     const auto status = CloseByButton(program, g);

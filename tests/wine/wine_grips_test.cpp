@@ -49,7 +49,7 @@ void DragTo(const Program& program, GripRule& rule, Grip grip, const Geometry& o
     const Geometry want{origin.x, origin.y, rule.Width(), rule.Height()};
     const auto now = program.WaitForGeometry(want);
     EXPECT_EQ(now, want) << what << ": with the pointer at window point (" << x << ", " << y << ") expected "
-                         << ToString(want) << ", got " << (now ? ToString(*now) : std::string("nothing"));
+                         << ToString(want) << ", got " << (now ? ToString(*now) : program.GeometryError());
 }
 
 TEST(WineResizeGrips, FollowThePointerStopAtTheLimitsAndPaintTheSimulatedFrame) {
@@ -148,7 +148,7 @@ TEST(WineResizeGrips, FollowThePointerStopAtTheLimitsAndPaintTheSimulatedFrame) 
         PointerTo(g.x + 500, g.y + 400);
         const auto now = program.CurrentGeometry();
         EXPECT_EQ(now, last) << "expected moves over released grips to leave " << ToString(last) << ", got "
-                             << (now ? ToString(*now) : std::string("nothing"));
+                             << (now ? ToString(*now) : program.GeometryError());
     }
     const auto status = CloseByButton(program, last);
     ASSERT_TRUE(status) << "expected the program to end after a click on the close button of the " << ToString(last)
