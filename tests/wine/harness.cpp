@@ -422,10 +422,6 @@ std::string Program::Log() const {
     return s.str();
 }
 
-}  // namespace tarvik::wine
-
-namespace tarvik::wine {
-
 Rect ButtonRect(Button b, int windowWidth) {
     const int fromRight = b == Button::Minimize ? 73 : b == Button::Maximize ? 52 : 31;
     return {windowWidth - fromRight, 8, 17, 16};
@@ -465,10 +461,6 @@ long CountDifferences(const Image& a, const Image& b) {
     return n;
 }
 
-}  // namespace tarvik::wine
-
-namespace tarvik::wine {
-
 namespace {
 // The number after "key": in the first occurrence of it in a JSON text.
 std::optional<double> JsonNumber(const std::string& json, const std::string& key) {
@@ -486,7 +478,7 @@ std::optional<Geometry> SimStartGeometry(std::string* error) {
         if (error) *error = "cannot read the simulated window's place: status " + std::to_string(r.status) + "\n" + r.out + r.err;
         return std::nullopt;
     }
-    auto px = [](double twips) { return static_cast<int>(std::floor(twips / 15.0)); };
+    auto px = [](double twips) { return static_cast<int>(std::floor(twips / 15.0 + 0.5)); };
     return Geometry{px(*left), px(*top), px(*width), px(*height)};
 }
 

@@ -126,12 +126,8 @@ private:
     mutable std::string geometryError_;
 };
 
-// Environment and build paths the tests need; an empty text if unset.
+// The Wine loader that tools/with-wine-display.sh names in TARVIK_WINE; empty if unset.
 std::string WineLoader();
-
-}  // namespace tarvik::wine
-
-namespace tarvik::wine {
 
 // The start window on the 1024 x 768 test screen: 290 x 231 pixels, centred.
 inline constexpr Geometry kStartGeometry{367, 269, 290, 231};
@@ -155,12 +151,8 @@ Image Crop(const Image& image, const Rect& r);
 // The number of pixels that differ between two images of the same size (-1 if the sizes differ).
 long CountDifferences(const Image& a, const Image& b);
 
-}  // namespace tarvik::wine
-
-namespace tarvik::wine {
-
 // Where the simulated host puts the start window on its 1024 x 768 screen, in screen pixels
-// (its position is kept in twips and may hold a half pixel; this is rounded down).
+// (its position is kept in twips and may hold a half pixel, rounded half up as the host does).
 std::optional<Geometry> SimStartGeometry(std::string* error);
 
 // Starts the program and waits for its window at the start place and size; on failure returns
