@@ -7,11 +7,12 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 out="$root/out"
 mkdir -p "$out"
 
-# The shipping build is 32-bit; where this machine cannot run 32-bit Wine, the 64-bit build of
-# the same sources stands in.
+# The shipping build is 32-bit. Where the kernel runs no 32-bit code (32-bit Wine fails, or runs
+# only through qemu's emulation, which takes minutes to start), the 64-bit build of the same
+# sources stands in.
 exe="$build/win32/Tarvik.exe"
 loader="wine"
-if ! { [ -x /usr/lib/wine/wine ] && /usr/lib/wine/wine --version >/dev/null 2>&1; }; then
+if [ -e /proc/sys/fs/binfmt_misc/qemu-i386 ] || ! { [ -x /usr/lib/wine/wine ] && /usr/lib/wine/wine --version >/dev/null 2>&1; }; then
   exe="$build/win64/Tarvik.exe"
   loader=""  # with-wine-display.sh supplies the 64-bit loader
 fi
