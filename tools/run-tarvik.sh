@@ -35,7 +35,11 @@ TARVIK_XVFB=1 "$root/tools/with-wine-display.sh" sh -c '
   if [ -z "$window" ]; then echo "Tarvik: the window did not appear" >&2; kill $pid; exit 1; fi
   sleep 1  # let the first frame reach the screen
   import -window root "png:$2"
-  xdotool windowactivate --sync "$window" key --clearmodifiers alt+F4 2>/dev/null || kill $pid
+  # Close it as a user would: its close button sits at 266, 15 in the window.
+  eval "$(xdotool getwindowgeometry --shell "$window")"
+  xdotool mousemove $((X + 266)) $((Y + 15)) click 1
+  for _ in $(seq 1 100); do kill -0 $pid 2>/dev/null || break; sleep 0.1; done
+  kill $pid 2>/dev/null
   wait $pid
   echo "Tarvik: ran $1 on a virtual screen; the screenshot is $2"
 ' "$loader" "$exe" "$out/tarvik-wine.png"
