@@ -132,10 +132,15 @@ int FormsRuntime::ReleaseCapture() {
 
 void FormsRuntime::DropCapture() {
     const bool had = captured_;
+    ForgetCapture();
+    if (had) PlatformCapture(false);
+}
+
+// Clears the capture bookkeeping without touching the platform's capture.
+void FormsRuntime::ForgetCapture() {
     captured_ = false;
     heldButtons_ = 0;
     dblClickButtons_ = 0;
-    if (had) PlatformCapture(false);
 }
 
 // --- Pointer input -----------------------------------------------------------------------
@@ -240,9 +245,7 @@ void FormsRuntime::CaptureLost() {
             break;
         }
     }
-    captured_ = false;
-    heldButtons_ = 0;
-    dblClickButtons_ = 0;
+    ForgetCapture();  // the platform already took it
     if (target.face) return;
     const MouseArgs args = ArgsFor(target, button, 0, pointerX_, pointerY_);
     Dispatch([&] { events_->OnMouseUp(target.elem, args); });

@@ -103,6 +103,7 @@ private:
     MouseArgs ArgsFor(const Target& target, int button, int shift, int x, int y) const;
     template <class F> void Dispatch(F&& raise);
     void DropCapture();
+    void ForgetCapture();
     void TrackToolTip(std::optional<Elem> hover, std::uint64_t timeMs);
     void HideToolTip();
 

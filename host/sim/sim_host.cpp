@@ -81,38 +81,34 @@ void SimHost::SizeChanged() {
     face_ = face;
 }
 
-// A minimized or maximized window cannot be sized or moved, as in the forms toolkit.
-void SimHost::SetWidth(float width) {
-    Check("SetWidth");
-    if (state_ != kNormal) Fail("a minimized or maximized window cannot be sized");
-    if (!(width >= 0)) Fail("refused window width " + std::to_string(width));
-    if (width == width_) return;
+// Takes a new outer size; a change grows the face and raises Resize before returning.
+void SimHost::ApplySize(float width, float height) {
+    if (width == width_ && height == height_) return;
     width_ = width;
-    SizeChanged();
-    ++resizeCount_;
-    RaiseResize();
-}
-
-void SimHost::SetHeight(float height) {
-    Check("SetHeight");
-    if (state_ != kNormal) Fail("a minimized or maximized window cannot be sized");
-    if (!(height >= 0)) Fail("refused window height " + std::to_string(height));
-    if (height == height_) return;
     height_ = height;
     SizeChanged();
     ++resizeCount_;
     RaiseResize();
 }
 
+// A minimized or maximized window cannot be sized or moved, as in the forms toolkit.
+void SimHost::SetWidth(float width) {
+    Check("SetWidth");
+    if (state_ != kNormal) Fail("a minimized or maximized window cannot be sized");
+    if (!(width >= 0)) Fail("refused window width " + std::to_string(width));
+    ApplySize(width, height_);
+}
+
+void SimHost::SetHeight(float height) {
+    Check("SetHeight");
+    if (state_ != kNormal) Fail("a minimized or maximized window cannot be sized");
+    if (!(height >= 0)) Fail("refused window height " + std::to_string(height));
+    ApplySize(width_, height);
+}
+
 void SimHost::ResizeOuter(int width, int height) {
     if (!Running() || state_ != kNormal) return;
-    const float w = PixelsToTwips(std::max(0, width)), h = PixelsToTwips(std::max(0, height));
-    if (w == width_ && h == height_) return;
-    width_ = w;
-    height_ = h;
-    SizeChanged();
-    ++resizeCount_;
-    RaiseResize();
+    ApplySize(PixelsToTwips(std::max(0, width)), PixelsToTwips(std::max(0, height)));
 }
 
 void SimHost::Move(float left, float top) {

@@ -116,6 +116,7 @@ private:
     void Check(const char* command) const;
     bool Failing(const char* command) const;
     void SizeChanged();
+    void ApplySize(float width, float height);
     void ClientPoint(int* x, int* y, bool* inside) const;
     HRGN NewRegion(Region region, std::string call);
     void Log(std::string call);

@@ -183,27 +183,21 @@ void Win32Host::SizeChanged(bool raise) {
     RaiseResize();
 }
 
-void Win32Host::SetWidth(float width) {
+// Sets the outer size in twips; the window moves only when the pixel size changes.
+void Win32Host::SetOuterSize(float width, float height) {
     CheckSizable("sized");
-    if (!(width >= 0)) Fail("refused window width " + std::to_string(width));
-    if (width == Width()) return;
+    if (!(width >= 0 && height >= 0)) Fail("refused window size " + std::to_string(width) + " x " + std::to_string(height));
+    if (width == Width() && height == Height()) return;
     const RECT r = OuterRect();
     setWidth_ = width;
-    if (TwipsToPixels(width) != r.right - r.left)
-        SetWindowPixels(0, 0, TwipsToPixels(width), r.bottom - r.top, SWP_NOMOVE);
+    setHeight_ = height;
+    const int w = TwipsToPixels(width), h = TwipsToPixels(height);
+    if (w != r.right - r.left || h != r.bottom - r.top) SetWindowPixels(0, 0, w, h, SWP_NOMOVE);
     SizeChanged(true);
 }
 
-void Win32Host::SetHeight(float height) {
-    CheckSizable("sized");
-    if (!(height >= 0)) Fail("refused window height " + std::to_string(height));
-    if (height == Height()) return;
-    const RECT r = OuterRect();
-    setHeight_ = height;
-    if (TwipsToPixels(height) != r.bottom - r.top)
-        SetWindowPixels(0, 0, r.right - r.left, TwipsToPixels(height), SWP_NOMOVE);
-    SizeChanged(true);
-}
+void Win32Host::SetWidth(float width) { SetOuterSize(width, Height()); }
+void Win32Host::SetHeight(float height) { SetOuterSize(Width(), height); }
 
 void Win32Host::Move(float left, float top) {
     CheckSizable("moved");

@@ -99,6 +99,7 @@ private:
     Shape CurrentShape() const;
     void SizeChanged(bool raise);
     void CheckSizable(const char* what) const;
+    void SetOuterSize(float width, float height);
     bool InsideRegion(int x, int y);
     std::uint64_t Clock(DWORD messageTime);
     void SetWindowPixels(int x, int y, int width, int height, UINT flags);
