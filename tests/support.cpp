@@ -5,7 +5,7 @@
 
 #include <filesystem>
 
-#include "host/sim/pictures.h"
+#include "host/cairo/pictures.h"
 
 namespace tarvik::test {
 
@@ -67,7 +67,7 @@ Rgba Sim::At(int x, int y) {
 }
 
 Rgba Sim::PicturePixel(Picture picture, int x, int y) {
-    cairo_surface_t* s = sim::PictureSurface(picture);
+    cairo_surface_t* s = cairo::PictureSurface(picture);
     const auto* row = reinterpret_cast<const std::uint32_t*>(cairo_image_surface_get_data(s) +
                                                             y * cairo_image_surface_get_stride(s));
     return Unpremultiply(row[x]);

@@ -1,13 +1,11 @@
 #include "host/sim/sim_host.h"
 
 #include <cairo.h>
-#include <pango/pangocairo.h>
 
 #include <algorithm>
 #include <cassert>
 #include <cstdio>
 
-#include "host/sim/pictures.h"
 #include "host/twips.h"
 
 namespace tarvik::sim {
@@ -15,12 +13,6 @@ namespace tarvik::sim {
 namespace {
 
 constexpr const char* kBackend = "sim";
-constexpr double kScreenDpi = 96.0;
-
-// Sets a cairo source from a 0x00BBGGRR colour.
-void SetSource(cairo_t* cr, Color c) {
-    cairo_set_source_rgb(cr, (c & 0xFF) / 255.0, ((c >> 8) & 0xFF) / 255.0, ((c >> 16) & 0xFF) / 255.0);
-}
 
 std::string Args(int a, int b, int c, int d) {
     return "(" + std::to_string(a) + ", " + std::to_string(b) + ", " + std::to_string(c) + ", " + std::to_string(d) + ")";
@@ -36,14 +28,13 @@ SimHost::SimHost(int screenWidth, int screenHeight)
       height_(Form1Design().clientHeight),
       restoredWidth_(width_),
       restoredHeight_(height_),
+      painter_(Form1Design()),
       foreColor_(Form1Design().foreColor) {
     assert(screenWidth > 0 && screenHeight > 0 && "screen size must be positive");
     SizeChanged();
 }
 
-SimHost::~SimHost() {
-    if (face_) cairo_surface_destroy(face_);
-}
+SimHost::~SimHost() = default;
 
 // Throws if a test asked this command to fail.
 void SimHost::Check(const char* command) const {
@@ -66,19 +57,7 @@ float SimHost::Height() { Check("Height"); return height_; }
 // Grows or shrinks the face, keeping what was drawn at its top-left; new parts get the back colour.
 void SimHost::SizeChanged() {
     ++generation_;
-    const int w = std::max(1, PixelWidth()), h = std::max(1, PixelHeight());
-    if (face_ && cairo_image_surface_get_width(face_) == w && cairo_image_surface_get_height(face_) == h) return;
-    cairo_surface_t* face = cairo_image_surface_create(CAIRO_FORMAT_RGB24, w, h);
-    cairo_t* cr = cairo_create(face);
-    SetSource(cr, Design().backColor);
-    cairo_paint(cr);
-    if (face_) {
-        cairo_set_source_surface(cr, face_, 0, 0);
-        cairo_paint(cr);
-        cairo_surface_destroy(face_);
-    }
-    cairo_destroy(cr);
-    face_ = face;
+    painter_.Resize(PixelWidth(), PixelHeight());
 }
 
 // Takes a new outer size; a change grows the face and raises Resize before returning.
@@ -181,75 +160,21 @@ void SimHost::Unload() {
 void SimHost::Line(float x1, float y1, float x2, float y2, Color color, LineKind kind) {
     Check("Line");
     ++generation_;
-    cairo_t* cr = cairo_create(face_);
-    SetSource(cr, color);
-    const PixelRect r = TwipsRectToPixels(std::min(x1, x2), std::min(y1, y2), std::abs(x2 - x1), std::abs(y2 - y1));
-    if (kind == LineKind::BoxFill) {
-        cairo_rectangle(cr, r.x, r.y, r.w, r.h);
-        cairo_fill(cr);
-    } else {
-        cairo_set_line_width(cr, 1);
-        if (kind == LineKind::Box)
-            cairo_rectangle(cr, r.x + 0.5, r.y + 0.5, r.w, r.h);
-        else {
-            cairo_move_to(cr, TwipsToPixels(x1) + 0.5, TwipsToPixels(y1) + 0.5);
-            cairo_line_to(cr, TwipsToPixels(x2) + 0.5, TwipsToPixels(y2) + 0.5);
-        }
-        cairo_stroke(cr);
-    }
-    cairo_destroy(cr);
+    painter_.Line(x1, y1, x2, y2, color, kind);
 }
 
-// A nearest-neighbour scaled copy of a source rectangle, clipped to the face.
 void SimHost::PaintPicture(Picture picture, float dx, float dy, float dw, float dh, float sx, float sy, float sw,
                            float sh) {
     Check("PaintPicture");
     ++generation_;
-    cairo_surface_t* source = PictureSurface(picture);
-    if (!source) Fail("PaintPicture of an empty picture");
-    const PixelRect d = TwipsRectToPixels(dx, dy, dw, dh);
-    const PixelRect s = TwipsRectToPixels(sx, sy, sw, sh);
-    if (d.w <= 0 || d.h <= 0 || s.w <= 0 || s.h <= 0) return;
-    cairo_t* cr = cairo_create(face_);
-    cairo_rectangle(cr, d.x, d.y, d.w, d.h);
-    cairo_clip(cr);
-    cairo_translate(cr, d.x, d.y);
-    cairo_scale(cr, static_cast<double>(d.w) / s.w, static_cast<double>(d.h) / s.h);
-    cairo_set_source_surface(cr, source, -s.x, -s.y);
-    cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_NEAREST);
-    cairo_pattern_set_extend(cairo_get_source(cr), CAIRO_EXTEND_PAD);
-    cairo_paint(cr);
-    cairo_destroy(cr);
+    if (!painter_.PaintPicture(picture, dx, dy, dw, dh, sx, sy, sw, sh)) Fail("PaintPicture of an empty picture");
 }
 
-// Text in the window's font through pango and fontconfig ("Arial" resolves to a
-// metric-compatible face on Linux); afterwards the pen goes to the next line, as Print does.
+// Afterwards the pen goes to the next line, as Print does.
 void SimHost::Print(const std::string& text) {
     Check("Print");
     ++generation_;
-    cairo_t* cr = cairo_create(face_);
-    PangoLayout* layout = pango_cairo_create_layout(cr);
-    pango_cairo_context_set_resolution(pango_layout_get_context(layout), kScreenDpi);
-    cairo_font_options_t* options = cairo_font_options_create();
-    cairo_font_options_set_antialias(options, CAIRO_ANTIALIAS_GRAY);
-    cairo_font_options_set_hint_style(options, CAIRO_HINT_STYLE_SLIGHT);
-    pango_cairo_context_set_font_options(pango_layout_get_context(layout), options);
-    cairo_font_options_destroy(options);
-    const FontDesign& f = Design().font;
-    PangoFontDescription* font = pango_font_description_new();
-    pango_font_description_set_family(font, f.face);
-    pango_font_description_set_size(font, static_cast<int>(f.points * PANGO_SCALE));
-    pango_font_description_set_weight(font, static_cast<PangoWeight>(f.weight));
-    pango_layout_set_font_description(layout, font);
-    pango_font_description_free(font);
-    pango_layout_set_text(layout, text.c_str(), -1);
-    SetSource(cr, foreColor_);
-    cairo_move_to(cr, TwipsToPixels(currentX_), TwipsToPixels(currentY_));
-    pango_cairo_show_layout(cr, layout);
-    int w = 0, h = 0;
-    pango_layout_get_pixel_size(layout, &w, &h);
-    g_object_unref(layout);
-    cairo_destroy(cr);
+    const int h = painter_.Print(text, currentX_, currentY_, foreColor_);
     currentX_ = 0;
     currentY_ += PixelsToTwips(h);
 }
@@ -414,23 +339,7 @@ std::vector<std::uint32_t> SimHost::Snapshot(int* width, int* height) const {
     if (w == 0 || h == 0) return out;
     cairo_surface_t* shot = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, w, h);
     cairo_t* cr = cairo_create(shot);
-    cairo_set_source_surface(cr, face_, 0, 0);
-    cairo_paint(cr);
-    // Images are painted bottom of the z-order first: the design order's later elements.
-    const ElementTable& elements = Elements();
-    for (int i = kElemCount - 1; i >= 0; --i) {
-        const ElementState& e = elements[static_cast<std::size_t>(i)];
-        if (!e.visible || Design().elements[static_cast<std::size_t>(i)].kind != ElemKind::Image) continue;
-        cairo_surface_t* picture = PictureSurface(e.picture);
-        if (!picture) continue;
-        const PixelRect r = TwipsRectToPixels(e.left, e.top, e.width, e.height);
-        cairo_save(cr);
-        cairo_rectangle(cr, r.x, r.y, r.w, r.h);
-        cairo_clip(cr);
-        cairo_set_source_surface(cr, picture, r.x, r.y);
-        cairo_paint(cr);
-        cairo_restore(cr);
-    }
+    painter_.Compose(cr, Elements());
     cairo_destroy(cr);
     cairo_surface_flush(shot);
     const unsigned char* data = cairo_image_surface_get_data(shot);

@@ -1,6 +1,6 @@
 // The simulated host: a real in-memory backend for tests and tools. It keeps the window's
-// outer geometry in twips, its state, the screen, the region and the face as a persistent
-// cairo bitmap, and raises the same events in the same order as the windowed hosts.
+// outer geometry in twips, its state, the screen and the region, draws the face with the
+// shared cairo painter, and raises the same events in the same order as the windowed hosts.
 #pragma once
 
 #include <cstdint>
@@ -9,10 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "host/cairo/painter.h"
 #include "host/runtime.h"
 #include "host/sim/region.h"
-
-typedef struct _cairo_surface cairo_surface_t;
 
 namespace tarvik::sim {
 
@@ -131,7 +130,7 @@ private:
     std::uint64_t generation_ = 0;
 
     // The face, persistent between layouts.
-    cairo_surface_t* face_ = nullptr;
+    cairo::Painter painter_;
     Color foreColor_;
     float currentX_ = 0, currentY_ = 0;
 

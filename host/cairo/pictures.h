@@ -1,11 +1,11 @@
-// The embedded pictures, decoded once for the simulated host.
+// The embedded pictures, decoded once for every cairo-drawn host.
 #pragma once
 
 #include "host/types.h"
 
 typedef struct _cairo_surface cairo_surface_t;
 
-namespace tarvik::sim {
+namespace tarvik::cairo {
 
 // The picture as a cairo image surface (owned by the cache); null for Picture::None.
 // An undecodable picture is a build fault: it asserts.
@@ -14,4 +14,4 @@ cairo_surface_t* PictureSurface(Picture picture);
 // How many picture surfaces have been decoded so far (each at most once).
 int DecodedPictureCount();
 
-}  // namespace tarvik::sim
+}  // namespace tarvik::cairo

@@ -1,4 +1,4 @@
-#include "host/sim/pictures.h"
+#include "host/cairo/pictures.h"
 
 #include <cairo.h>
 #include <gdk-pixbuf/gdk-pixbuf.h>
@@ -8,7 +8,7 @@
 
 #include "assets/embedded.h"
 
-namespace tarvik::sim {
+namespace tarvik::cairo {
 
 namespace {
 
@@ -64,4 +64,4 @@ int DecodedPictureCount() {
     return n;
 }
 
-}  // namespace tarvik::sim
+}  // namespace tarvik::cairo
