@@ -7,7 +7,7 @@ build="$root/build"
 
 packages=(cmake g++ make pkg-config libgtest-dev libcairo2-dev libpango1.0-dev libgdk-pixbuf-2.0-dev
           fonts-liberation g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine64 xvfb xdotool imagemagick
-          x11-utils qemu-user-static wine32:i386)
+          x11-utils qemu-user-static wine32:i386 libgtk-3-dev fonts-wqy-microhei openbox tint2)
 
 # The shipping program is 32-bit: Wine's 32-bit loader comes from the i386 architecture.
 if ! dpkg --print-foreign-architectures | grep -qx i386; then

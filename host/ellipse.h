@@ -1,0 +1,18 @@
+// The pixels of an ellipse inscribed in a box, rasterised as GDI's CreateEllipticRgn does, so
+// that every backend that builds regions itself cuts the same outline.
+#pragma once
+
+#include <vector>
+
+namespace tarvik {
+
+// One row of an ellipse: the pixels from <= x < to on row y.
+struct Span {
+    int y, from, to;
+};
+
+// The rows of the ellipse inscribed in the box (x1, y1, x2, y2), top to bottom; the box's
+// corners may come in any order, and its right and bottom edges are left out, as in GDI.
+std::vector<Span> EllipseSpans(int x1, int y1, int x2, int y2);
+
+}  // namespace tarvik

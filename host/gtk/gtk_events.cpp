@@ -1,0 +1,252 @@
+// The window's signals: drawing, size and state notifications from the window manager,
+// pointer input, the grab, pointer shapes, tooltips and the close request.
+#include <gtk/gtk.h>
+
+#include <algorithm>
+
+#include "host/gtk/gtk_host.h"
+#include "host/twips.h"
+
+namespace tarvik::gtk {
+
+namespace {
+
+int ButtonOf(guint gdkButton) {
+    switch (gdkButton) {
+        case GDK_BUTTON_PRIMARY: return kLeftButton;
+        case GDK_BUTTON_SECONDARY: return kRightButton;
+        case GDK_BUTTON_MIDDLE: return kMiddleButton;
+        default: return 0;
+    }
+}
+
+int ShiftOf(guint state) {
+    int shift = 0;
+    if (state & GDK_SHIFT_MASK) shift |= kShiftMask;
+    if (state & GDK_CONTROL_MASK) shift |= kCtrlMask;
+    if (state & GDK_MOD1_MASK) shift |= kAltMask;
+    return shift;
+}
+
+int StateOf(GdkWindowState state) {
+    if (state & GDK_WINDOW_STATE_ICONIFIED) return kMinimized;
+    if (state & GDK_WINDOW_STATE_MAXIMIZED) return kMaximized;
+    return kNormal;
+}
+
+}  // namespace
+
+void GtkHost::ConnectSignals() {
+    gtk_widget_add_events(window_, GDK_BUTTON_PRESS_MASK | GDK_BUTTON_RELEASE_MASK | GDK_POINTER_MOTION_MASK |
+                                       GDK_LEAVE_NOTIFY_MASK | GDK_STRUCTURE_MASK);
+    gtk_widget_set_has_tooltip(window_, TRUE);
+    g_signal_connect(window_, "draw", G_CALLBACK(+[](GtkWidget*, cairo_t* cr, GtkHost* self) -> gboolean {
+        self->Draw(cr);
+        return TRUE;
+    }), this);
+    g_signal_connect(window_, "configure-event", G_CALLBACK(+[](GtkWidget*, GdkEventConfigure* e, GtkHost* self) -> gboolean {
+        self->Configured(e->x, e->y, e->width, e->height);
+        return FALSE;  // GTK allocates the window from it too
+    }), this);
+    g_signal_connect(window_, "window-state-event", G_CALLBACK(+[](GtkWidget*, GdkEventWindowState* e, GtkHost* self) -> gboolean {
+        self->StateEvent(StateOf(e->new_window_state));
+        return FALSE;
+    }), this);
+    g_signal_connect(window_, "button-press-event", G_CALLBACK(+[](GtkWidget*, GdkEvent* e, GtkHost* self) -> gboolean {
+        self->Button(e, true);
+        return TRUE;
+    }), this);
+    g_signal_connect(window_, "button-release-event", G_CALLBACK(+[](GtkWidget*, GdkEvent* e, GtkHost* self) -> gboolean {
+        self->Button(e, false);
+        return TRUE;
+    }), this);
+    // Not stopped here: GTK's tooltips follow the pointer only through motion events left unhandled.
+    g_signal_connect(window_, "motion-notify-event", G_CALLBACK(+[](GtkWidget*, GdkEvent* e, GtkHost* self) -> gboolean {
+        self->Motion(e);
+        return FALSE;
+    }), this);
+    g_signal_connect(window_, "leave-notify-event", G_CALLBACK(+[](GtkWidget*, GdkEvent* e, GtkHost* self) -> gboolean {
+        self->LeftWindow(e);
+        return FALSE;
+    }), this);
+    g_signal_connect(window_, "grab-broken-event", G_CALLBACK(+[](GtkWidget*, GdkEvent*, GtkHost* self) -> gboolean {
+        self->GrabBroken();
+        return FALSE;
+    }), this);
+    g_signal_connect(window_, "query-tooltip", G_CALLBACK(+[](GtkWidget*, gint x, gint y, gboolean keyboard, GtkTooltip* tip, GtkHost* self) -> gboolean {
+        return !keyboard && self->QueryToolTip(x, y, tip);
+    }), this);
+    // Destroyed from outside (the X connection's client killed): the program ends.
+    g_signal_connect(window_, "destroy", G_CALLBACK(+[](GtkWidget*, GtkHost* self) {
+        self->EndProgram(0);
+        self->EndIfStopped();
+    }), this);
+    g_signal_connect(window_, "delete-event", G_CALLBACK(+[](GtkWidget*, GdkEvent*, GtkHost* self) -> gboolean {
+        self->CloseRequested();
+        return TRUE;
+    }), this);
+}
+
+// The face, with the visible images' pictures on top; the shape cuts the rest away.
+void GtkHost::Draw(void* cr) { painter_.Compose(static_cast<cairo_t*>(cr), Elements()); }
+
+// A size the program asked for is laid out already; another one (the window manager's choice)
+// is laid out here. A notification that answers an older request while newer ones are on
+// their way is passed over: the newer ones will follow.
+void GtkHost::Configured(int x, int y, int width, int height) {
+    if (state_ != kMinimized) {
+        x_ = x;
+        y_ = y;
+        if (state_ == kNormal) {
+            restoredX_ = x;
+            restoredY_ = y;
+        }
+    }
+    const Size size{width, height};
+    const auto asked = std::find(pendingSizes_.begin(), pendingSizes_.end(), size);
+    if (asked != pendingSizes_.end()) {
+        pendingSizes_.erase(pendingSizes_.begin(), asked + 1);
+        return;
+    }
+    if (!pendingSizes_.empty()) {
+        pendingSizes_.pop_front();  // the window manager changed that request
+        if (!pendingSizes_.empty()) return;
+    }
+    if (size == size_ || !shown_ || !Running() || state_ == kMinimized) return;
+    size_ = size;
+    SizeChanged();
+    EndIfStopped();
+}
+
+// A state the program asked for is laid out already; one the window manager or the user made
+// (the taskbar, the keyboard) is laid out here.
+void GtkHost::StateEvent(int newState) {
+    const auto asked = std::find(pendingStates_.begin(), pendingStates_.end(), newState);
+    if (asked != pendingStates_.end()) {
+        pendingStates_.erase(pendingStates_.begin(), asked + 1);
+        return;
+    }
+    if (newState == state_ || !shown_ || !Running()) return;
+    pendingStates_.clear();
+    SystemStateChange(state_, newState);
+    EndIfStopped();
+}
+
+void GtkHost::Button(const GdkEvent* event, bool down) {
+    const GdkEventButton& e = event->button;
+    const int button = ButtonOf(e.button);
+    // The runtime recognises double-clicks itself: GTK's extra double- and triple-press events are passed over.
+    if (!button || (down && e.type != GDK_BUTTON_PRESS)) return;
+    const int x = static_cast<int>(e.x), y = static_cast<int>(e.y);
+    lastX_ = x;
+    lastY_ = y;
+    const std::uint64_t now = Clock(e.time);
+    currentEvent_ = event;
+    if (down) {
+        lastPressTime_ = e.time;
+        lastPressRootX_ = e.x_root;
+        lastPressRootY_ = e.y_root;
+        PointerDown(button, ShiftOf(e.state), x, y, now);
+    } else {
+        PointerUp(button, ShiftOf(e.state), x, y, InsideWindow(x, y), now);
+    }
+    currentEvent_ = nullptr;
+    ShowCursor();
+    EndIfStopped();
+}
+
+void GtkHost::Motion(const GdkEvent* event) {
+    const GdkEventMotion& e = event->motion;
+    // An unhandled motion reaches the window's handler a second time: the pointer moves once.
+    if (e.time == lastMotionTime_ && static_cast<int>(e.x) == lastX_ && static_cast<int>(e.y) == lastY_) return;
+    lastMotionTime_ = e.time;
+    lastX_ = static_cast<int>(e.x);
+    lastY_ = static_cast<int>(e.y);
+    PointerMove(lastX_, lastY_, InsideWindow(lastX_, lastY_), Clock(e.time));
+    ShowCursor();
+    EndIfStopped();
+}
+
+void GtkHost::LeftWindow(const GdkEvent* event) {
+    if (HasCapture()) return;
+    PointerMove(lastX_, lastY_, false, Clock(event->crossing.time));
+    EndIfStopped();
+}
+
+// Someone else took the pointer (another grab, the window hidden or minimized): the press ends
+// as if released.
+void GtkHost::GrabBroken() {
+    if (!grabbed_) return;
+    grabbed_ = false;
+    CaptureLost();
+    ShowCursor();
+    EndIfStopped();
+}
+
+// The tip of the element under the pointer, with its current text, for the element's rectangle.
+bool GtkHost::QueryToolTip(int x, int y, void* tooltip) {
+    if (HasCapture() || !Running() || !InsideWindow(x, y)) return false;
+    const auto elem = HitTest(Elements(), x, y);
+    if (!elem) return false;
+    const ElementState& e = Elements()[static_cast<std::size_t>(*elem)];
+    if (e.toolTip.empty()) return false;
+    const PixelRect r = TwipsRectToPixels(e.left, e.top, e.width, e.height);
+    const GdkRectangle area{r.x, r.y, r.w, r.h};
+    gtk_tooltip_set_text(static_cast<GtkTooltip*>(tooltip), e.toolTip.c_str());
+    gtk_tooltip_set_tip_area(static_cast<GtkTooltip*>(tooltip), &area);
+    return true;
+}
+
+// The window manager's close (Alt+F4, the taskbar's menu) ends the program as the close button does.
+void GtkHost::CloseRequested() { Unload(); }
+
+// Element geometry, visibility and pictures show at once; a tip on show follows its element's new text.
+void GtkHost::ElementChanged(Elem elem) {
+    gtk_widget_queue_draw(window_);
+    std::string& known = tipTexts_[static_cast<std::size_t>(elem)];
+    const std::string& text = Elements()[static_cast<std::size_t>(elem)].toolTip;
+    if (known != text) {
+        known = text;
+        gtk_widget_trigger_tooltip_query(window_);
+    }
+}
+
+// The grab holds the pointer from the first press to the last release, wherever it goes.
+void GtkHost::PlatformCapture(bool take) {
+    GdkSeat* seat = gdk_display_get_default_seat(gtk_widget_get_display(window_));
+    if (!take) {
+        if (grabbed_) gdk_seat_ungrab(seat);
+        grabbed_ = false;
+        return;
+    }
+    const GdkGrabStatus status =
+        gdk_seat_grab(seat, gtk_widget_get_window(window_), GDK_SEAT_CAPABILITY_ALL_POINTING, FALSE,
+                      cursors_[static_cast<std::size_t>(CurrentCursor())], currentEvent_, nullptr, nullptr);
+    grabbed_ = status == GDK_GRAB_SUCCESS;
+}
+
+// The pointer shape of the element under the pointer, or of the one holding the capture.
+void GtkHost::ShowCursor() {
+    const int cursor = static_cast<int>(CurrentCursor());
+    if (cursor == shownCursor_) return;
+    shownCursor_ = cursor;
+    gdk_window_set_cursor(gtk_widget_get_window(window_), cursors_[static_cast<std::size_t>(cursor)]);
+}
+
+// Event times as a 64-bit clock that never runs backwards.
+std::uint64_t GtkHost::Clock(std::uint32_t time) {
+    if (!clockStarted_) {
+        clockStarted_ = true;
+        clockMs_ = time;
+        lastTime_ = time;
+        return clockMs_;
+    }
+    const std::uint32_t delta = time - lastTime_;  // wraps with the 32-bit server time
+    if (delta < 0x80000000u) {
+        clockMs_ += delta;
+        lastTime_ = time;
+    }
+    return clockMs_;
+}
+
+}  // namespace tarvik::gtk

@@ -1,0 +1,388 @@
+#include "host/gtk/gtk_host.h"
+
+#include <gdk/gdkx.h>
+#include <gtk/gtk.h>
+
+#include <algorithm>
+
+#include "assets/embedded.h"
+#include "host/ellipse.h"
+#include "host/twips.h"
+
+namespace tarvik::gtk {
+
+namespace {
+
+constexpr const char* kBackend = "gtk";
+constexpr const char* kCursorNames[] = {"default", "ns-resize", "ew-resize", "nwse-resize"};
+
+// An embedded picture as a pixbuf (for the window icon); null if it does not decode.
+GdkPixbuf* LoadPixbuf(Picture picture) {
+    const AssetBytes bytes = EmbeddedAsset(static_cast<int>(picture));
+    GdkPixbufLoader* loader = gdk_pixbuf_loader_new();
+    GdkPixbuf* pixbuf = nullptr;
+    if (gdk_pixbuf_loader_write(loader, bytes.data, bytes.size, nullptr) && gdk_pixbuf_loader_close(loader, nullptr))
+        pixbuf = gdk_pixbuf_loader_get_pixbuf(loader);
+    if (pixbuf) g_object_ref(pixbuf);
+    g_object_unref(loader);
+    return pixbuf;
+}
+
+// The monitor the window is on, or the display's first one before the window exists.
+GdkMonitor* MonitorOf(GtkWidget* window) {
+    GdkDisplay* display = gtk_widget_get_display(window);
+    if (GdkWindow* w = gtk_widget_get_window(window)) return gdk_display_get_monitor_at_window(display, w);
+    if (GdkMonitor* primary = gdk_display_get_primary_monitor(display)) return primary;
+    return gdk_display_get_monitor(display, 0);
+}
+
+}  // namespace
+
+// --- Creation and the main loop ------------------------------------------------------------
+
+GtkHost::GtkHost(const FormDesign& design)
+    : FormsRuntime(design, kBackend), painter_(design), foreColor_(design.foreColor) {
+    window_ = gtk_window_new(GTK_WINDOW_TOPLEVEL);
+    if (!window_) Fail("gtk_window_new failed");
+    g_object_ref_sink(window_);
+    gtk_window_set_title(GTK_WINDOW(window_), design.caption);
+    gtk_window_set_decorated(GTK_WINDOW(window_), FALSE);
+    gtk_widget_set_app_paintable(window_, TRUE);
+    // The 32 x 32 image of the window icon, and the 16 x 16 one that Imico holds as well.
+    GList* icons = nullptr;
+    for (Picture p : {design.icon, Picture::A3})
+        if (GdkPixbuf* icon = LoadPixbuf(p)) icons = g_list_append(icons, icon);
+    gtk_window_set_icon_list(GTK_WINDOW(window_), icons);
+    g_list_free_full(icons, g_object_unref);
+
+    size_ = {TwipsToPixels(design.clientWidth), TwipsToPixels(design.clientHeight)};
+    restoredSize_ = size_;
+    gtk_window_set_default_size(GTK_WINDOW(window_), size_.width, size_.height);
+    painter_.Resize(size_.width, size_.height);
+    ConnectSignals();
+    gtk_widget_realize(window_);
+    if (!gtk_widget_get_window(window_)) Fail("the window could not be realized");
+
+    GdkDisplay* display = gtk_widget_get_display(window_);
+    for (std::size_t i = 0; i < cursors_.size(); ++i) cursors_[i] = gdk_cursor_new_from_name(display, kCursorNames[i]);
+    for (int i = 0; i < kElemCount; ++i) tipTexts_[static_cast<std::size_t>(i)] = Elements()[static_cast<std::size_t>(i)].toolTip;
+}
+
+GtkHost::~GtkHost() {
+    for (auto& [handle, region] : regions_) cairo_region_destroy(region);
+    if (windowRegion_) cairo_region_destroy(windowRegion_);
+    for (GdkCursor* c : cursors_)
+        if (c) g_object_unref(c);
+    if (window_) {
+        gtk_widget_destroy(window_);
+        g_object_unref(window_);
+    }
+}
+
+int GtkHost::Run() {
+    Start();
+    if (Running()) gtk_main();
+    return ExitStatus();
+}
+
+// The program has ended: the main loop stops once the current event returns.
+void GtkHost::EndIfStopped() {
+    if (Running() || quitting_) return;
+    quitting_ = true;
+    gtk_widget_hide(window_);
+    if (gtk_main_level() > 0) gtk_main_quit();
+}
+
+void GtkHost::ReportUnhandled(const UnhandledFailure& failure) {
+    const std::string message = "Tarvik (" + std::string(kBackend) + "): unhandled failure in " + failure.what();
+    g_printerr("%s\n", message.c_str());
+    GtkWidget* dialog = gtk_message_dialog_new(shown_ ? GTK_WINDOW(window_) : nullptr, GTK_DIALOG_MODAL,
+                                               GTK_MESSAGE_ERROR, GTK_BUTTONS_OK, "%s", message.c_str());
+    gtk_window_set_title(GTK_WINDOW(dialog), "Tarvik");
+    gtk_dialog_run(GTK_DIALOG(dialog));
+    gtk_widget_destroy(dialog);
+}
+
+// --- Geometry and state --------------------------------------------------------------------
+
+float GtkHost::Left() { return setLeft_ && TwipsToPixels(*setLeft_) == x_ ? *setLeft_ : PixelsToTwips(x_); }
+float GtkHost::Top() { return setTop_ && TwipsToPixels(*setTop_) == y_ ? *setTop_ : PixelsToTwips(y_); }
+
+float GtkHost::Width() {
+    return setWidth_ && TwipsToPixels(*setWidth_) == size_.width ? *setWidth_ : PixelsToTwips(size_.width);
+}
+
+float GtkHost::Height() {
+    return setHeight_ && TwipsToPixels(*setHeight_) == size_.height ? *setHeight_ : PixelsToTwips(size_.height);
+}
+
+// The forms toolkit refuses to size or move a minimized or maximized window.
+void GtkHost::CheckSizable(const char* what) const {
+    if (state_ != kNormal) Fail(std::string("a minimized or maximized window cannot be ") + what);
+}
+
+// Sets the outer size in twips: the window is asked for the new pixels and the layout runs at
+// once, at the size asked for.
+void GtkHost::SetOuterSize(float width, float height) {
+    CheckSizable("sized");
+    if (!(width >= 0 && height >= 0)) Fail("refused window size " + std::to_string(width) + " x " + std::to_string(height));
+    if (width == Width() && height == Height()) return;
+    setWidth_ = width;
+    setHeight_ = height;
+    const Size size{TwipsToPixels(width), TwipsToPixels(height)};
+    if (size != size_) RequestSize(size);
+    SizeChanged();
+}
+
+void GtkHost::SetWidth(float width) { SetOuterSize(width, Height()); }
+void GtkHost::SetHeight(float height) { SetOuterSize(Width(), height); }
+
+// Asks the window manager for a size and takes it as the window's size from now on.
+void GtkHost::RequestSize(Size size) {
+    size_ = size;
+    pendingSizes_.push_back(size);
+    gtk_window_resize(GTK_WINDOW(window_), std::max(1, size.width), std::max(1, size.height));
+}
+
+// Follows a new size or state: the face keeps its drawing, and Resize runs before this returns.
+void GtkHost::SizeChanged() {
+    if (state_ == kNormal) {
+        restoredSize_ = size_;
+        restoredX_ = x_;
+        restoredY_ = y_;
+    }
+    painter_.Resize(size_.width, size_.height);
+    gtk_widget_queue_draw(window_);
+    RaiseResize();
+}
+
+void GtkHost::Move(float left, float top) {
+    CheckSizable("moved");
+    setLeft_ = left;
+    setTop_ = top;
+    x_ = TwipsToPixels(left);
+    y_ = TwipsToPixels(top);
+    restoredX_ = x_;
+    restoredY_ = y_;
+    gtk_window_move(GTK_WINDOW(window_), x_, y_);
+}
+
+int GtkHost::WindowState() { return state_; }
+
+void GtkHost::SetWindowState(int state) {
+    if (state < kNormal || state > kMaximized) Fail("invalid window state " + std::to_string(state));
+    if (state == state_) return;
+    ApplyState(state);
+}
+
+// The window manager maximizes, minimizes and restores; the layout runs at once, at the size
+// the state will have (the work area, or the size before), and the notifications that follow
+// lay out again only if the window manager chose another size.
+void GtkHost::ApplyState(int state) {
+    GtkWindow* w = GTK_WINDOW(window_);
+    const int from = state_;
+    state_ = state;
+    pendingStates_.push_back(state);
+    if (state == kMaximized) {
+        int x = 0, y = 0;
+        const Size work = WorkArea(&x, &y);
+        x_ = x;
+        y_ = y;
+        if (work != size_) {
+            size_ = work;
+            pendingSizes_.push_back(work);
+        }
+        if (from == kMinimized) gtk_window_deiconify(w);
+        gtk_window_maximize(w);
+    } else if (state == kMinimized) {
+        gtk_window_iconify(w);
+    } else {
+        if (from == kMinimized) gtk_window_deiconify(w);
+        if (from == kMaximized) {
+            x_ = restoredX_;
+            y_ = restoredY_;
+            if (restoredSize_ != size_) {
+                size_ = restoredSize_;
+                pendingSizes_.push_back(size_);
+            }
+            gtk_window_unmaximize(w);
+        }
+    }
+    SizeChanged();
+}
+
+// The window manager or the user changed the state on their own (taskbar, keyboard, a double-click
+// on the window's frame): Resize runs for the new state.
+// The size is the one the state will have; a notification of another size lays out again.
+void GtkHost::SystemStateChange(int from, int to) {
+    (void)from;
+    state_ = to;
+    if (to == kMaximized) {
+        size_ = WorkArea(&x_, &y_);
+    } else if (to == kNormal) {
+        x_ = restoredX_;
+        y_ = restoredY_;
+        size_ = restoredSize_;
+    }
+    SizeChanged();
+}
+
+GtkHost::Size GtkHost::WorkArea(int* x, int* y) const {
+    GdkRectangle r{};
+    gdk_monitor_get_workarea(MonitorOf(window_), &r);
+    *x = r.x;
+    *y = r.y;
+    return {r.width, r.height};
+}
+
+void GtkHost::ShowWindow() {
+    shown_ = true;
+    // The first layout and outline come before the window is mapped, so its first frame is the finished one.
+    SizeChanged();
+    if (Running()) gtk_widget_show(window_);
+}
+
+void GtkHost::Unload() {
+    EndProgram(0);
+    EndIfStopped();
+}
+
+HWND GtkHost::hWnd() { return static_cast<HWND>(GDK_WINDOW_XID(gtk_widget_get_window(window_))); }
+std::string GtkHost::Caption() { return Design().caption; }
+Color GtkHost::BackColor() { return Design().backColor; }
+void GtkHost::SetForeColor(Color color) { foreColor_ = color; }
+void GtkHost::SetCurrentX(float x) { currentX_ = x; }
+void GtkHost::SetCurrentY(float y) { currentY_ = y; }
+
+float GtkHost::ScreenWidth() {
+    GdkRectangle r{};
+    gdk_monitor_get_geometry(MonitorOf(window_), &r);
+    return PixelsToTwips(r.width);
+}
+
+float GtkHost::ScreenHeight() {
+    GdkRectangle r{};
+    gdk_monitor_get_geometry(MonitorOf(window_), &r);
+    return PixelsToTwips(r.height);
+}
+
+// --- Drawing on the face -------------------------------------------------------------------
+
+void GtkHost::Line(float x1, float y1, float x2, float y2, Color color, LineKind kind) {
+    painter_.Line(x1, y1, x2, y2, color, kind);
+    gtk_widget_queue_draw(window_);
+}
+
+void GtkHost::PaintPicture(Picture picture, float dx, float dy, float dw, float dh, float sx, float sy, float sw,
+                           float sh) {
+    if (!painter_.PaintPicture(picture, dx, dy, dw, dh, sx, sy, sw, sh)) Fail("PaintPicture of an empty picture");
+    gtk_widget_queue_draw(window_);
+}
+
+// Afterwards the pen goes to the next line, as Print does.
+void GtkHost::Print(const std::string& text) {
+    const int h = painter_.Print(text, currentX_, currentY_, foreColor_);
+    currentX_ = 0;
+    currentY_ += PixelsToTwips(h);
+    gtk_widget_queue_draw(window_);
+}
+
+// --- Regions: cairo regions under GDI's rules ----------------------------------------------
+
+HRGN GtkHost::CreateRectRgn(int x1, int y1, int x2, int y2) {
+    if (x1 > x2) std::swap(x1, x2);  // GDI normalises the corners
+    if (y1 > y2) std::swap(y1, y2);
+    const cairo_rectangle_int_t r{x1, y1, x2 - x1, y2 - y1};
+    cairo_region_t* region = cairo_region_create_rectangle(&r);
+    if (cairo_region_status(region) != CAIRO_STATUS_SUCCESS) {
+        cairo_region_destroy(region);
+        return 0;
+    }
+    regions_.emplace(nextRegion_, region);
+    return nextRegion_++;
+}
+
+HRGN GtkHost::CreateEllipticRgn(int x1, int y1, int x2, int y2) {
+    cairo_region_t* region = cairo_region_create();
+    for (const Span& s : EllipseSpans(x1, y1, x2, y2)) {
+        const cairo_rectangle_int_t row{s.from, s.y, s.to - s.from, 1};
+        cairo_region_union_rectangle(region, &row);
+    }
+    if (cairo_region_status(region) != CAIRO_STATUS_SUCCESS) {
+        cairo_region_destroy(region);
+        return 0;
+    }
+    regions_.emplace(nextRegion_, region);
+    return nextRegion_++;
+}
+
+// Only RGN_OR is supported; unknown handles fail with 0 (ERROR) as GDI does.
+int GtkHost::CombineRgn(HRGN dst, HRGN src1, HRGN src2, int mode) {
+    const auto d = regions_.find(dst), a = regions_.find(src1), b = regions_.find(src2);
+    if (mode != RGN_OR || d == regions_.end() || a == regions_.end() || b == regions_.end()) return 0;
+    cairo_region_t* merged = cairo_region_copy(a->second);
+    if (cairo_region_union(merged, b->second) != CAIRO_STATUS_SUCCESS) {
+        cairo_region_destroy(merged);
+        return 0;
+    }
+    cairo_region_destroy(d->second);
+    d->second = merged;
+    if (cairo_region_is_empty(merged)) return 1;                  // NULLREGION
+    return cairo_region_num_rectangles(merged) == 1 ? 2 : 3;      // SIMPLEREGION, COMPLEXREGION
+}
+
+int GtkHost::DeleteObject(HRGN region) {
+    const auto it = regions_.find(region);
+    if (it == regions_.end()) return 0;
+    cairo_region_destroy(it->second);
+    regions_.erase(it);
+    return 1;
+}
+
+// The window takes the region as its shape, for what is drawn and for where the pointer lands;
+// a null region makes it rectangular.
+int GtkHost::SetWindowRgn(HWND hwnd, HRGN region, int redraw) {
+    (void)redraw;  // the shape always shows at once
+    if (hwnd != hWnd()) return 0;
+    cairo_region_t* shape = nullptr;
+    if (region != 0) {
+        const auto it = regions_.find(region);
+        if (it == regions_.end()) return 0;
+        shape = it->second;
+        regions_.erase(it);
+    }
+    if (windowRegion_) cairo_region_destroy(windowRegion_);
+    windowRegion_ = shape;
+    gtk_widget_shape_combine_region(window_, shape);
+    gtk_widget_input_shape_combine_region(window_, shape);
+    return 1;
+}
+
+// --- Pointer and the system move -------------------------------------------------------------
+
+int GtkHost::GetCursorPos(POINT* point) {
+    GdkDevice* pointer = gdk_seat_get_pointer(gdk_display_get_default_seat(gtk_widget_get_display(window_)));
+    if (!pointer) return 0;
+    int x = 0, y = 0;
+    gdk_device_get_position(pointer, nullptr, &x, &y);
+    point->x = x;
+    point->y = y;
+    return 1;
+}
+
+// (hWnd, WM_NCLBUTTONDOWN, HTCAPTION) hands the pointer to the window manager's own move, from
+// the press that is being handled.
+std::intptr_t GtkHost::SendMessageA(HWND hwnd, unsigned msg, std::uintptr_t wparam, std::intptr_t lparam) {
+    (void)lparam;
+    if (hwnd != hWnd() || msg != WM_NCLBUTTONDOWN || wparam != HTCAPTION) return 0;
+    gtk_window_begin_move_drag(GTK_WINDOW(window_), 1, static_cast<int>(lastPressRootX_),
+                               static_cast<int>(lastPressRootY_), lastPressTime_);
+    return 0;
+}
+
+bool GtkHost::InsideWindow(int x, int y) const {
+    if (x < 0 || y < 0 || x >= size_.width || y >= size_.height) return false;
+    return !windowRegion_ || cairo_region_contains_point(windowRegion_, x, y);
+}
+
+}  // namespace tarvik::gtk

@@ -1,0 +1,28 @@
+// Program entry of the native Linux program: the one window, its core, and the GTK main loop.
+// No command line is read.
+#include <gtk/gtk.h>
+
+#include "app/form1.h"
+#include "host/gtk/gtk_host.h"
+
+// Creates Form1 on the GTK host and runs it; the exit status is 0 after Unload, 1 after an unhandled failure.
+int main() {
+    if (!gtk_init_check(nullptr, nullptr)) {
+        g_printerr("Tarvik (gtk): cannot open the display\n");
+        return 1;
+    }
+    try {
+        tarvik::gtk::GtkHost host(tarvik::Form1Design());
+        tarvik::Form1 form(host);
+        host.Attach(&form);
+        return host.Run();
+    } catch (const tarvik::Failure& failure) {
+        // The window could not even be created.
+        GtkWidget* dialog = gtk_message_dialog_new(nullptr, GTK_DIALOG_MODAL, GTK_MESSAGE_ERROR, GTK_BUTTONS_OK,
+                                                   "Tarvik (gtk): %s", failure.what());
+        gtk_window_set_title(GTK_WINDOW(dialog), "Tarvik");
+        gtk_dialog_run(GTK_DIALOG(dialog));
+        gtk_widget_destroy(dialog);
+        return 1;
+    }
+}
