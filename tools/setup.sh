@@ -1,16 +1,30 @@
 #!/usr/bin/env bash
-# Installs what Tarvik needs on Debian 12, builds it, and runs the program ("run") or every test ("test").
+# Installs what Tarvik needs on Debian 12, builds what the mode needs, and runs it:
+#   run          the native Linux program, tarvik (GTK 3), on your display or a virtual desktop
+#   run-windows  the Windows program, Tarvik.exe, under Wine
+#   test         every test
 set -euo pipefail
 mode="${1:-run}"
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="$root/build"
 
-packages=(cmake g++ make pkg-config libgtest-dev libcairo2-dev libpango1.0-dev libgdk-pixbuf-2.0-dev
-          fonts-liberation g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine64 xvfb xdotool imagemagick
-          x11-utils qemu-user-static wine32:i386 libgtk-3-dev fonts-wqy-microhei openbox tint2)
+# The native program and its virtual desktop (a window manager and a taskbar where there is no display).
+native=(cmake g++ make pkg-config libgtest-dev libcairo2-dev libpango1.0-dev libgdk-pixbuf-2.0-dev
+        libgtk-3-dev fonts-liberation fonts-wqy-microhei xvfb openbox tint2 xdotool imagemagick x11-utils)
+# The Windows program, cross-built, and Wine to run it.
+windows=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine64 qemu-user-static wine32:i386)
 
-# The shipping program is 32-bit: Wine's 32-bit loader comes from the i386 architecture.
-if ! dpkg --print-foreign-architectures | grep -qx i386; then
+case "$mode" in
+  run) packages=("${native[@]}") ;;
+  run-windows|test) packages=("${native[@]}" "${windows[@]}") ;;
+  *)
+    echo "usage: setup.sh run|run-windows|test" >&2
+    exit 2
+    ;;
+esac
+
+# The shipping Windows program is 32-bit: Wine's 32-bit loader comes from the i386 architecture.
+if [ "$mode" != run ] && ! dpkg --print-foreign-architectures | grep -qx i386; then
   dpkg --add-architecture i386
 fi
 
@@ -26,17 +40,17 @@ if [ ${#missing[@]} -gt 0 ]; then
 fi
 
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$build" -j"$(nproc)"
-
 case "$mode" in
   run)
+    cmake --build "$build" -j"$(nproc)" --target tarvik
     exec bash "$root/tools/run-tarvik.sh" "$build"
     ;;
-  test)
-    cd "$build" && ctest --output-on-failure -j"$(nproc)"
+  run-windows)
+    cmake --build "$build" -j"$(nproc)"
+    exec bash "$root/tools/run-tarvik-windows.sh" "$build"
     ;;
-  *)
-    echo "usage: setup.sh run|test" >&2
-    exit 2
+  test)
+    cmake --build "$build" -j"$(nproc)"
+    cd "$build" && ctest --output-on-failure -j"$(nproc)"
     ;;
 esac

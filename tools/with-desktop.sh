@@ -1,0 +1,56 @@
+#!/usr/bin/env bash
+# Runs a command on a private virtual desktop: Xvfb (1024 x 768), the openbox window manager and
+# a tint2 taskbar, all torn down after. The command finds the display in DISPLAY.
+#   tools/with-desktop.sh build/host/gtk/tarvik
+# TARVIK_DISPLAYS picks the display numbers to try (first-last, default 150-199).
+set -uo pipefail
+
+range="${TARVIK_DISPLAYS:-150-199}"
+screen="${TARVIK_SCREEN:-1024x768x24}"
+pids=()
+cleanup() {
+  for (( i=${#pids[@]}-1; i>=0; i-- )); do kill "${pids[$i]}" 2>/dev/null; wait "${pids[$i]}" 2>/dev/null; done
+}
+trap cleanup EXIT
+
+display=""
+for n in $(seq "${range%-*}" "${range#*-}"); do
+  [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
+  Xvfb ":$n" -screen 0 "$screen" -nolisten tcp >/dev/null 2>&1 &
+  xvfb=$!
+  for _ in $(seq 1 100); do
+    [ -e "/tmp/.X11-unix/X$n" ] && break
+    kill -0 "$xvfb" 2>/dev/null || break
+    sleep 0.1
+  done
+  if [ -e "/tmp/.X11-unix/X$n" ] && kill -0 "$xvfb" 2>/dev/null; then
+    pids+=("$xvfb")
+    display=":$n"
+    break
+  fi
+  wait "$xvfb" 2>/dev/null
+done
+if [ -z "$display" ]; then
+  echo "with-desktop: could not start Xvfb on any display in $range" >&2
+  exit 3
+fi
+export DISPLAY="$display"
+
+# Window manager first, then the taskbar, which reserves its strip of the screen: the work area
+# shrinks once it is up.
+openbox --sm-disable >/dev/null 2>&1 &
+pids+=($!)
+for _ in $(seq 1 100); do
+  xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
+  sleep 0.1
+done
+tint2 >/dev/null 2>&1 &
+pids+=($!)
+full="${screen%x*}"
+for _ in $(seq 1 100); do
+  area=$(xprop -root _NET_WORKAREA 2>/dev/null | sed -n 's/.*= *[0-9]*, *[0-9]*, *\([0-9]*\), *\([0-9]*\).*/\1x\2/p')
+  [ -n "$area" ] && [ "$area" != "$full" ] && break
+  sleep 0.1
+done
+
+"$@"
