@@ -60,6 +60,49 @@ TEST(RegionTest, UnionAddsBothShapes) {
     EXPECT_FALSE(r.Contains(7, 3));
 }
 
+// Unions of shapes that overlap, touch, leave gaps and interleave their rows, each checked
+// pixel by pixel against a plain bitmap of the same shapes.
+TEST(RegionTest, UnionsAgreeWithAPixelBitmap) {
+    struct Shape {
+        bool ellipse;
+        int x1, y1, x2, y2;
+    };
+    const std::vector<std::vector<Shape>> cases = {
+        {{false, 0, 0, 10, 10}, {false, 20, 0, 30, 10}},                           // side by side, same rows
+        {{false, 0, 0, 10, 4}, {false, 0, 8, 10, 12}},                             // a gap of rows between
+        {{false, 0, 0, 10, 5}, {false, 0, 5, 10, 9}},                              // touching rows join
+        {{false, 0, 0, 10, 5}, {false, 10, 2, 14, 3}},                             // touching spans join
+        {{false, 5, 3, 9, 40}, {false, 0, 10, 30, 12}, {false, 2, 0, 4, 50}},      // crosses and a tall bar
+        {{false, 0, 20, 40, 30}, {true, 0, 0, 52, 52}, {true, 30, 25, 39, 34}},    // circles over a band
+        {{false, 2, 6, 3, 7}, {false, 0, 0, 60, 60}},                              // swallowed whole
+        {{true, 0, 0, 52, 52}, {true, 1, 50, 53, 102}, {false, 23, 0, 29, 102}},   // stacked, interleaved
+        {{false, 0, 26, 80, 54}, {false, 23, 0, 57, 80}, {false, 23, 52, 80, 74},  // the outline at 80 x 80
+         {false, 52, 52, 74, 80}, {true, 0, 0, 52, 52}, {true, 30, 0, 81, 52},
+         {true, 0, 28, 52, 80}, {true, 71, 71, 80, 80}},
+    };
+    constexpr int kSide = 110;
+    for (std::size_t n = 0; n < cases.size(); ++n) {
+        Region region;
+        std::vector<bool> bitmap(kSide * kSide, false);
+        for (const Shape& s : cases[n]) {
+            const Region one = s.ellipse ? Region::Ellipse(s.x1, s.y1, s.x2, s.y2) : Region::Rect(s.x1, s.y1, s.x2, s.y2);
+            for (int y = 0; y < kSide; ++y)
+                for (int x = 0; x < kSide; ++x)
+                    if (one.Contains(x, y)) bitmap[y * kSide + x] = true;
+            region.Union(one);
+        }
+        long area = 0;
+        for (int y = 0; y < kSide; ++y)
+            for (int x = 0; x < kSide; ++x) {
+                area += bitmap[y * kSide + x];
+                ASSERT_EQ(bitmap[y * kSide + x], region.Contains(x, y))
+                    << "case " << n << ": pixel (" << x << ", " << y << ") expected "
+                    << (bitmap[y * kSide + x] ? "inside" : "outside");
+            }
+        EXPECT_EQ(area, region.Area()) << "case " << n;
+    }
+}
+
 std::vector<std::string> Outline(test::Sim& sim) { return sim.Host().LastOutline(); }
 
 TEST(OutlineTest, SixThousandByFortyFiveHundredTwipsGivesTheDocumentedShapes) {

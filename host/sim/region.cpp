@@ -11,50 +11,95 @@ Region Region::Rect(int x1, int y1, int x2, int y2) {
     Region r;
     if (x1 > x2) std::swap(x1, x2);  // GDI normalises the corners
     if (y1 > y2) std::swap(y1, y2);
-    if (x1 == x2) return r;
-    for (int y = y1; y < y2; ++y) r.rows_[y] = {{x1, x2}};
+    const Span span{x1, x2};
+    if (x1 < x2 && y1 < y2) r.AddBand(y1, y2, &span, 1);
     return r;
 }
 
 // GDI's rasterisation, shared with every backend that builds regions itself.
 Region Region::Ellipse(int x1, int y1, int x2, int y2) {
     Region r;
-    for (const Span& s : EllipseSpans(x1, y1, x2, y2)) r.AddSpan(s.y, s.from, s.to);
+    for (const tarvik::Span& s : EllipseSpans(x1, y1, x2, y2)) {
+        const Span span{s.from, s.to};
+        r.AddBand(s.y, s.y + 1, &span, 1);
+    }
     return r;
 }
 
-void Region::AddSpan(int y, int x1, int x2) {
-    if (x1 >= x2) return;
-    Spans& spans = rows_[y];
-    spans.emplace_back(x1, x2);
-    std::sort(spans.begin(), spans.end());
-    Spans merged;
-    for (const auto& s : spans) {
-        if (!merged.empty() && s.first <= merged.back().second)
-            merged.back().second = std::max(merged.back().second, s.second);
-        else
-            merged.push_back(s);
+void Region::AddBand(int top, int bottom, const Span* spans, int count) {
+    if (count == 0 || top >= bottom) return;
+    if (!bands_.empty()) {
+        Band& last = bands_.back();
+        if (last.bottom == top && last.count == count && std::equal(spans, spans + count, spans_.begin() + last.first)) {
+            last.bottom = bottom;
+            return;
+        }
     }
-    spans = std::move(merged);
+    bands_.push_back({top, bottom, static_cast<int>(spans_.size()), count});
+    spans_.insert(spans_.end(), spans, spans + count);
 }
 
+// Walks both band lists from the top: between consecutive band edges each row set has one set
+// of spans from either side, and their merge becomes one band of the result.
 void Region::Union(const Region& other) {
-    for (const auto& [y, spans] : other.rows_)
-        for (const auto& s : spans) AddSpan(y, s.first, s.second);
+    if (other.Empty()) return;
+    if (Empty()) {
+        *this = other;
+        return;
+    }
+    Region out;
+    out.bands_.reserve(bands_.size() + other.bands_.size());
+    out.spans_.reserve(spans_.size() + other.spans_.size());
+    std::vector<Span> merged;
+    merged.reserve(spans_.size() + other.spans_.size());
+    std::size_t i = 0, j = 0;
+    int y = std::min(bands_.front().top, other.bands_.front().top);
+    while (i < bands_.size() || j < other.bands_.size()) {
+        const Band* a = i < bands_.size() ? &bands_[i] : nullptr;
+        const Band* b = j < other.bands_.size() ? &other.bands_[j] : nullptr;
+        const bool inA = a && a->top <= y, inB = b && b->top <= y;
+        if (!inA && !inB) {  // a gap: skip to the next band
+            y = std::min(a ? a->top : b->top, b ? b->top : a->top);
+            continue;
+        }
+        // The rows from y down to the nearest edge of either side all look alike.
+        int next = inA ? a->bottom : a ? a->top : b->bottom;
+        if (inB) next = std::min(next, b->bottom);
+        else if (b) next = std::min(next, b->top);
+        merged.clear();
+        const Span* p = inA ? &spans_[static_cast<std::size_t>(a->first)] : nullptr;
+        const Span* pEnd = inA ? p + a->count : nullptr;
+        const Span* q = inB ? &other.spans_[static_cast<std::size_t>(b->first)] : nullptr;
+        const Span* qEnd = inB ? q + b->count : nullptr;
+        while (p != pEnd || q != qEnd) {
+            const Span s = (q == qEnd || (p != pEnd && p->x1 <= q->x1)) ? *p++ : *q++;
+            if (!merged.empty() && s.x1 <= merged.back().x2)
+                merged.back().x2 = std::max(merged.back().x2, s.x2);
+            else
+                merged.push_back(s);
+        }
+        out.AddBand(y, next, merged.data(), static_cast<int>(merged.size()));
+        y = next;
+        if (inA && a->bottom == next) ++i;
+        if (inB && b->bottom == next) ++j;
+    }
+    *this = std::move(out);
 }
 
 bool Region::Contains(int x, int y) const {
-    const auto row = rows_.find(y);
-    if (row == rows_.end()) return false;
-    for (const auto& s : row->second)
-        if (x >= s.first && x < s.second) return true;
-    return false;
+    const auto band = std::upper_bound(bands_.begin(), bands_.end(), y, [](int v, const Band& b) { return v < b.bottom; });
+    if (band == bands_.end() || band->top > y) return false;
+    const auto first = spans_.begin() + band->first, last = first + band->count;
+    return std::any_of(first, last, [x](const Span& s) { return x >= s.x1 && x < s.x2; });
 }
 
 long Region::Area() const {
     long n = 0;
-    for (const auto& [y, spans] : rows_)
-        for (const auto& s : spans) n += s.second - s.first;
+    for (const Band& b : bands_)
+        for (int k = 0; k < b.count; ++k) {
+            const Span& s = spans_[static_cast<std::size_t>(b.first + k)];
+            n += static_cast<long>(s.x2 - s.x1) * (b.bottom - b.top);
+        }
     return n;
 }
 

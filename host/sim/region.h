@@ -1,8 +1,6 @@
 // A pixel region with Windows' semantics, for the simulated host.
 #pragma once
 
-#include <map>
-#include <utility>
 #include <vector>
 
 namespace tarvik::sim {
@@ -17,14 +15,25 @@ public:
     void Union(const Region& other);
     // Whether the pixel belongs to the region.
     bool Contains(int x, int y) const;
-    bool Empty() const { return rows_.empty(); }
+    bool Empty() const { return bands_.empty(); }
     // Number of pixels.
     long Area() const;
 
 private:
-    using Spans = std::vector<std::pair<int, int>>;  // sorted, disjoint [x1, x2)
-    void AddSpan(int y, int x1, int x2);
-    std::map<int, Spans> rows_;
+    // Rows top <= y < bottom that share the same spans, as GDI keeps a region: a rectangle is
+    // one band whatever its height. Bands are sorted, disjoint and never empty.
+    struct Band {
+        int top, bottom;
+        int first, count;  // their spans in spans_
+    };
+    struct Span {
+        int x1, x2;  // [x1, x2)
+        bool operator==(const Span&) const = default;
+    };
+    // Appends rows top <= y < bottom with the given sorted, disjoint spans, joining the band above if alike.
+    void AddBand(int top, int bottom, const Span* spans, int count);
+    std::vector<Band> bands_;
+    std::vector<Span> spans_;
 };
 
 }  // namespace tarvik::sim
