@@ -23,11 +23,14 @@ for n in $(seq "${range%-*}" "${range#*-}"); do
     kill -0 "$xvfb" 2>/dev/null || break
     sleep 0.1
   done
-  if [ -e "/tmp/.X11-unix/X$n" ] && kill -0 "$xvfb" 2>/dev/null; then
+  # Ours only if the server's lock names our process: another run may have taken the number first.
+  if [ -e "/tmp/.X11-unix/X$n" ] && kill -0 "$xvfb" 2>/dev/null &&
+     [ "$(tr -d ' \n' < "/tmp/.X$n-lock" 2>/dev/null)" = "$xvfb" ]; then
     pids+=("$xvfb")
     display=":$n"
     break
   fi
+  kill "$xvfb" 2>/dev/null
   wait "$xvfb" 2>/dev/null
 done
 if [ -z "$display" ]; then
@@ -35,15 +38,29 @@ if [ -z "$display" ]; then
   exit 3
 fi
 export DISPLAY="$display"
+# The socket comes before the server takes connections.
+for _ in $(seq 1 100); do
+  xprop -root _NET_WORKAREA >/dev/null 2>&1 && break
+  sleep 0.1
+done
 
 # Window manager first, then the taskbar, which reserves its strip of the screen: the work area
 # shrinks once it is up.
-openbox --sm-disable >/dev/null 2>&1 &
+log="$(mktemp)"
+openbox --sm-disable >"$log" 2>&1 &
 pids+=($!)
+wm=""
 for _ in $(seq 1 100); do
-  xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
+  xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && wm=1 && break
   sleep 0.1
 done
+if [ -z "$wm" ]; then
+  echo "with-desktop: openbox did not come up on $display:" >&2
+  cat "$log" >&2
+  rm -f "$log"
+  exit 3
+fi
+rm -f "$log"
 tint2 >/dev/null 2>&1 &
 pids+=($!)
 full="${screen%x*}"

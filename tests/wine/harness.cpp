@@ -272,7 +272,10 @@ Agreement Compare(const Image& screen, int left, int top, const Image& reference
 }
 
 std::string OutPath(const std::string& name) {
-    const std::string dir = std::string(TARVIK_TEST_OUT) + "/wine";
+#ifndef TARVIK_OUT_SUBDIR
+#define TARVIK_OUT_SUBDIR "wine"
+#endif
+    const std::string dir = std::string(TARVIK_TEST_OUT) + "/" TARVIK_OUT_SUBDIR;
     std::filesystem::create_directories(dir);
     return dir + "/" + name;
 }
@@ -319,12 +322,24 @@ Program::Program(const std::string& exe, const std::string& logName) : logPath_(
         startError_ = "the program " + exe + " has not been built";
         return;
     }
+    Spawn({loader, exe});
+}
+
+Program::Program(const std::vector<std::string>& argv, const std::string& logName) : logPath_(OutPath(logName)) {
+    if (!std::filesystem::exists(argv.at(0))) {
+        startError_ = "the program " + argv[0] + " has not been built";
+        return;
+    }
+    Spawn(argv);
+}
+
+// Starts argv with standard input from /dev/null and both outputs into the log.
+void Program::Spawn(const std::vector<std::string>& argv) {
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
     posix_spawn_file_actions_addopen(&actions, 1, logPath_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     posix_spawn_file_actions_adddup2(&actions, 1, 2);
-    const std::vector<std::string> argv{loader, exe};
     std::vector<char*> args = ArgvPointers(argv);
     const int rc = posix_spawn(&pid_, args[0], &actions, nullptr, args.data(), environ);
     posix_spawn_file_actions_destroy(&actions);

@@ -93,11 +93,13 @@ void ButtonUp(int button = 1);
 void Click(int button = 1);
 void DoubleClick(int button = 1);
 
-// The program started under the Wine loader named by TARVIK_WINE; killed if still running when
-// this goes away.
+// The program started under the Wine loader named by TARVIK_WINE (or from its own argv); killed
+// if still running when this goes away.
 class Program {
 public:
     explicit Program(const std::string& exe, const std::string& logName);
+    // Any program, started from its argv (no loader).
+    Program(const std::vector<std::string>& argv, const std::string& logName);
     ~Program();
     Program(const Program&) = delete;
     Program& operator=(const Program&) = delete;
@@ -119,6 +121,8 @@ public:
     std::string Log() const;
 
 private:
+    void Spawn(const std::vector<std::string>& argv);
+
     pid_t pid_ = -1;
     std::optional<int> status_;
     unsigned long window_ = 0;

@@ -1,0 +1,217 @@
+#include "tests/desktop/desktop.h"
+
+#include <cairo.h>
+#include <pango/pangocairo.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <map>
+#include <sstream>
+
+namespace tarvik::desktop {
+
+namespace {
+
+constexpr int kInkContrast = 60;       // grey levels between a glyph pixel and the tip's ground
+constexpr const char* kToolTipFont = "Sans 10";  // GTK's default font where no desktop settings say otherwise
+
+int Luma(const Pixel& p) { return (p.r * 3 + p.g * 6 + p.b) / 10; }
+
+// A bitmap of ink, cropped to its bounding box.
+struct Ink {
+    int width = 0, height = 0;
+    std::vector<bool> on;
+    bool At(int x, int y) const { return x < width && y < height && on[static_cast<std::size_t>(y) * width + x]; }
+};
+
+Ink Crop(const std::vector<bool>& on, int width, int height) {
+    int x0 = width, y0 = height, x1 = -1, y1 = -1;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            if (on[static_cast<std::size_t>(y) * width + x]) {
+                x0 = std::min(x0, x), y0 = std::min(y0, y), x1 = std::max(x1, x), y1 = std::max(y1, y);
+            }
+    Ink ink;
+    if (x1 < 0) return ink;
+    ink.width = x1 - x0 + 1;
+    ink.height = y1 - y0 + 1;
+    for (int y = y0; y <= y1; ++y)
+        for (int x = x0; x <= x1; ++x) ink.on.push_back(on[static_cast<std::size_t>(y) * width + x]);
+    return ink;
+}
+
+// The word as pango draws it in the tooltip font at 96 dpi.
+Ink Rendered(const std::string& word) {
+    const int w = 200, h = 60;
+    cairo_surface_t* s = cairo_image_surface_create(CAIRO_FORMAT_A8, w, h);
+    cairo_t* cr = cairo_create(s);
+    PangoLayout* layout = pango_cairo_create_layout(cr);
+    pango_cairo_context_set_resolution(pango_layout_get_context(layout), 96);
+    PangoFontDescription* font = pango_font_description_from_string(kToolTipFont);
+    pango_layout_set_font_description(layout, font);
+    pango_font_description_free(font);
+    pango_layout_set_text(layout, word.c_str(), -1);
+    cairo_move_to(cr, 10, 10);
+    pango_cairo_show_layout(cr, layout);
+    g_object_unref(layout);
+    cairo_destroy(cr);
+    cairo_surface_flush(s);
+    std::vector<bool> on(static_cast<std::size_t>(w) * h);
+    const unsigned char* data = cairo_image_surface_get_data(s);
+    const int stride = cairo_image_surface_get_stride(s);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) on[static_cast<std::size_t>(y) * w + x] = data[y * stride + x] > kInkContrast;
+    cairo_surface_destroy(s);
+    return Crop(on, w, h);
+}
+
+// Overlap of two ink bitmaps aligned at their top-left corners: shared ink over all ink.
+double Overlap(const Ink& a, const Ink& b) {
+    long both = 0, either = 0;
+    for (int y = 0; y < std::max(a.height, b.height); ++y)
+        for (int x = 0; x < std::max(a.width, b.width); ++x) {
+            const bool p = a.At(x, y), q = b.At(x, y);
+            both += p && q;
+            either += p || q;
+        }
+    return either ? static_cast<double>(both) / static_cast<double>(either) : 0.0;
+}
+
+std::optional<Geometry> WindowGeometry(unsigned long window) {
+    const CommandResult r = Run({"xdotool", "getwindowgeometry", "--shell", std::to_string(window)}, "", 10s);
+    if (r.status != 0) return std::nullopt;
+    Geometry g;
+    std::istringstream lines(r.out);
+    for (std::string line; std::getline(lines, line);) {
+        const auto eq = line.find('=');
+        if (eq == std::string::npos) continue;
+        const int v = std::atoi(line.c_str() + eq + 1);
+        const std::string key = line.substr(0, eq);
+        if (key == "X") g.x = v;
+        else if (key == "Y") g.y = v;
+        else if (key == "WIDTH") g.width = v;
+        else if (key == "HEIGHT") g.height = v;
+    }
+    return g;
+}
+
+}  // namespace
+
+std::optional<Started> StartTarvik(const std::string& logName, std::string* error) {
+    Started s;
+    s.program = std::make_unique<Program>(std::vector<std::string>{TARVIK_GTK_EXE}, logName);
+    const auto g = StartAndWaitForWindow(*s.program, error);
+    if (!g) return std::nullopt;
+    s.window = *g;
+    return s;
+}
+
+std::optional<Geometry> WorkArea() {
+    const CommandResult r = Run({"xprop", "-root", "_NET_WORKAREA"}, "", 10s);
+    const auto eq = r.out.find('=');
+    if (r.status != 0 || eq == std::string::npos) return std::nullopt;
+    Geometry g;
+    char comma;
+    std::istringstream in(r.out.substr(eq + 1));
+    if (!(in >> g.x >> comma >> g.y >> comma >> g.width >> comma >> g.height)) return std::nullopt;
+    return g;
+}
+
+Agreement AgreeWithSim(const Geometry& g, const std::string& simCommands, const std::string& name) {
+    std::string error;
+    const auto reference = SimSnapshot(simCommands, OutPath(name + "-sim.png"), &error);
+    Agreement result;
+    if (!reference || reference->width != g.width || reference->height != g.height) {
+        result.firstDifferences = reference ? "the simulated frame is " + std::to_string(reference->width) + " x " +
+                                                  std::to_string(reference->height) + ", the window " + ToString(g)
+                                            : error;
+        return result;
+    }
+    // Outside the outline the desktop shows through: the simulated frame takes the desktop's pixels there.
+    std::optional<Image> shot;
+    PollUntil(
+        [&] {
+            shot = Screenshot(OutPath(name + "-screen.png"), &error);
+            if (!shot) return false;
+            Image full = *reference;
+            for (int y = 0; y < full.height; ++y)
+                for (int x = 0; x < full.width; ++x) {
+                    Pixel& p = full.pixels[static_cast<std::size_t>(y) * full.width + x];
+                    if (p.a == 0 && shot->Contains(g.x + x, g.y + y)) p = shot->At(g.x + x, g.y + y);
+                }
+            result = Compare(*shot, g.x, g.y, full, Rect{}, 0, OutPath(name + "-diff.png"));
+            // A pixel the outline should have cut away but the window covers shows as the face colour.
+            for (int y = 0; y < full.height; ++y)
+                for (int x = 0; x < full.width; ++x)
+                    if (reference->At(x, y).a == 0 && shot->Contains(g.x + x, g.y + y)) {
+                        const Pixel& p = shot->At(g.x + x, g.y + y);
+                        if (p.r == 250 && p.g == 250 && p.b == 250) {
+                            --result.agreeing;
+                            if (result.firstDifferences.size() < 400)
+                                result.firstDifferences += "  (" + std::to_string(x) + ", " + std::to_string(y) +
+                                                           "): the face shows where the outline cuts it away\n";
+                        }
+                    }
+            return result.Percent() >= kRequiredPercent;
+        },
+        10s, 250ms);
+    if (!shot) result.firstDifferences = error;
+    return result;
+}
+
+std::optional<Geometry> ShownToolTip(unsigned long mainWindow) {
+    const CommandResult r = Run({"xdotool", "search", "--onlyvisible", "--classname", "^tarvik$"}, "", 10s);
+    std::istringstream ids(r.out);
+    for (unsigned long id; ids >> id;) {
+        if (id == mainWindow) continue;
+        const auto g = WindowGeometry(id);
+        if (g && g->width > 10 && g->height > 10) return g;
+    }
+    return std::nullopt;
+}
+
+std::string ReadToolTip(const Image& screen, const Geometry& tip, const std::vector<std::string>& words,
+                        std::vector<double>* scores) {
+    // The ground is the tip's most common colour; ink is whatever stands out from it.
+    std::map<int, int> counts;
+    for (int y = tip.y; y < tip.y + tip.height; ++y)
+        for (int x = tip.x; x < tip.x + tip.width; ++x)
+            if (screen.Contains(x, y)) ++counts[Luma(screen.At(x, y))];
+    const int ground = std::max_element(counts.begin(), counts.end(), [](auto& a, auto& b) { return a.second < b.second; })->first;
+    // A few pixels in from the edges, to leave out the tip's rounded border.
+    const int inset = 4;
+    const int w = tip.width - 2 * inset, h = tip.height - 2 * inset;
+    std::vector<bool> on(static_cast<std::size_t>(std::max(0, w * h)));
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            const int sx = tip.x + inset + x, sy = tip.y + inset + y;
+            on[static_cast<std::size_t>(y) * w + x] =
+                screen.Contains(sx, sy) && std::abs(Luma(screen.At(sx, sy)) - ground) > kInkContrast;
+        }
+    const Ink shown = Crop(on, w, h);
+    std::string best;
+    double bestScore = -1;
+    scores->clear();
+    for (const std::string& word : words) {
+        const double s = Overlap(shown, Rendered(word));
+        scores->push_back(s);
+        if (s > bestScore) bestScore = s, best = word;
+    }
+    return best;
+}
+
+std::string Property(unsigned long window, const std::string& name) {
+    const std::vector<std::string> argv = window ? std::vector<std::string>{"xprop", "-id", std::to_string(window), name}
+                                                 : std::vector<std::string>{"xprop", "-root", name};
+    return Run(argv, "", 10s).out;
+}
+
+std::string WindowStateAtoms(unsigned long window) { return Property(window, "_NET_WM_STATE"); }
+void Minimize(unsigned long window) { Run({"xdotool", "windowminimize", std::to_string(window)}, "", 10s); }
+void Activate(unsigned long window) { Run({"xdotool", "windowactivate", std::to_string(window)}, "", 10s); }
+
+bool Viewable(unsigned long window) {
+    return Run({"xwininfo", "-id", std::to_string(window)}, "", 10s).out.find("IsViewable") != std::string::npos;
+}
+
+}  // namespace tarvik::desktop

@@ -1,0 +1,53 @@
+// Driving the native program, tarvik, on a virtual desktop (Xvfb, openbox, tint2) as a user
+// would, on top of the xdotool harness of the Wine tests.
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "tests/wine/harness.h"
+
+namespace tarvik::desktop {
+
+using namespace tarvik::wine;
+
+// tarvik started and its window found at the centred start place; fails the test otherwise.
+struct Started {
+    std::unique_ptr<Program> program;
+    Geometry window;
+};
+// Starts the program; nullopt with why in *error if its window did not come up centred.
+std::optional<Started> StartTarvik(const std::string& logName, std::string* error);
+
+// The desktop's work area (the screen less the taskbar), from _NET_WORKAREA.
+std::optional<Geometry> WorkArea();
+
+// Polls screenshots until the window at g agrees with the simulated host's frame made by
+// simCommands (pixels inside the outline exactly, outside it the desktop behind); the last result.
+// Pictures go to OutPath(name + "-screen.png"), "-sim.png" and "-diff.png".
+Agreement AgreeWithSim(const Geometry& g, const std::string& simCommands, const std::string& name);
+// Frames agree when at least this share of the pixels match exactly (the text included).
+inline constexpr double kRequiredPercent = 99.9;
+
+// The tooltip window tarvik shows now, if any.
+std::optional<Geometry> ShownToolTip(unsigned long mainWindow);
+
+// Which of the candidate words the tooltip at tip on the screen shows, by comparing its ink with
+// each word rendered in GTK's default font; *scores gets each word's overlap (0..1), same order.
+std::string ReadToolTip(const Image& screen, const Geometry& tip, const std::vector<std::string>& words,
+                        std::vector<double>* scores);
+// The four tooltip words.
+inline const std::vector<std::string> kToolTipWords{"最小化", "最大化", "关闭", "还原"};
+
+// The window's viewable state and _NET_WM_STATE atoms, as xprop reports them.
+std::string WindowStateAtoms(unsigned long window);
+bool Viewable(unsigned long window);
+// Asks the window manager to minimize the window, or to activate it as the taskbar does.
+void Minimize(unsigned long window);
+void Activate(unsigned long window);
+// The output of xprop for a property of the window (0: the root window).
+std::string Property(unsigned long window, const std::string& name);
+
+}  // namespace tarvik::desktop
