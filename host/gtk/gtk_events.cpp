@@ -52,15 +52,16 @@ void GtkHost::ConnectSignals() {
         self->StateEvent(StateOf(e->new_window_state));
         return FALSE;
     }), this);
+    // Pointer events are not stopped here: GTK's tooltips follow the pointer and hide on a press
+    // only through events left unhandled.
     g_signal_connect(window_, "button-press-event", G_CALLBACK(+[](GtkWidget*, GdkEvent* e, GtkHost* self) -> gboolean {
         self->Button(e, true);
-        return TRUE;
+        return FALSE;
     }), this);
     g_signal_connect(window_, "button-release-event", G_CALLBACK(+[](GtkWidget*, GdkEvent* e, GtkHost* self) -> gboolean {
         self->Button(e, false);
-        return TRUE;
+        return FALSE;
     }), this);
-    // Not stopped here: GTK's tooltips follow the pointer only through motion events left unhandled.
     g_signal_connect(window_, "motion-notify-event", G_CALLBACK(+[](GtkWidget*, GdkEvent* e, GtkHost* self) -> gboolean {
         self->Motion(e);
         return FALSE;
@@ -137,6 +138,10 @@ void GtkHost::Button(const GdkEvent* event, bool down) {
     const int button = ButtonOf(e.button);
     // The runtime recognises double-clicks itself: GTK's extra double- and triple-press events are passed over.
     if (!button || (down && e.type != GDK_BUTTON_PRESS)) return;
+    // An unhandled event reaches the window's handler a second time: the button goes down or up once.
+    const std::uint64_t key = (static_cast<std::uint64_t>(e.time) << 8) | (static_cast<std::uint64_t>(e.button) << 1) | down;
+    if (key == lastButtonKey_) return;
+    lastButtonKey_ = key;
     const int x = static_cast<int>(e.x), y = static_cast<int>(e.y);
     lastX_ = x;
     lastY_ = y;
@@ -157,7 +162,7 @@ void GtkHost::Button(const GdkEvent* event, bool down) {
 
 void GtkHost::Motion(const GdkEvent* event) {
     const GdkEventMotion& e = event->motion;
-    // An unhandled motion reaches the window's handler a second time: the pointer moves once.
+    // An unhandled event reaches the window's handler a second time: the pointer moves once.
     if (e.time == lastMotionTime_ && static_cast<int>(e.x) == lastX_ && static_cast<int>(e.y) == lastY_) return;
     lastMotionTime_ = e.time;
     lastX_ = static_cast<int>(e.x);

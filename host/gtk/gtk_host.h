@@ -134,6 +134,7 @@ private:
     double lastPressRootX_ = 0, lastPressRootY_ = 0;
     int lastX_ = 0, lastY_ = 0;
     std::uint32_t lastMotionTime_ = 0;
+    std::uint64_t lastButtonKey_ = 0;  // time, button and direction of the last button event handled
     bool grabbed_ = false;
     std::uint64_t clockMs_ = 0;
     std::uint32_t lastTime_ = 0;

@@ -84,7 +84,10 @@ TEST(DesktopWindow, CaptionButtonsShowTheirPicturesAndTooltipsWithTheirWords) {
             EXPECT_EQ(differences, 0) << "expected the " << look << " picture of the simulated host in "
                                       << ToString(r) << "; " << differences << " pixels differ ("
                                       << OutPath(look + ".png") << ")";
-            if (pressed) break;
+            if (pressed) {
+                EXPECT_TRUE(PollUntil([&] { return !ShownToolTip(window); }, 3s)) << "expected the tooltip gone on the press";
+                break;
+            }
 
             // At rest on the button, the tooltip comes with the button's word.
             std::optional<Geometry> tip;
