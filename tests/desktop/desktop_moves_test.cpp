@@ -79,7 +79,15 @@ TEST(DesktopCommands, MaximizeRestoreMinimizeAndTheTitleBar) {
     ButtonUp(3);
     EXPECT_EQ(program.CurrentGeometry(), moved) << "a right-button drag on the title bar moved the window";
 
-    const auto status = CloseByButton(program, moved);
+    // A size the window manager sets is laid out at once, as the grips' sizes are.
+    wine::Run({"xdotool", "windowsize", std::to_string(program.Window()), "400", "300"}, "", 10s);
+    const Geometry sized{moved.x, moved.y, 400, 300};
+    ASSERT_EQ(program.WaitForGeometry(sized), sized) << "expected the window manager's size";
+    const Agreement laidOut = AgreeWithSim(sized, "start\nresize 400 300", "wm-size");
+    EXPECT_GE(laidOut.Percent(), kRequiredPercent) << "frame after the window manager's size change:\n"
+                                                   << laidOut.firstDifferences;
+
+    const auto status = CloseByButton(program, sized);
     ASSERT_TRUE(status) << "expected the program to end after a click on the close button";
     EXPECT_EQ(*status, 0);
 }
