@@ -29,6 +29,9 @@ public:
     void OnMouseUp(Elem, const MouseArgs&) override {}
     void OnClick(Elem) override {}
     void OnDblClick(Elem) override {}
+    // Window-state and double-click questions of the runtime; nothing to do here.
+    void OnWindowStateChanged() {}
+    bool HandlesDblClick(Elem) const { return false; }
 
 private:
     Host& host_;
