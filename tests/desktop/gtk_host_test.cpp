@@ -1,10 +1,12 @@
-// An unhandled failure on the GTK host, in process on a virtual desktop: a message dialog names
-// the procedure and the failure, and the program ends with status 1, whether the failure comes
-// before the main loop or from a pointer event inside it.
+// The GTK host in process on a virtual desktop: sizes the program sets are laid out once, sizes
+// the window manager sets are laid out when they come; an unhandled failure shows a message dialog
+// naming the procedure and ends the program with status 1, before the main loop or inside it.
 #include <gtk/gtk.h>
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
+#include <vector>
 
 #include "host/design.h"
 #include "host/gtk/gtk_host.h"
@@ -52,6 +54,74 @@ gboolean AnswerDialog(gpointer data) {
     }
     g_list_free(windows);
     return G_SOURCE_CONTINUE;
+}
+
+// A core that counts the layouts.
+class CountingCore final : public FormEvents {
+public:
+    void OnLoad() override {}
+    void OnResize() override { ++resizes; }
+    void OnFormMouseMove(const MouseArgs&) override {}
+    void OnMouseDown(Elem, const MouseArgs&) override {}
+    void OnMouseMove(Elem, const MouseArgs&) override {}
+    void OnMouseUp(Elem, const MouseArgs&) override {}
+    void OnClick(Elem) override {}
+    void OnDblClick(Elem) override {}
+    void OnWindowStateChanged() {}
+    bool HandlesDblClick(Elem) const { return false; }
+    int resizes = 0;
+};
+
+// Runs each step at its time (ms after the start) inside the main loop.
+struct Step {
+    guint atMs;
+    std::function<void()> run;
+};
+void Schedule(std::vector<Step>& steps) {
+    for (Step& s : steps)
+        g_timeout_add(s.atMs, [](gpointer data) -> gboolean {
+            (*static_cast<std::function<void()>*>(data))();
+            return G_SOURCE_REMOVE;
+        }, &s.run);
+}
+
+// The window's size as the X server has it.
+std::pair<int, int> ServerSize(GtkHost& host) {
+    return {gdk_window_get_width(gtk_widget_get_window(host.Window())), gdk_window_get_height(gtk_widget_get_window(host.Window()))};
+}
+
+TEST(GtkSizes, OwnSizesAreLaidOutOnceAndTheWindowManagersWhenTheyCome) {
+    ASSERT_TRUE(gtk_init_check(nullptr, nullptr)) << "no display: run through tools/with-desktop.sh";
+    GtkHost host(Form1Design());
+    CountingCore core;
+    host.Attach(&core);
+    int afterSets = -1, afterNotifications = -1, afterManager = -1;
+    std::pair<int, int> serverAfterSets, serverAfterManager;
+    std::vector<Step> steps{
+        {400, [&] {
+             // Ten sizes as a grip drag sets them: each raises one layout before it returns.
+             for (int i = 1; i <= 10; ++i) host.SetWidth(4350.0f + 150.0f * i);
+             afterSets = core.resizes;
+         }},
+        {1500, [&] {
+             afterNotifications = core.resizes;
+             serverAfterSets = ServerSize(host);
+             g_spawn_command_line_async(("xdotool windowsize " + std::to_string(host.hWnd()) + " 420 320").c_str(), nullptr);
+         }},
+        {2500, [&] {
+             afterManager = core.resizes;
+             serverAfterManager = ServerSize(host);
+             host.Unload();
+         }},
+    };
+    Schedule(steps);
+    EXPECT_EQ(host.Run(), 0);
+    EXPECT_EQ(afterSets, 11) << "expected the first show and the ten sets to lay out once each";
+    EXPECT_EQ(afterNotifications, afterSets) << "the window manager's notifications of the program's own sizes laid out again";
+    EXPECT_EQ(serverAfterSets, std::make_pair(390, 231)) << "expected the window at the last size set (5850 twips)";
+    EXPECT_EQ(afterManager, afterNotifications + 1) << "expected one layout for the window manager's size";
+    EXPECT_EQ(serverAfterManager, std::make_pair(420, 320));
+    EXPECT_EQ(host.Width(), 420 * 15.0f) << "expected the window manager's size as the window's Width";
 }
 
 TEST(GtkFailure, ShowsAMessageDialogAndEndsWithStatusOne) {
