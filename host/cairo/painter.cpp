@@ -4,7 +4,12 @@
 #include <pango/pangocairo.h>
 
 #include <algorithm>
+#include <cassert>
 #include <cmath>
+#include <cstring>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "host/cairo/pictures.h"
 #include "host/twips.h"
@@ -20,51 +25,103 @@ void SetSource(cairo_t* cr, Color c) {
     cairo_set_source_rgb(cr, (c & 0xFF) / 255.0, ((c >> 8) & 0xFF) / 255.0, ((c >> 16) & 0xFF) / 255.0);
 }
 
+// Pixel row y of an image surface.
+std::uint32_t* Row(cairo_surface_t* image, int y) {
+    return reinterpret_cast<std::uint32_t*>(cairo_image_surface_get_data(image) +
+                                            static_cast<std::ptrdiff_t>(y) * cairo_image_surface_get_stride(image));
+}
+
+// Sets count pixels to one value, four at a time where the processor can.
+void FillPixels(std::uint32_t* to, int count, std::uint32_t value) {
+    int i = 0;
+#if defined(__SSE2__)
+    const __m128i four = _mm_set1_epi32(static_cast<int>(value));
+    for (; i + 4 <= count; i += 4) _mm_storeu_si128(reinterpret_cast<__m128i*>(to + i), four);
+#endif
+    for (; i < count; ++i) to[i] = value;
+}
+
 }  // namespace
 
 Painter::Painter(const FormDesign& design) : design_(design) { Resize(1, 1); }
 
 Painter::~Painter() {
+    if (layout_) g_object_unref(layout_);
+    if (cr_) cairo_destroy(cr_);
     if (face_) cairo_surface_destroy(face_);
+    if (store_) cairo_surface_destroy(store_);
+    for (auto& [size, index] : indexPictures_) cairo_surface_destroy(index);
 }
 
-int Painter::Width() const { return cairo_image_surface_get_width(face_); }
-int Painter::Height() const { return cairo_image_surface_get_height(face_); }
+// A store for a face of at least width x height, with room to grow by half again, holding the
+// old face's pixels at its top-left.
+void Painter::NewStore(int width, int height) {
+    const int w = std::max(width, storeWidth_ + storeWidth_ / 2), h = std::max(height, storeHeight_ + storeHeight_ / 2);
+    cairo_surface_t* store = cairo_image_surface_create(CAIRO_FORMAT_RGB24, w, h);
+    if (face_) {
+        cairo_surface_flush(face_);
+        const int keepW = std::min(width_, w), keepH = std::min(height_, h);
+        for (int y = 0; y < keepH; ++y) std::memcpy(Row(store, y), Row(face_, y), static_cast<std::size_t>(keepW) * 4);
+        cairo_surface_mark_dirty(store);
+    }
+    if (store_) cairo_surface_destroy(store_);
+    store_ = store;
+    storeWidth_ = w;
+    storeHeight_ = h;
+}
 
 void Painter::Resize(int width, int height) {
     const int w = std::max(1, width), h = std::max(1, height);
-    if (face_ && Width() == w && Height() == h) return;
-    cairo_surface_t* face = cairo_image_surface_create(CAIRO_FORMAT_RGB24, w, h);
-    cairo_t* cr = cairo_create(face);
-    SetSource(cr, design_.backColor);
-    cairo_paint(cr);
+    if (face_ && w == width_ && h == height_) return;
+    const long needed = static_cast<long>(w) * h, held = static_cast<long>(storeWidth_) * storeHeight_;
+    // A store much larger than the face (after a maximized window is restored) is given back.
+    if (w > storeWidth_ || h > storeHeight_ || needed * 4 < held) {
+        if (needed * 4 < held) storeWidth_ = storeHeight_ = 0;  // no headroom beyond the new size
+        NewStore(w, h);
+    }
+    const int oldW = face_ ? width_ : 0, oldH = face_ ? height_ : 0;
+    if (cr_) cairo_destroy(cr_);
     if (face_) {
-        cairo_set_source_surface(cr, face_, 0, 0);
-        cairo_paint(cr);
+        cairo_surface_flush(face_);
         cairo_surface_destroy(face_);
     }
-    cairo_destroy(cr);
-    face_ = face;
+    face_ = cairo_image_surface_create_for_data(cairo_image_surface_get_data(store_), CAIRO_FORMAT_RGB24, w, h,
+                                                cairo_image_surface_get_stride(store_));
+    cr_ = cairo_create(face_);
+    width_ = w;
+    height_ = h;
+    // What the old face did not cover gets the back colour; the rest keeps its drawing.
+    if (w > oldW) FillRect(oldW, 0, w - oldW, std::min(h, oldH), design_.backColor);
+    if (h > oldH) FillRect(0, oldH, w, h - oldH, design_.backColor);
+    if (layout_) pango_cairo_update_layout(cr_, layout_);
+}
+
+void Painter::FillRect(int x, int y, int width, int height, Color color) {
+    if (width <= 0 || height <= 0) return;
+    SetSource(cr_, color);
+    cairo_rectangle(cr_, x, y, width, height);
+    cairo_fill(cr_);
 }
 
 void Painter::Line(float x1, float y1, float x2, float y2, Color color, LineKind kind) {
-    cairo_t* cr = cairo_create(face_);
-    SetSource(cr, color);
     const PixelRect r = TwipsRectToPixels(std::min(x1, x2), std::min(y1, y2), std::abs(x2 - x1), std::abs(y2 - y1));
     if (kind == LineKind::BoxFill) {
-        cairo_rectangle(cr, r.x, r.y, r.w, r.h);
-        cairo_fill(cr);
-    } else {
-        cairo_set_line_width(cr, 1);
-        if (kind == LineKind::Box)
-            cairo_rectangle(cr, r.x + 0.5, r.y + 0.5, r.w, r.h);
-        else {
-            cairo_move_to(cr, TwipsToPixels(x1) + 0.5, TwipsToPixels(y1) + 0.5);
-            cairo_line_to(cr, TwipsToPixels(x2) + 0.5, TwipsToPixels(y2) + 0.5);
-        }
-        cairo_stroke(cr);
+        SetSource(cr_, color);
+        cairo_rectangle(cr_, r.x, r.y, r.w, r.h);
+        cairo_fill(cr_);
+        return;
     }
-    cairo_destroy(cr);
+    cairo_save(cr_);
+    SetSource(cr_, color);
+    cairo_set_line_width(cr_, 1);
+    if (kind == LineKind::Box)
+        cairo_rectangle(cr_, r.x + 0.5, r.y + 0.5, r.w, r.h);
+    else {
+        cairo_move_to(cr_, TwipsToPixels(x1) + 0.5, TwipsToPixels(y1) + 0.5);
+        cairo_line_to(cr_, TwipsToPixels(x2) + 0.5, TwipsToPixels(y2) + 0.5);
+    }
+    cairo_stroke(cr_);
+    cairo_restore(cr_);
 }
 
 bool Painter::PaintPicture(Picture picture, float dx, float dy, float dw, float dh, float sx, float sy, float sw,
@@ -74,46 +131,127 @@ bool Painter::PaintPicture(Picture picture, float dx, float dy, float dw, float 
     const PixelRect d = TwipsRectToPixels(dx, dy, dw, dh);
     const PixelRect s = TwipsRectToPixels(sx, sy, sw, sh);
     if (d.w <= 0 || d.h <= 0 || s.w <= 0 || s.h <= 0) return true;
-    cairo_t* cr = cairo_create(face_);
-    cairo_rectangle(cr, d.x, d.y, d.w, d.h);
-    cairo_clip(cr);
-    cairo_translate(cr, d.x, d.y);
-    cairo_scale(cr, static_cast<double>(d.w) / s.w, static_cast<double>(d.h) / s.h);
-    cairo_set_source_surface(cr, source, -s.x, -s.y);
-    cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_NEAREST);
-    cairo_pattern_set_extend(cairo_get_source(cr), CAIRO_EXTEND_PAD);
-    cairo_paint(cr);
-    cairo_destroy(cr);
+    // An opaque picture copied at its own height: whole rows, straight into the face.
+    if (d.h == s.h && PictureOpaque(picture)) {
+        CopyRows(source, d.x, d.y, d.w, d.h, s.x, s.y, s.w, s.h);
+        return true;
+    }
+    cairo_save(cr_);
+    cairo_rectangle(cr_, d.x, d.y, d.w, d.h);
+    cairo_clip(cr_);
+    cairo_translate(cr_, d.x, d.y);
+    cairo_scale(cr_, static_cast<double>(d.w) / s.w, static_cast<double>(d.h) / s.h);
+    cairo_set_source_surface(cr_, source, -s.x, -s.y);
+    cairo_pattern_set_filter(cairo_get_source(cr_), CAIRO_FILTER_NEAREST);
+    cairo_pattern_set_extend(cairo_get_source(cr_), CAIRO_EXTEND_PAD);
+    cairo_paint(cr_);
+    cairo_restore(cr_);
     return true;
+}
+
+// A picture of the given size whose every pixel holds its column number (opaque).
+cairo_surface_t* Painter::IndexPicture(int width, int height) {
+    cairo_surface_t*& index = indexPictures_[{width, height}];
+    if (index) return index;
+    index = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height);
+    cairo_surface_flush(index);
+    for (int y = 0; y < height; ++y) {
+        std::uint32_t* row = Row(index, y);
+        for (int x = 0; x < width; ++x) row[x] = 0xFF000000u | static_cast<std::uint32_t>(x);
+    }
+    cairo_surface_mark_dirty(index);
+    return index;
+}
+
+// The scaled copy of an opaque picture whose rows are not scaled (the title and bottom bands,
+// the corner blocks), with the same pixels as cairo's nearest-neighbour paint: cairo itself
+// draws the picture's column numbers into the first row, through the same transform, so the
+// source column of every face column is the one cairo picks; each row is then filled from
+// its source row in runs of equal columns.
+void Painter::CopyRows(cairo_surface_t* source, int dx, int dy, int dw, int dh, int sx, int sy, int sw, int sh) {
+    assert(dh == sh && "rows are copied unscaled");
+    const int x0 = std::max(dx, 0), x1 = std::min(dx + dw, width_);
+    const int y0 = std::max(dy, 0), y1 = std::min(dy + dh, height_);
+    if (x0 >= x1 || y0 >= y1) return;
+    const int pw = cairo_image_surface_get_width(source), ph = cairo_image_surface_get_height(source);
+    cairo_save(cr_);
+    cairo_rectangle(cr_, dx, y0, dw, 1);
+    cairo_clip(cr_);
+    cairo_translate(cr_, dx, dy);
+    cairo_scale(cr_, static_cast<double>(dw) / sw, static_cast<double>(dh) / sh);
+    cairo_set_source_surface(cr_, IndexPicture(pw, ph), -sx, -sy);
+    cairo_pattern_set_filter(cairo_get_source(cr_), CAIRO_FILTER_NEAREST);
+    cairo_pattern_set_extend(cairo_get_source(cr_), CAIRO_EXTEND_PAD);
+    cairo_paint(cr_);
+    cairo_restore(cr_);
+    cairo_surface_flush(face_);
+    // Runs of face columns that take one source column (stretched) or consecutive ones (copied).
+    const std::uint32_t* first = Row(face_, y0);
+    runs_.clear();
+    for (int x = x0; x < x1; ++x) {
+        const std::uint32_t column = first[x] & 0xFFFFFFu;
+        if (!runs_.empty()) {
+            Run& r = runs_.back();
+            const bool single = r.end - r.begin == 1;
+            if (!r.copy && column == r.column) {
+                r.end = x + 1;
+                continue;
+            }
+            if ((r.copy || single) && column == r.column + static_cast<std::uint32_t>(x - r.begin)) {
+                r.copy = true;
+                r.end = x + 1;
+                continue;
+            }
+        }
+        runs_.push_back({x, x + 1, column, false});
+    }
+    cairo_surface_flush(source);
+    for (int y = y0; y < y1; ++y) {
+        // Rows past the picture's edge repeat its edge row, as cairo's pad extension does.
+        const std::uint32_t* from = Row(source, std::clamp(y - dy + sy, 0, ph - 1));
+        std::uint32_t* to = Row(face_, y);
+        for (const Run& run : runs_) {
+            if (run.copy)
+                std::memcpy(to + run.begin, from + run.column, static_cast<std::size_t>(run.end - run.begin) * 4);
+            else
+                FillPixels(to + run.begin, run.end - run.begin, from[run.column]);
+        }
+    }
+    cairo_surface_mark_dirty_rectangle(face_, x0, y0, x1 - x0, y1 - y0);
 }
 
 // Text through pango and fontconfig ("Arial" resolves to a metric-compatible face on Linux),
 // at a fixed 96 dpi and grey antialiasing, so that the result does not depend on the desktop.
+// The layout is made once; it is laid out again only when the text differs from the last.
 int Painter::Print(const std::string& text, float x, float y, Color color) {
-    cairo_t* cr = cairo_create(face_);
-    PangoLayout* layout = pango_cairo_create_layout(cr);
-    pango_cairo_context_set_resolution(pango_layout_get_context(layout), kScreenDpi);
-    cairo_font_options_t* options = cairo_font_options_create();
-    cairo_font_options_set_antialias(options, CAIRO_ANTIALIAS_GRAY);
-    cairo_font_options_set_hint_style(options, CAIRO_HINT_STYLE_SLIGHT);
-    pango_cairo_context_set_font_options(pango_layout_get_context(layout), options);
-    cairo_font_options_destroy(options);
-    const FontDesign& f = design_.font;
-    PangoFontDescription* font = pango_font_description_new();
-    pango_font_description_set_family(font, f.face);
-    pango_font_description_set_size(font, static_cast<int>(f.points * PANGO_SCALE));
-    pango_font_description_set_weight(font, static_cast<PangoWeight>(f.weight));
-    pango_layout_set_font_description(layout, font);
-    pango_font_description_free(font);
-    pango_layout_set_text(layout, text.c_str(), -1);
-    SetSource(cr, color);
-    cairo_move_to(cr, TwipsToPixels(x), TwipsToPixels(y));
-    pango_cairo_show_layout(cr, layout);
-    int w = 0, h = 0;
-    pango_layout_get_pixel_size(layout, &w, &h);
-    g_object_unref(layout);
-    cairo_destroy(cr);
-    return h;
+    if (!layout_) {
+        layout_ = pango_cairo_create_layout(cr_);
+        pango_cairo_context_set_resolution(pango_layout_get_context(layout_), kScreenDpi);
+        cairo_font_options_t* options = cairo_font_options_create();
+        cairo_font_options_set_antialias(options, CAIRO_ANTIALIAS_GRAY);
+        cairo_font_options_set_hint_style(options, CAIRO_HINT_STYLE_SLIGHT);
+        pango_cairo_context_set_font_options(pango_layout_get_context(layout_), options);
+        cairo_font_options_destroy(options);
+        const FontDesign& f = design_.font;
+        PangoFontDescription* font = pango_font_description_new();
+        pango_font_description_set_family(font, f.face);
+        pango_font_description_set_size(font, static_cast<int>(f.points * PANGO_SCALE));
+        pango_font_description_set_weight(font, static_cast<PangoWeight>(f.weight));
+        pango_layout_set_font_description(layout_, font);
+        pango_font_description_free(font);
+        pango_layout_set_text(layout_, text.c_str(), -1);
+        layoutText_ = text;
+        pango_layout_get_pixel_size(layout_, nullptr, &layoutHeight_);
+    } else if (text != layoutText_) {
+        pango_layout_set_text(layout_, text.c_str(), -1);
+        layoutText_ = text;
+        pango_layout_get_pixel_size(layout_, nullptr, &layoutHeight_);
+    }
+    SetSource(cr_, color);
+    cairo_move_to(cr_, TwipsToPixels(x), TwipsToPixels(y));
+    pango_cairo_show_layout(cr_, layout_);
+    cairo_new_path(cr_);
+    return layoutHeight_;
 }
 
 void Painter::Compose(cairo_t* cr, const ElementTable& elements) const {

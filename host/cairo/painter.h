@@ -3,7 +3,11 @@
 // that draws with cairo (the simulated host, GTK), so that all of them paint the same pixels.
 #pragma once
 
+#include <cstdint>
+#include <map>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "host/design.h"
 #include "host/hit_test.h"
@@ -11,6 +15,7 @@
 
 typedef struct _cairo cairo_t;
 typedef struct _cairo_surface cairo_surface_t;
+typedef struct _PangoLayout PangoLayout;
 
 namespace tarvik::cairo {
 
@@ -27,8 +32,8 @@ public:
     void Resize(int width, int height);
     // The face: an RGB24 image surface that lives until the next Resize that changes its size.
     cairo_surface_t* Face() const { return face_; }
-    int Width() const;
-    int Height() const;
+    int Width() const { return width_; }
+    int Height() const { return height_; }
 
     // Draws a line, box or filled box between two corners (twips) in the colour.
     void Line(float x1, float y1, float x2, float y2, Color color, LineKind kind);
@@ -44,8 +49,31 @@ public:
     void Compose(cairo_t* cr, const ElementTable& elements) const;
 
 private:
+    void NewStore(int width, int height);
+    void FillRect(int x, int y, int width, int height, Color color);
+    void CopyRows(cairo_surface_t* source, int dx, int dy, int dw, int dh, int sx, int sy, int sw, int sh);
+    cairo_surface_t* IndexPicture(int width, int height);
+
     const FormDesign& design_;
+    // The pixels live in a store at least as large as the face, so that a size change within
+    // it moves no pixels and allocates no bitmap: the face is a view of the store's top-left.
+    cairo_surface_t* store_ = nullptr;
+    int storeWidth_ = 0, storeHeight_ = 0;
     cairo_surface_t* face_ = nullptr;
+    cairo_t* cr_ = nullptr;  // draws on face_; every drawing call leaves its state as it found it
+    int width_ = 0, height_ = 0;
+    // The caption's layout, made once with the design's font and kept with its last text.
+    PangoLayout* layout_ = nullptr;
+    std::string layoutText_;
+    int layoutHeight_ = 0;
+    // Pictures whose every pixel holds its own column number, one per picture size (CopyRows).
+    std::map<std::pair<int, int>, cairo_surface_t*> indexPictures_;
+    struct Run {
+        int begin, end;
+        std::uint32_t column;  // the source column of begin
+        bool copy;             // consecutive source columns; else all take column
+    };
+    std::vector<Run> runs_;
 };
 
 }  // namespace tarvik::cairo

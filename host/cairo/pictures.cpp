@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cassert>
+#include <cstdint>
 
 #include "assets/embedded.h"
 
@@ -56,6 +57,26 @@ cairo_surface_t* PictureSurface(Picture picture) {
     cairo_surface_t*& slot = g_cache[static_cast<std::size_t>(n)];
     if (!slot) slot = Decode(EmbeddedAsset(n));
     return slot;
+}
+
+bool PictureOpaque(Picture picture) {
+    static std::array<int, 13> known{};  // 0 not yet looked at, 1 opaque, 2 not
+    cairo_surface_t* surface = PictureSurface(picture);
+    if (!surface) return false;
+    int& state = known[static_cast<std::size_t>(picture)];
+    if (state == 0) {
+        cairo_surface_flush(surface);
+        const unsigned char* data = cairo_image_surface_get_data(surface);
+        const int stride = cairo_image_surface_get_stride(surface);
+        const int w = cairo_image_surface_get_width(surface), h = cairo_image_surface_get_height(surface);
+        state = 1;
+        for (int y = 0; y < h && state == 1; ++y) {
+            const auto* row = reinterpret_cast<const std::uint32_t*>(data + y * stride);
+            for (int x = 0; x < w; ++x)
+                if ((row[x] >> 24) != 0xFF) state = 2;
+        }
+    }
+    return state == 1;
 }
 
 int DecodedPictureCount() {
