@@ -38,21 +38,29 @@ if [ -z "$display" ]; then
   exit 3
 fi
 export DISPLAY="$display"
-# The socket comes before the server takes connections.
-for _ in $(seq 1 100); do
+# The socket comes before the server takes connections; a loaded machine may take a while.
+for _ in $(seq 1 300); do
   xprop -root _NET_WORKAREA >/dev/null 2>&1 && break
   sleep 0.1
 done
 
 # Window manager first, then the taskbar, which reserves its strip of the screen: the work area
 # shrinks once it is up.
+# Openbox gives up at once if it cannot connect: a few tries.
 log="$(mktemp)"
-openbox --sm-disable >"$log" 2>&1 &
-pids+=($!)
 wm=""
-for _ in $(seq 1 100); do
-  xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && wm=1 && break
-  sleep 0.1
+for _ in 1 2 3; do
+  openbox --sm-disable >"$log" 2>&1 &
+  openbox=$!
+  for _ in $(seq 1 100); do
+    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && wm=1 && break
+    kill -0 "$openbox" 2>/dev/null || break
+    sleep 0.1
+  done
+  [ -n "$wm" ] && break
+  kill "$openbox" 2>/dev/null
+  wait "$openbox" 2>/dev/null
+  sleep 1
 done
 if [ -z "$wm" ]; then
   echo "with-desktop: openbox did not come up on $display:" >&2
@@ -60,11 +68,12 @@ if [ -z "$wm" ]; then
   rm -f "$log"
   exit 3
 fi
+pids+=("$openbox")
 rm -f "$log"
 tint2 >/dev/null 2>&1 &
 pids+=($!)
 full="${screen%x*}"
-for _ in $(seq 1 100); do
+for _ in $(seq 1 300); do
   area=$(xprop -root _NET_WORKAREA 2>/dev/null | sed -n 's/.*= *[0-9]*, *[0-9]*, *\([0-9]*\), *\([0-9]*\).*/\1x\2/p')
   [ -n "$area" ] && [ "$area" != "$full" ] && break
   sleep 0.1

@@ -170,6 +170,11 @@ std::optional<Geometry> ShownToolTip(unsigned long mainWindow) {
     return std::nullopt;
 }
 
+namespace {
+
+const std::vector<std::string> kToolTipWords{"最小化", "最大化", "关闭", "还原"};
+
+// The candidate word whose rendering overlaps the tip's ink best; *scores gets each overlap.
 std::string ReadToolTip(const Image& screen, const Geometry& tip, const std::vector<std::string>& words,
                         std::vector<double>* scores) {
     // The ground is the tip's most common colour; ink is whatever stands out from it.
@@ -198,6 +203,42 @@ std::string ReadToolTip(const Image& screen, const Geometry& tip, const std::vec
         if (s > bestScore) bestScore = s, best = word;
     }
     return best;
+}
+
+}  // namespace
+
+std::string ToolTipWord(unsigned long mainWindow, const std::string& name) {
+    std::optional<Geometry> tip;
+    PollUntil([&] { return (tip = ShownToolTip(mainWindow)).has_value(); }, 5s, 200ms);
+    std::string error;
+    const auto shot = tip ? Screenshot(OutPath(name + ".png"), &error) : std::nullopt;
+    if (!shot) return "";
+    std::vector<double> scores;
+    const std::string word = ReadToolTip(*shot, *tip, kToolTipWords, &scores);
+    std::printf("%s at %s reads %s (overlaps %.2f %.2f %.2f %.2f)\n", name.c_str(), ToString(*tip).c_str(), word.c_str(),
+                scores[0], scores[1], scores[2], scores[3]);
+    return word;
+}
+
+long SquareDifferences(const Geometry& g, const Rect& r, const Image& sim, const std::string& name) {
+    long differences = -1;
+    PollUntil(
+        [&] {
+            std::string error;
+            const auto shot = Screenshot(OutPath(name + ".png"), &error);
+            differences = shot ? CountDifferences(Crop(*shot, {g.x + r.x, g.y + r.y, r.width, r.height}), Crop(sim, r)) : -1;
+            return differences == 0;
+        },
+        10s, 150ms);
+    return differences;
+}
+
+std::string SimMaximized(const Geometry& work, int x, int y) {
+    const Geometry start = kStartGeometry;
+    const int titleX = (work.width - start.width) / 2 + 100, titleY = (work.height - start.height + 1) / 2 + 8;
+    return "screen " + std::to_string(work.width) + " " + std::to_string(work.height) + "\nstart\nmove " +
+           std::to_string(titleX) + " " + std::to_string(titleY) + "\ndown left\nup left\ndown left\nup left\nmove " +
+           std::to_string(x) + " " + std::to_string(y) + "\n";
 }
 
 std::string Property(unsigned long window, const std::string& name) {

@@ -33,13 +33,18 @@ inline constexpr double kRequiredPercent = 99.9;
 
 // The tooltip window tarvik shows now, if any.
 std::optional<Geometry> ShownToolTip(unsigned long mainWindow);
+// Waits up to 5 s for tarvik's tooltip and tells which of the four tooltip words it shows, by
+// comparing its ink with each word rendered in GTK's default font; "" if no tooltip came. The
+// screenshot goes to OutPath(name + ".png").
+std::string ToolTipWord(unsigned long mainWindow, const std::string& name);
 
-// Which of the candidate words the tooltip at tip on the screen shows, by comparing its ink with
-// each word rendered in GTK's default font; *scores gets each word's overlap (0..1), same order.
-std::string ReadToolTip(const Image& screen, const Geometry& tip, const std::vector<std::string>& words,
-                        std::vector<double>* scores);
-// The four tooltip words.
-inline const std::vector<std::string> kToolTipWords{"最小化", "最大化", "关闭", "还原"};
+// Polls screenshots until the square r of the window at g equals the same square of the
+// simulated frame sim; the number of pixels that differ at the end (-1: no screenshot).
+long SquareDifferences(const Geometry& g, const Rect& r, const Image& sim, const std::string& name);
+
+// Scenario commands for the simulated frame maximized by a title-bar double-click on a screen of
+// the work area's size, the pointer then resting at (x, y).
+std::string SimMaximized(const Geometry& work, int x, int y);
 
 // The window's viewable state and _NET_WM_STATE atoms, as xprop reports them.
 std::string WindowStateAtoms(unsigned long window);

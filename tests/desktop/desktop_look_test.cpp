@@ -71,35 +71,15 @@ TEST(DesktopWindow, CaptionButtonsShowTheirPicturesAndTooltipsWithTheirWords) {
                 PointerTo(g.x + kFaceX, g.y + kFaceY);
                 PointerTo(bx, by);
             }
-            long differences = -1;
-            PollUntil(
-                [&] {
-                    const auto shot = Screenshot(OutPath(look + ".png"), &error);
-                    differences = shot ? CountDifferences(Crop(*shot, {g.x + r.x, g.y + r.y, r.width, r.height}),
-                                                          Crop(*sim, r))
-                                       : -1;
-                    return differences == 0;
-                },
-                10s, 150ms);
-            EXPECT_EQ(differences, 0) << "expected the " << look << " picture of the simulated host in "
-                                      << ToString(r) << "; " << differences << " pixels differ ("
-                                      << OutPath(look + ".png") << ")";
+            const long differences = SquareDifferences(g, r, *sim, look);
+            EXPECT_EQ(differences, 0) << "expected the " << look << " picture of the simulated host in " << ToString(r)
+                                      << "; " << differences << " pixels differ (" << OutPath(look + ".png") << ")";
             if (pressed) {
                 EXPECT_TRUE(PollUntil([&] { return !ShownToolTip(window); }, 3s)) << "expected the tooltip gone on the press";
                 break;
             }
-
             // At rest on the button, the tooltip comes with the button's word.
-            std::optional<Geometry> tip;
-            PollUntil([&] { return (tip = ShownToolTip(window)).has_value(); }, 5s, 200ms);
-            ASSERT_TRUE(tip) << "expected a tooltip after resting on the button";
-            const auto shot = Screenshot(OutPath(name + "-tooltip.png"), &error);
-            ASSERT_TRUE(shot) << error;
-            std::vector<double> scores;
-            const std::string read = ReadToolTip(*shot, *tip, kToolTipWords, &scores);
-            std::printf("%s tooltip at %s: best %s (overlaps %.2f %.2f %.2f %.2f)\n", name.c_str(), ToString(*tip).c_str(),
-                        read.c_str(), scores[0], scores[1], scores[2], scores[3]);
-            EXPECT_EQ(read, c.word) << "expected the tooltip to read " << c.word << " (" << OutPath(name + "-tooltip.png") << ")";
+            EXPECT_EQ(ToolTipWord(window, name + "-tooltip"), c.word);
         }
         // Released away from the button: no command runs, the window stays as it was.
         PointerTo(g.x + kFaceX, g.y + kFaceY);
@@ -118,13 +98,7 @@ TEST(DesktopWindow, CaptionButtonsShowTheirPicturesAndTooltipsWithTheirWords) {
     const Rect restore = ButtonRect(Button::Maximize, work->width);
     PointerTo(work->x + kFaceX, work->y + kFaceY);
     PointerTo(work->x + restore.x + 8, work->y + restore.y + 8);
-    std::optional<Geometry> tip;
-    PollUntil([&] { return (tip = ShownToolTip(window)).has_value(); }, 5s, 200ms);
-    ASSERT_TRUE(tip) << "expected a tooltip on the restore button";
-    const auto shot = Screenshot(OutPath("restore-tooltip.png"), &error);
-    ASSERT_TRUE(shot) << error;
-    std::vector<double> scores;
-    EXPECT_EQ(ReadToolTip(*shot, *tip, kToolTipWords, &scores), "还原") << "expected the restore word (" << OutPath("restore-tooltip.png") << ")";
+    EXPECT_EQ(ToolTipWord(window, "restore-tooltip"), "还原");
 
     const auto status = CloseByButton(*started->program, *work);
     ASSERT_TRUE(status) << "expected the program to end after a click on the close button";

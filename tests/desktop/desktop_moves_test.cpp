@@ -33,14 +33,7 @@ TEST(DesktopCommands, MaximizeRestoreMinimizeAndTheTitleBar) {
     ClickButton(Button::Maximize, start);
     ASSERT_EQ(program.WaitForGeometry(*work), *work) << "expected the maximized window to fill the work area";
     PointerTo(work->x + kFaceX, work->y + kFaceY);
-    // The simulated screen is the work area's size; its start window, centred there, is maximized
-    // by a double-click 100 pixels into its title bar.
-    const int simTitleX = (work->width - start.width) / 2 + 100, simTitleY = (work->height - start.height + 1) / 2 + 8;
-    const std::string simMaximized = "screen " + std::to_string(work->width) + " " + std::to_string(work->height) +
-                                     "\nstart\nmove " + std::to_string(simTitleX) + " " + std::to_string(simTitleY) +
-                                     "\ndown left\nup left\ndown left\nup left\nmove " + std::to_string(kFaceX) + " " +
-                                     std::to_string(kFaceY) + "\n";
-    const Agreement a = AgreeWithSim(*work, simMaximized, "maximized");
+    const Agreement a = AgreeWithSim(*work, SimMaximized(*work, kFaceX, kFaceY), "maximized");
     std::printf("maximized frame: %.3f%% of %ld pixels agree\n", a.Percent(), a.compared);
     EXPECT_GE(a.Percent(), kRequiredPercent) << "maximized frame:\n" << a.firstDifferences;
 
@@ -69,6 +62,7 @@ TEST(DesktopCommands, MaximizeRestoreMinimizeAndTheTitleBar) {
     // The title bar moves the window by the pointer's travel; a right press there moves nothing.
     PointerTo(start.x + 100, start.y + 8);
     ButtonDown();
+    std::this_thread::sleep_for(300ms);  // the window manager takes the move over
     for (int step = 1; step <= 5; ++step) PointerTo(start.x + 100 + 10 * step, start.y + 8 + 8 * step);
     ButtonUp();
     const Geometry moved{start.x + 50, start.y + 40, start.width, start.height};
@@ -102,8 +96,8 @@ TEST(DesktopGrips, FollowThePointerAboveTheirLimitsAndABrokenGrabDisarms) {
     // holds whole pixels, so that the sizes below come out in whole pixels.
     PointerTo(started->window.x + 100, started->window.y + 8);
     ButtonDown();
-    PointerTo(started->window.x + 50, started->window.y - 40);
-    PointerTo(started->window.x, started->window.y - 92);
+    std::this_thread::sleep_for(300ms);  // the window manager takes the move over
+    for (int step = 1; step <= 5; ++step) PointerTo(started->window.x + 100 - 20 * step, started->window.y + 8 - 20 * step);
     ButtonUp();
     const Geometry start{started->window.x - 100, started->window.y - 100, started->window.width, started->window.height};
     ASSERT_EQ(program.WaitForGeometry(start), start) << "expected the title-bar drag to move the window by (-100, -100)";

@@ -14,18 +14,19 @@
 namespace tarvik::gtk {
 namespace {
 
-// A core whose Load or MouseDown fails unhandled, as a procedure without error trapping does.
-class FailingCore final : public FormEvents {
+// A core that counts the layouts, and whose Load or MouseDown can fail unhandled as a procedure
+// without error trapping does.
+class TestCore final : public FormEvents {
 public:
-    FailingCore(Host& host, bool failLoad) : host_(host), failLoad_(failLoad) {}
+    enum class Fail { Nothing, Load, MouseDown };
+    explicit TestCore(Fail fail = Fail::Nothing) : fail_(fail) {}
     void OnLoad() override {
-        if (failLoad_) throw UnhandledFailure("Form_Load", "gtk: the test's failure");
-        host_.Move(0, 0);
+        if (fail_ == Fail::Load) throw UnhandledFailure("Form_Load", "gtk: the test's failure");
     }
-    void OnResize() override {}
+    void OnResize() override { ++resizes; }
     void OnFormMouseMove(const MouseArgs&) override {}
     void OnMouseDown(Elem elem, const MouseArgs&) override {
-        throw UnhandledFailure(std::string(ElemName(elem)) + "_MouseDown", "gtk: the test's failure");
+        if (fail_ == Fail::MouseDown) throw UnhandledFailure(std::string(ElemName(elem)) + "_MouseDown", "gtk: the test's failure");
     }
     void OnMouseMove(Elem, const MouseArgs&) override {}
     void OnMouseUp(Elem, const MouseArgs&) override {}
@@ -34,10 +35,10 @@ public:
     // Window-state and double-click questions of the runtime; nothing to do here.
     void OnWindowStateChanged() {}
     bool HandlesDblClick(Elem) const { return false; }
+    int resizes = 0;
 
 private:
-    Host& host_;
-    bool failLoad_;
+    Fail fail_;
 };
 
 // Every 100 ms while the program runs: once a message dialog is up, keeps its text and presses OK.
@@ -55,22 +56,6 @@ gboolean AnswerDialog(gpointer data) {
     g_list_free(windows);
     return G_SOURCE_CONTINUE;
 }
-
-// A core that counts the layouts.
-class CountingCore final : public FormEvents {
-public:
-    void OnLoad() override {}
-    void OnResize() override { ++resizes; }
-    void OnFormMouseMove(const MouseArgs&) override {}
-    void OnMouseDown(Elem, const MouseArgs&) override {}
-    void OnMouseMove(Elem, const MouseArgs&) override {}
-    void OnMouseUp(Elem, const MouseArgs&) override {}
-    void OnClick(Elem) override {}
-    void OnDblClick(Elem) override {}
-    void OnWindowStateChanged() {}
-    bool HandlesDblClick(Elem) const { return false; }
-    int resizes = 0;
-};
 
 // Runs each step at its time (ms after the start) inside the main loop.
 struct Step {
@@ -93,7 +78,7 @@ std::pair<int, int> ServerSize(GtkHost& host) {
 TEST(GtkSizes, OwnSizesAreLaidOutOnceAndTheWindowManagersWhenTheyCome) {
     ASSERT_TRUE(gtk_init_check(nullptr, nullptr)) << "no display: run through tools/with-desktop.sh";
     GtkHost host(Form1Design());
-    CountingCore core;
+    TestCore core;
     host.Attach(&core);
     int afterSets = -1, afterNotifications = -1, afterManager = -1;
     std::pair<int, int> serverAfterSets, serverAfterManager;
@@ -129,11 +114,13 @@ TEST(GtkFailure, ShowsAMessageDialogAndEndsWithStatusOne) {
     for (const bool failLoad : {true, false}) {
         SCOPED_TRACE(failLoad ? "Load fails" : "a press on Immin fails");
         GtkHost host(Form1Design());
-        FailingCore core(host, failLoad);
+        TestCore core(failLoad ? TestCore::Fail::Load : TestCore::Fail::MouseDown);
         host.Attach(&core);
         std::string dialogText;
         const guint answer = g_timeout_add(100, &AnswerDialog, &dialogText);
-        // The minimize button's design square lies at pixels (144, 24), 17 x 16; no layout moves it here.
+        // The minimize button's design square lies at pixels (144, 24), 17 x 16 (no layout moves it
+        // here), of the window placed at the screen's top-left corner.
+        host.Move(0, 0);
         if (!failLoad)
             g_timeout_add(500, [](gpointer) -> gboolean {
                 g_spawn_command_line_async("xdotool mousemove 152 32 click 1", nullptr);
