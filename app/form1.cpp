@@ -80,4 +80,15 @@ void Form1::OnDblClick(Elem elem) {
     if (elem == Elem::IMBar) Run(ElemName(elem), "DblClick", [&] { IMBar_DblClick(); });
 }
 
+// The title bar alone has a DblClick procedure; every other element gets plain presses.
+bool Form1::HandlesDblClick(Elem elem) const { return elem == Elem::IMBar; }
+
+void Form1::OnWindowStateChanged() {
+    try {
+        FollowWindowState();
+    } catch (const Failure& failure) {
+        throw UnhandledFailure("FollowWindowState", failure.what());
+    }
+}
+
 }  // namespace tarvik

@@ -21,6 +21,8 @@ public:
     void OnMouseUp(Elem elem, const MouseArgs& args) override;
     void OnClick(Elem elem) override;
     void OnDblClick(Elem elem) override;
+    void OnWindowStateChanged() override;
+    bool HandlesDblClick(Elem elem) const override;
 
     // --- Start-up (app/startup.cpp) -------------------------------------------------------
     void Form_Load();
@@ -45,6 +47,8 @@ public:
     void Immin_Click();
     void Immax_Click();
     void Imclose_Click();
+    // A state the system changed on its own gets the look the maximize command gives that state.
+    void FollowWindowState();
 
     // --- Title bar (caption/title_bar.cpp) ------------------------------------------------
     void IMBar_MouseDown(int button);
@@ -78,6 +82,9 @@ private:
     void GripMove(Elem grip, bool width, bool height);
     // Paints the restore glyph at rest into Immax's square on the face.
     void PaintRestoreFace();
+    // What the maximize command does after its state change, for a normal and a maximized window.
+    void ShowNormalLook();
+    void ShowMaximizedLook();
 
     Host& host_;
 };

@@ -42,8 +42,13 @@ public:
     virtual void OnMouseUp(Elem elem, const MouseArgs& args) = 0;
     // A press and release of the left button on the same element.
     virtual void OnClick(Elem elem) = 0;
-    // The second press of a double-click on the element (raised instead of its OnMouseDown).
+    // The second left press of a double-click on an element that handles it (instead of its OnMouseDown).
     virtual void OnDblClick(Elem elem) = 0;
+    // The system changed the window's state on its own (system menu, keyboard, taskbar, window
+    // manager); raised after that change's Resize, never for the core's own SetWindowState.
+    virtual void OnWindowStateChanged() = 0;
+    // Whether the element has a DblClick procedure: only such an element gets double-clicks.
+    virtual bool HandlesDblClick(Elem elem) const = 0;
 };
 
 // Everything the core asks of the window system. Pure virtual: a backend that misses one fails to compile.

@@ -183,6 +183,16 @@ void FormsRuntime::PointerMove(int x, int y, bool inside, std::uint64_t timeMs) 
         Dispatch([&] { events_->OnMouseMove(target.elem, args); });
 }
 
+// Whether a press is the second press of a double-click, as the forms toolkit gives them: the
+// left button again on the same element, one that handles DblClick, within the system's time and box.
+bool FormsRuntime::IsDoubleClick(const Target& target, int button, int x, int y, std::uint64_t timeMs) const {
+    if (captured_ || target.face || button != kLeftButton || !events_->HandlesDblClick(target.elem)) return false;
+    if (!lastDownValid_ || !(lastDownTarget_ == target) || lastDownButton_ != button) return false;
+    const DoubleClickMetrics rule = DoubleClickRule();
+    return timeMs - lastDownMs_ <= rule.ms && std::abs(x - lastDownX_) <= rule.width / 2 &&
+           std::abs(y - lastDownY_) <= rule.height / 2;
+}
+
 void FormsRuntime::PointerDown(int button, int shift, int x, int y, std::uint64_t timeMs) {
     if (!running_ || (heldButtons_ & button)) return;
     HideToolTip();
@@ -190,9 +200,7 @@ void FormsRuntime::PointerDown(int button, int shift, int x, int y, std::uint64_
     pointerY_ = y;
     Target target = captured_ ? captureTarget_ : TargetAt(x, y, true);
 
-    const bool dbl = !captured_ && lastDownValid_ && lastDownTarget_ == target && lastDownButton_ == button &&
-                     timeMs - lastDownMs_ <= kDoubleClickMs && std::abs(x - lastDownX_) <= kDoubleClickSlop &&
-                     std::abs(y - lastDownY_) <= kDoubleClickSlop;
+    const bool dbl = IsDoubleClick(target, button, x, y, timeMs);
     // A double-click's second press cannot start another double-click.
     lastDownValid_ = !dbl;
     lastDownTarget_ = target;
@@ -249,6 +257,25 @@ void FormsRuntime::CaptureLost() {
     if (target.face) return;
     const MouseArgs args = ArgsFor(target, button, 0, pointerX_, pointerY_);
     Dispatch([&] { events_->OnMouseUp(target.elem, args); });
+}
+
+// --- Window state ------------------------------------------------------------------------
+
+void FormsRuntime::SetWindowState(int state) {
+    const bool outer = !coreStateChange_;
+    coreStateChange_ = true;
+    try {
+        ApplyWindowState(state);
+    } catch (...) {
+        if (outer) coreStateChange_ = false;
+        throw;
+    }
+    if (outer) coreStateChange_ = false;
+}
+
+void FormsRuntime::WindowStateChanged(int from, int to) {
+    if (!running_ || coreStateChange_ || from == to || !events_) return;
+    Dispatch([&] { events_->OnWindowStateChanged(); });
 }
 
 // --- Tooltips and pointer shapes --------------------------------------------------------

@@ -15,9 +15,15 @@
 
 namespace tarvik {
 
-inline constexpr std::uint64_t kDoubleClickMs = 500;
-inline constexpr int kDoubleClickSlop = 2;  // pixels either way, as Windows' 4 x 4 box
 inline constexpr std::uint64_t kToolTipDelayMs = 500;
+
+// The system's double-click rule: a second press within ms of the first, and within a box of
+// width x height pixels centred on it (Windows: GetDoubleClickTime, SM_CXDOUBLECLK, SM_CYDOUBLECLK).
+struct DoubleClickMetrics {
+    std::uint64_t ms = 500;
+    int width = 4;
+    int height = 4;
+};
 
 class FormsRuntime : public Host {
 public:
@@ -45,6 +51,9 @@ public:
     void SetTag(Elem elem, const std::string& tag) final;
     Picture LoadPicture() final;
     int ReleaseCapture() final;
+    // The core's own state change: the backend's ApplyWindowState, marked as the core's so that
+    // WindowStateChanged does not answer it.
+    void SetWindowState(int state) final;
 
     // --- Raw input from the backend (face pixels; time in milliseconds) -----------------
     // The pointer moved; inside says whether it is over the window (within its region).
@@ -57,6 +66,10 @@ public:
     void CaptureLost();
     // The clock advanced with the pointer at rest.
     void Tick(std::uint64_t timeMs);
+    // The window's state went from one value to another; the backend calls it after the Resize of
+    // every state change. One the system made on its own raises OnWindowStateChanged; one made by
+    // the core's SetWindowState is the core's business and raises nothing.
+    void WindowStateChanged(int from, int to);
 
     // --- What the backend shows ---------------------------------------------------------
     const ElementTable& Elements() const { return elements_; }
@@ -84,6 +97,10 @@ protected:
 
     // Shows the hidden window for the first time; must raise the first Resize.
     virtual void ShowWindow() = 0;
+    // Changes the window's state (0 normal, 1 minimized, 2 maximized); raises Resize before returning.
+    virtual void ApplyWindowState(int state) = 0;
+    // The system's double-click time and box, read at each press; Windows' defaults unless overridden.
+    virtual DoubleClickMetrics DoubleClickRule() const { return {}; }
     // An element's geometry, visibility, picture or tooltip changed.
     virtual void ElementChanged(Elem elem) = 0;
     // Takes (true) or gives back (false) the platform's pointer capture.
@@ -102,6 +119,7 @@ private:
     Target TargetAt(int x, int y, bool inside) const;
     MouseArgs ArgsFor(const Target& target, int button, int shift, int x, int y) const;
     template <class F> void Dispatch(F&& raise);
+    bool IsDoubleClick(const Target& target, int button, int x, int y, std::uint64_t timeMs) const;
     void DropCapture();
     void ForgetCapture();
     void TrackToolTip(std::optional<Elem> hover, std::uint64_t timeMs);
@@ -113,6 +131,7 @@ private:
     ElementTable elements_;
     bool running_ = true;
     int exitStatus_ = 0;
+    bool coreStateChange_ = false;  // inside the core's own SetWindowState
 
     // Capture: the target that took it at the first press, and the buttons still held.
     bool captured_ = false;

@@ -1,6 +1,11 @@
 // Caption buttons: hover and pressed looks, and the window commands they run.
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <vector>
+
+#include "app/form1.h"
+#include "host/twips.h"
 #include "tests/support.h"
 
 namespace tarvik {
@@ -66,9 +71,9 @@ TEST_F(CaptionTest, EachButtonHasItsOwnLooks) {
 TEST_F(CaptionTest, ASecondPressWithoutMovingIsPressedUnmarkedUntilItsFirstMove) {
     MoveTo(kMinX, kButtonY);
     sim.Do("down middle\nup middle\ndown middle");
-    EXPECT_EQ(Look(Elem::Immin), "/") << "a quick second press is a double-click: no MouseDown";
+    EXPECT_EQ(Look(Elem::Immin), "A10/") << "a quick second press is a press like any other: pressed picture, marker clear";
     sim.Do("up middle\nwait 600\ndown middle");
-    EXPECT_EQ(Look(Elem::Immin), "A10/") << "pressed picture, marker clear";
+    EXPECT_EQ(Look(Elem::Immin), "A10/") << "a slow one too";
     MoveTo(kFaceX, kFaceY);  // held: the move goes to the button, even outside it
     EXPECT_EQ(Look(Elem::Immin), "A9/1") << "its first move shows the hover picture";
     sim.Do("up middle");
@@ -222,6 +227,113 @@ TEST_F(CaptionTest, HoverAndPressedSnapshots) {
     sim.Do("down right\nsnapshot " + test::OutPath("pressed-close.png"));
     EXPECT_EQ(sim.At(259 + 1, 8 + 1), test::Sim::PicturePixel(tarvik::Picture::A12, 1, 1));
     sim.Do("up right");
+}
+
+// Hands every event to the window and counts the system's state changes that reach it.
+class StateSpy : public FormEvents {
+public:
+    explicit StateSpy(Form1& form) : form_(form) {}
+    void OnLoad() override { form_.OnLoad(); }
+    void OnResize() override { form_.OnResize(); }
+    void OnFormMouseMove(const MouseArgs& a) override { form_.OnFormMouseMove(a); }
+    void OnMouseDown(Elem e, const MouseArgs& a) override { form_.OnMouseDown(e, a); }
+    void OnMouseMove(Elem e, const MouseArgs& a) override { form_.OnMouseMove(e, a); }
+    void OnMouseUp(Elem e, const MouseArgs& a) override { form_.OnMouseUp(e, a); }
+    void OnClick(Elem e) override { form_.OnClick(e); }
+    void OnDblClick(Elem e) override { form_.OnDblClick(e); }
+    void OnWindowStateChanged() override {
+        ++systemChanges;
+        form_.OnWindowStateChanged();
+    }
+    bool HandlesDblClick(Elem e) const override { return form_.HandlesDblClick(e); }
+    int systemChanges = 0;
+
+private:
+    Form1& form_;
+};
+
+// One look for one state, whoever changed it: after every change of state, by the commands or by
+// the system, the edge grips, the face under Immax and its tooltip are what the maximize command
+// leaves for that state; the system's changes alone reach the window as OnWindowStateChanged.
+TEST(StateLookTest, EveryPathToAStateGivesTheCommandsLook) {
+    sim::SimHost host(1024, 768);
+    Form1 form(host);
+    StateSpy spy(form);
+    host.Attach(&spy);
+    host.Start();
+    const auto click = [&](int x, int y) {
+        host.PointerTo(host.PixelLeft() + x, host.PixelTop() + y);
+        host.ButtonDown(kLeftButton, 0);
+        host.ButtonUp(kLeftButton, 0);
+        host.PointerTo(0, 500);  // off the buttons, so that their looks do not cover the face
+    };
+    // Whether the face under Immax shows the restore face (true) or the frame's maximize glyph.
+    const auto restoreFaceShown = [&] {
+        int w = 0, h = 0;
+        const std::vector<std::uint32_t> shot = host.Snapshot(&w, &h);
+        const PixelRect r = TwipsRectToPixels(host.ElemLeft(Elem::Immax), host.ElemTop(Elem::Immax), 240, 240);
+        const auto at = [&](int x, int y) { return shot[static_cast<std::size_t>(r.y + y) * w + r.x + x] & 0xFFFFFF; };
+        int same = 0;
+        for (int y = 0; y < 16; ++y)
+            for (int x = 0; x < 16; ++x) {
+                const test::Rgba p = test::Sim::PicturePixel(Picture::A4, x, y);
+                same += at(x, y) == static_cast<std::uint32_t>(p.r << 16 | p.g << 8 | p.b);
+            }
+        return same == 256;
+    };
+    struct Step {
+        const char* what;
+        std::function<void()> act;
+        int state;
+        int systemChanges;
+    };
+    const Step steps[] = {
+        {"the system maximizes", [&] { host.SystemSetState(kMaximized); }, kMaximized, 1},
+        {"the system restores", [&] { host.SystemSetState(kNormal); }, kNormal, 2},
+        {"the maximize button maximizes", [&] { click(245, 15); }, kMaximized, 2},
+        {"the system minimizes the maximized window", [&] { host.SystemSetState(kMinimized); }, kMinimized, 3},
+        {"the taskbar brings it back maximized", [&] { host.RestoreFromMinimized(); }, kMaximized, 4},
+        {"the restore button restores", [&] { click(972 - host.PixelLeft() + 5, 15); }, kNormal, 4},
+        {"the minimize button minimizes", [&] { click(224, 15); }, kMinimized, 4},
+        {"the system maximizes the minimized window", [&] { host.SystemSetState(kMaximized); }, kMaximized, 5},
+        {"a title-bar double-click restores", [&] {
+             host.PointerTo(60, 8);
+             for (int i = 0; i < 2; ++i) {
+                 host.ButtonDown(kLeftButton, 0);
+                 host.ButtonUp(kLeftButton, 0);
+             }
+             host.PointerTo(0, 500);
+         }, kNormal, 5},
+    };
+    bool maximizedLook = false;  // what the window showed before the step
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.what);
+        step.act();
+        ASSERT_EQ(host.WindowGeometry().state, step.state);
+        EXPECT_EQ(spy.systemChanges, step.systemChanges) << "the commands' own changes are not answered";
+        // A minimized window keeps the look it had.
+        if (step.state != kMinimized) maximizedLook = step.state == kMaximized;
+        const ElementTable& e = host.Elements();
+        EXPECT_EQ(e[static_cast<int>(Elem::Pbottom)].visible, !maximizedLook);
+        EXPECT_EQ(e[static_cast<int>(Elem::Pright)].visible, !maximizedLook);
+        EXPECT_TRUE(e[static_cast<int>(Elem::Pjiao)].visible);
+        EXPECT_EQ(e[static_cast<int>(Elem::Immax)].toolTip, maximizedLook ? "还原" : "最大化");
+        if (step.state != kMinimized) {
+            EXPECT_EQ(restoreFaceShown(), maximizedLook) << "the face under Immax";
+        }
+    }
+}
+
+TEST_F(CaptionTest, SystemStateChangesThroughTheScenarioTool) {
+    sim.Do("system-state maximized");
+    auto& h = sim.Host();
+    EXPECT_EQ(h.WindowGeometry().state, kMaximized);
+    EXPECT_FALSE(h.Elements()[static_cast<int>(Elem::Pright)].visible);
+    EXPECT_EQ(h.Elements()[static_cast<int>(Elem::Immax)].toolTip, "还原");
+    sim.Do("snapshot " + test::OutPath("system-maximized.png") + "\nsystem-state normal");
+    EXPECT_EQ(h.WindowGeometry().left, 5505.0f) << "back where it was";
+    EXPECT_EQ(h.Elements()[static_cast<int>(Elem::Immax)].toolTip, "最大化");
+    EXPECT_EQ(sim.Refusal("system-state big"), "unknown window state 'big' (normal, minimized, maximized)");
 }
 
 }  // namespace

@@ -99,6 +99,8 @@ public:
     void OnMouseUp(Elem e, const MouseArgs& a) override { form_.OnMouseUp(e, a); }
     void OnClick(Elem e) override { form_.OnClick(e); }
     void OnDblClick(Elem e) override { form_.OnDblClick(e); }
+    void OnWindowStateChanged() override { form_.OnWindowStateChanged(); }
+    bool HandlesDblClick(Elem e) const override { return form_.HandlesDblClick(e); }
     std::vector<std::pair<float, float>> sizes;
 
 private:

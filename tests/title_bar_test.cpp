@@ -1,6 +1,9 @@
 // The title bar: the system move on a left press, maximize and restore on a double-click.
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <sstream>
+
 #include "tests/support.h"
 
 namespace tarvik {
@@ -94,6 +97,91 @@ TEST_F(TitleBarTest, ATripleClickIsADoubleClickThenASingleClick) {
     MoveTo(60, 8);
     sim.Do("down left\nup left\ndown left\nup left\ndown left\nup left");
     EXPECT_EQ(sim.Host().WindowGeometry().state, kMaximized);
+}
+
+// Runs scenario commands where "at X Y" moves the pointer to window pixel (X, Y) of the window
+// as it stands at that line.
+void RunAt(test::Sim& sim, const std::string& script) {
+    std::istringstream lines(script);
+    for (std::string line; std::getline(lines, line);) {
+        int x = 0, y = 0;
+        if (std::sscanf(line.c_str(), "at %d %d", &x, &y) == 2) {
+            auto& h = sim.Host();
+            line = "move " + std::to_string(h.PixelLeft() + x) + " " + std::to_string(h.PixelTop() + y);
+        }
+        sim.Do(line);
+    }
+}
+
+std::string Look(test::Sim& sim, Elem e) {
+    const Picture p = sim.Host().GetPicture(e);
+    return (p == Picture::None ? "" : "A" + std::to_string(static_cast<int>(p))) + "/" + sim.Host().Tag(e);
+}
+
+// Second presses as the forms toolkit gives them: only the title bar, which alone has a
+// DblClick procedure, gets double-clicks, and only of the left button within the system's time
+// and box; every other quick second press is a MouseDown and its release a Click.
+TEST(DoubleClickRule, SecondPressesOnEveryElement) {
+    struct Case {
+        const char* what;
+        const char* script;
+        std::function<void(test::Sim&)> check;
+    };
+    const auto state = [](test::Sim& sim) { return sim.Host().WindowGeometry().state; };
+    const Case cases[] = {
+        {"a left double-click on the title bar maximizes", "at 60 8\ndown left\nup left\nwait 100\ndown left\nup left",
+         [&](test::Sim& sim) { EXPECT_EQ(state(sim), kMaximized); }},
+        {"a right double-click on the title bar changes nothing", "at 60 8\ndown right\nup right\ndown right\nup right",
+         [&](test::Sim& sim) {
+             EXPECT_EQ(state(sim), kNormal);
+             EXPECT_EQ(sim.Host().WindowGeometry().left, 5505.0f);
+             EXPECT_TRUE(sim.Host().Elements()[static_cast<int>(Elem::Pbottom)].visible);
+         }},
+        {"a middle double-click on the title bar changes nothing", "at 60 8\ndown middle\nup middle\ndown middle\nup middle",
+         [&](test::Sim& sim) { EXPECT_EQ(state(sim), kNormal); }},
+        {"the system's time and box count: 200 ms and 10 x 10 pixels",
+         "double-click 200 10 10\nat 60 8\ndown left\nup left\nwait 200\nat 65 13\ndown left\nup left",
+         [&](test::Sim& sim) { EXPECT_EQ(state(sim), kMaximized); }},
+        {"a second press after the system's time is a single click",
+         "double-click 200 10 10\nat 60 8\ndown left\nup left\nwait 201\ndown left\nup left",
+         [&](test::Sim& sim) { EXPECT_EQ(state(sim), kNormal); }},
+        {"a second press outside the system's box is a single click",
+         "double-click 200 10 10\nat 60 8\ndown left\nup left\nat 66 8\ndown left\nup left",
+         [&](test::Sim& sim) { EXPECT_EQ(state(sim), kNormal); }},
+        {"a quick second press on the corner grip arms it", "at 280 222\ndown left\nup left\ndown left",
+         [&](test::Sim& sim) {
+             EXPECT_EQ(sim.Host().Tag(Elem::Pjiao), "1");
+             sim.Do("move 700 500");
+             EXPECT_EQ(sim.Host().WindowGeometry().width, 700 * 15 - 5505.0f) << "the armed grip follows the pointer";
+             sim.Do("up left");
+         }},
+        {"a quick second right press on the bottom grip arms it", "at 100 225\ndown right\nup right\ndown right",
+         [&](test::Sim& sim) {
+             EXPECT_EQ(sim.Host().Tag(Elem::Pbottom), "1");
+             sim.Do("up right");
+         }},
+        {"a quick second click on the close button shows the pressed picture and closes",
+         "at 266 15\ndown left\nmove 0 0\nup left\nat 266 15\ndown left",
+         [&](test::Sim& sim) {
+             EXPECT_EQ(Look(sim, Elem::Imclose), "A12/1") << "the pressed picture over the hover marker";
+             sim.Do("up left");
+             EXPECT_FALSE(sim.Host().Running()) << "the second click closes";
+         }},
+        {"a quick second press on the minimize button with no move shows the pressed picture unmarked",
+         "at 224 15\ndown right\nup right\ndown left",
+         [&](test::Sim& sim) {
+             EXPECT_EQ(Look(sim, Elem::Immin), "A10/");
+             sim.Do("up left");
+             EXPECT_EQ(state(sim), kMinimized) << "its release clicks";
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        test::Sim sim;
+        sim.Do("start");
+        RunAt(sim, c.script);
+        c.check(sim);
+    }
 }
 
 }  // namespace

@@ -15,7 +15,8 @@ namespace {
 
 const char* const kUsage =
     "commands: screen W H | start | resize W H | move X Y | down B [mods] | up B [mods] | wait MS |"
-    " minimize-restore | capture-lost | state | snapshot FILE | fail COMMAND";
+    " minimize-restore | system-state normal|minimized|maximized | double-click MS W H | capture-lost | state |"
+    " snapshot FILE | fail COMMAND";
 
 [[noreturn]] void Bad(const std::string& what) { throw std::runtime_error(what); }
 
@@ -43,6 +44,13 @@ int ButtonCode(const std::string& word) {
     if (word == "right") return kRightButton;
     if (word == "middle") return kMiddleButton;
     Bad("unknown button '" + word + "' (left, right, middle)");
+}
+
+int StateCode(const std::string& word) {
+    if (word == "normal") return kNormal;
+    if (word == "minimized") return kMinimized;
+    if (word == "maximized") return kMaximized;
+    Bad("unknown window state '" + word + "' (normal, minimized, maximized)");
 }
 
 int Modifiers(const std::vector<std::string>& words) {
@@ -176,6 +184,14 @@ void Scenario::Execute(const std::string& line, std::ostream& out) {
     } else if (cmd == "minimize-restore") {
         Arity(words, 0);
         h.RestoreFromMinimized();
+    } else if (cmd == "system-state") {
+        Arity(words, 1);
+        h.SystemSetState(StateCode(words[1]));
+    } else if (cmd == "double-click") {
+        Arity(words, 3);
+        h.SetDoubleClickRule({static_cast<std::uint64_t>(Integer(words[1], 0, 60000)),
+                              static_cast<int>(Integer(words[2], 0, 16384)),
+                              static_cast<int>(Integer(words[3], 0, 16384))});
     } else if (cmd == "capture-lost") {
         Arity(words, 0);
         h.TakeCapture();

@@ -169,7 +169,7 @@ void GtkHost::Move(float left, float top) {
 
 int GtkHost::WindowState() { return state_; }
 
-void GtkHost::SetWindowState(int state) {
+void GtkHost::ApplyWindowState(int state) {
     if (state < kNormal || state > kMaximized) Fail("invalid window state " + std::to_string(state));
     if (state == state_) return;
     ApplyState(state);
@@ -212,10 +212,10 @@ void GtkHost::ApplyState(int state) {
 }
 
 // The window manager or the user changed the state on their own (taskbar, keyboard, a double-click
-// on the window's frame): Resize runs for the new state.
+// on the window's frame): Resize runs for the new state, then the runtime hears of the change,
+// and the window takes the look the maximize command gives that state.
 // The size is the one the state will have; a notification of another size lays out again.
 void GtkHost::SystemStateChange(int from, int to) {
-    (void)from;
     state_ = to;
     if (to == kMaximized) {
         size_ = WorkArea(&x_, &y_);
@@ -225,6 +225,15 @@ void GtkHost::SystemStateChange(int from, int to) {
         size_ = restoredSize_;
     }
     SizeChanged();
+    WindowStateChanged(from, to);
+}
+
+// GTK's double-click time, and its distance either way around the first press.
+DoubleClickMetrics GtkHost::DoubleClickRule() const {
+    gint time = 0, distance = 0;
+    g_object_get(gtk_settings_get_default(), "gtk-double-click-time", &time, "gtk-double-click-distance", &distance,
+                 nullptr);
+    return {static_cast<std::uint64_t>(std::max(0, time)), 2 * distance, 2 * distance};
 }
 
 GtkHost::Size GtkHost::WorkArea(int* x, int* y) const {

@@ -40,7 +40,6 @@ public:
     void SetHeight(float height) override;
     void Move(float left, float top) override;
     int WindowState() override;
-    void SetWindowState(int state) override;
     HWND hWnd() override;
     std::string Caption() override;
     Color BackColor() override;
@@ -67,6 +66,8 @@ public:
 
 protected:
     void ShowWindow() override;
+    void ApplyWindowState(int state) override;
+    DoubleClickMetrics DoubleClickRule() const override;
     void ElementChanged(Elem elem) override;
     void PlatformCapture(bool take) override;
     void ReportUnhandled(const UnhandledFailure& failure) override;

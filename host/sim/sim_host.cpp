@@ -99,12 +99,23 @@ void SimHost::Move(float left, float top) {
 
 int SimHost::WindowState() { Check("WindowState"); return state_; }
 
-// Maximized fills the screen (the simulated screen has no taskbar); minimized keeps the
-// geometry it had, and the restored geometry waits for the way back.
-void SimHost::SetWindowState(int state) {
+void SimHost::ApplyWindowState(int state) {
     Check("SetWindowState");
     if (state < kNormal || state > kMaximized) Fail("invalid window state " + std::to_string(state));
+    ChangeState(state);
+}
+
+void SimHost::SystemSetState(int state) {
+    assert(state >= kNormal && state <= kMaximized && "invalid window state");
+    if (Running() && shown_) ChangeState(state);
+}
+
+// Maximized fills the screen (the simulated screen has no taskbar); minimized keeps the
+// geometry it had, and the restored geometry waits for the way back. Reported to the runtime
+// after the Resize, which answers only the system's own changes.
+void SimHost::ChangeState(int state) {
     if (state == state_) return;
+    const int from = state_;
     if (state_ == kNormal) {
         restoredLeft_ = left_;
         restoredTop_ = top_;
@@ -127,11 +138,12 @@ void SimHost::SetWindowState(int state) {
     SizeChanged();
     ++resizeCount_;
     RaiseResize();
+    WindowStateChanged(from, state);
 }
 
 void SimHost::RestoreFromMinimized() {
     if (!Running() || state_ != kMinimized) return;
-    SetWindowState(stateBeforeMinimize_);
+    ChangeState(stateBeforeMinimize_);
 }
 
 HWND SimHost::hWnd() { Check("hWnd"); return kSimWindow; }

@@ -34,7 +34,6 @@ public:
     void SetHeight(float height) override;
     void Move(float left, float top) override;
     int WindowState() override;
-    void SetWindowState(int state) override;
     HWND hWnd() override;
     std::string Caption() override;
     Color BackColor() override;
@@ -68,6 +67,10 @@ public:
     void ResizeOuter(int width, int height);
     // The system brings a minimized window back to the state it had.
     void RestoreFromMinimized();
+    // The system changes the window's state on its own (system menu, keyboard, window manager).
+    void SystemSetState(int state);
+    // The system's double-click time and box from now on.
+    void SetDoubleClickRule(const DoubleClickMetrics& rule) { doubleClick_ = rule; }
     // The system takes the pointer capture away.
     void TakeCapture();
     // Makes every later call of the named host command fail (for failure-handling tests).
@@ -107,6 +110,8 @@ public:
 
 protected:
     void ShowWindow() override;
+    void ApplyWindowState(int state) override;
+    DoubleClickMetrics DoubleClickRule() const override { return doubleClick_; }
     void ElementChanged(Elem elem) override;
     void PlatformCapture(bool take) override;
     void ReportUnhandled(const UnhandledFailure& failure) override;
@@ -116,6 +121,7 @@ private:
     bool Failing(const char* command) const;
     void SizeChanged();
     void ApplySize(float width, float height);
+    void ChangeState(int state);
     void ClientPoint(int* x, int* y, bool* inside) const;
     HRGN NewRegion(Region region, std::string call);
     void Log(std::string call);
@@ -141,8 +147,9 @@ private:
     std::vector<std::string> outlineLog_;
     std::vector<std::string> lastOutline_;
 
-    // Pointer, clock and the system move.
+    // Pointer, clock, the double-click rule and the system move.
     int pointerX_ = 0, pointerY_ = 0;
+    DoubleClickMetrics doubleClick_;
     std::uint64_t clockMs_ = 0;
     bool systemMove_ = false;
     int moveAnchorX_ = 0, moveAnchorY_ = 0;

@@ -173,14 +173,17 @@ void Win32Host::SetWindowPixels(int x, int y, int width, int height, UINT flags)
     if (!IsIconic(hwnd_)) GetWindowRect(hwnd_, &lastRestoredRect_);
 }
 
-// Follows a new size or state: the face keeps its drawing, and Resize runs before this returns.
+// Follows a new size or state: the face keeps its drawing, and Resize runs before this returns;
+// a new state is then reported to the runtime, which answers the system's own changes.
 void Win32Host::SizeChanged(bool raise) {
+    const int from = shape_.state;
     shape_ = CurrentShape();
     if (shape_.state != kMinimized) face_.Resize(shape_.width, shape_.height, Design().backColor);
     InvalidateRect(hwnd_, nullptr, FALSE);
     if (!raise) return;
     ++resizeCount_;
     RaiseResize();
+    if (from >= 0) WindowStateChanged(from, shape_.state);
 }
 
 // Sets the outer size in twips; the window moves only when the pixel size changes.
@@ -208,7 +211,7 @@ void Win32Host::Move(float left, float top) {
 
 int Win32Host::WindowState() { return IsIconic(hwnd_) ? kMinimized : IsZoomed(hwnd_) ? kMaximized : kNormal; }
 
-void Win32Host::SetWindowState(int state) {
+void Win32Host::ApplyWindowState(int state) {
     if (state < kNormal || state > kMaximized) Fail("invalid window state " + std::to_string(state));
     if (state == WindowState()) return;
     ownChange_ = true;
@@ -240,6 +243,10 @@ Color Win32Host::BackColor() { return Design().backColor; }
 void Win32Host::SetForeColor(Color color) { foreColor_ = color; }
 void Win32Host::SetCurrentX(float x) { currentX_ = x; }
 void Win32Host::SetCurrentY(float y) { currentY_ = y; }
+DoubleClickMetrics Win32Host::DoubleClickRule() const {
+    return {GetDoubleClickTime(), GetSystemMetrics(SM_CXDOUBLECLK), GetSystemMetrics(SM_CYDOUBLECLK)};
+}
+
 float Win32Host::ScreenWidth() { return PixelsToTwips(GetSystemMetrics(SM_CXSCREEN)); }
 float Win32Host::ScreenHeight() { return PixelsToTwips(GetSystemMetrics(SM_CYSCREEN)); }
 

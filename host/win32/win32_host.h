@@ -36,7 +36,6 @@ public:
     void SetHeight(float height) override;
     void Move(float left, float top) override;
     int WindowState() override;
-    void SetWindowState(int state) override;
     tarvik::HWND hWnd() override;
     std::string Caption() override;
     Color BackColor() override;
@@ -78,6 +77,8 @@ public:
 
 protected:
     void ShowWindow() override;
+    void ApplyWindowState(int state) override;
+    DoubleClickMetrics DoubleClickRule() const override;
     void ElementChanged(Elem elem) override;
     void PlatformCapture(bool take) override;
     void ReportUnhandled(const UnhandledFailure& failure) override;
