@@ -10,7 +10,7 @@ build="$root/build"
 
 # The native program and its virtual desktop (a window manager and a taskbar where there is no display).
 native=(cmake g++ make pkg-config libgtest-dev libbenchmark-dev libcairo2-dev libpango1.0-dev libgdk-pixbuf-2.0-dev
-        libgtk-3-dev fonts-liberation fonts-wqy-microhei xvfb openbox tint2 xdotool imagemagick x11-utils)
+        libgtk-3-dev fonts-liberation fonts-wqy-microhei xvfb openbox tint2 xdotool imagemagick x11-utils wmctrl)
 # The Windows program, cross-built, and Wine to run it.
 windows=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine64 qemu-user-static wine32:i386)
 

@@ -86,6 +86,43 @@ TEST(DesktopCommands, MaximizeRestoreMinimizeAndTheTitleBar) {
     EXPECT_EQ(*status, 0);
 }
 
+TEST(DesktopCommands, StatesTheWindowManagerMakesLookAsTheCommandsMakeThem) {
+    PointerTo(2, 2);
+    std::string error;
+    auto started = StartTarvik("system-states.log", &error);
+    ASSERT_TRUE(started) << error;
+    Program& program = *started->program;
+    const Geometry start = started->window;
+    const auto work = WorkArea();
+    ASSERT_TRUE(work) << "cannot read the work area";
+    const std::string id = std::to_string(program.Window());
+    const auto wm = [&](const char* change) { wine::Run({"wmctrl", "-i", "-r", id, "-b", change}, "", 10s); };
+
+    // Maximized by the window manager: the restore face under the maximize button, as the button gives it.
+    wm("add,maximized_vert,maximized_horz");
+    ASSERT_EQ(program.WaitForGeometry(*work), *work) << "expected the window manager to maximize the window";
+    const auto sim = SimSnapshot(SimMaximized(*work, 2, 700), OutPath("system-maximized-sim.png"), &error);
+    ASSERT_TRUE(sim) << error;
+    const Rect button = ButtonRect(Button::Maximize, work->width);
+    const long differences = SquareDifferences(*work, button, *sim, "system-maximized");
+    EXPECT_EQ(differences, 0) << "expected the restore face under the maximize button ("
+                              << OutPath("system-maximized.png") << ")";
+    // And the button's tooltip says restore.
+    PointerTo(work->x + button.x + 8, work->y + button.y + 8);
+    EXPECT_EQ(ToolTipWord(program.Window(), "system-maximized-tooltip"), "还原");
+    PointerTo(2, 700);
+
+    // Restored by the window manager: the start window and its frame again.
+    wm("remove,maximized_vert,maximized_horz");
+    ASSERT_EQ(program.WaitForGeometry(start), start) << "expected the window manager to restore the window";
+    const Agreement a = AgreeWithSim(start, "start", "system-restored");
+    EXPECT_GE(a.Percent(), kRequiredPercent) << "frame after the window manager's restore:\n" << a.firstDifferences;
+
+    const auto status = CloseByButton(program, start);
+    ASSERT_TRUE(status) << "expected the program to end after a click on the close button";
+    EXPECT_EQ(*status, 0);
+}
+
 TEST(DesktopGrips, FollowThePointerAboveTheirLimitsAndABrokenGrabDisarms) {
     PointerTo(2, 2);
     std::string error;
