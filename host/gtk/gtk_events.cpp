@@ -91,9 +91,10 @@ void GtkHost::ConnectSignals() {
 // The face, with the visible images' pictures on top; the shape cuts the rest away.
 void GtkHost::Draw(void* cr) { painter_.Compose(static_cast<cairo_t*>(cr), Elements()); }
 
-// A size the program asked for is laid out already; another one (the window manager's choice)
-// is laid out here. A notification that answers an older request while newer ones are on
-// their way is passed over: the newer ones will follow.
+// A size the program asked for is laid out already (notifications of older requests on the way
+// to it come first, and are passed over with it); any other size is the window manager's choice
+// and is laid out here. Requests that never got an answer of their own (GTK sends only the last
+// of several asked for in one event) are forgotten then, so that none can swallow a later size.
 void GtkHost::Configured(int x, int y, int width, int height) {
     if (state_ != kMinimized) {
         x_ = x;
@@ -109,10 +110,7 @@ void GtkHost::Configured(int x, int y, int width, int height) {
         pendingSizes_.erase(pendingSizes_.begin(), asked + 1);
         return;
     }
-    if (!pendingSizes_.empty()) {
-        pendingSizes_.pop_front();  // the window manager changed that request
-        if (!pendingSizes_.empty()) return;
-    }
+    pendingSizes_.clear();
     if (size == size_ || !shown_ || !Running() || state_ == kMinimized) return;
     size_ = size;
     SizeChanged();
