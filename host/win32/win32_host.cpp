@@ -72,11 +72,17 @@ Win32Host::Win32Host(const FormDesign& design, HINSTANCE instance)
                         Widen(design.font.face).c_str());
     if (!font_) Fail("CreateFontW failed" + LastError());
     face_.Resize(width, height, design.backColor);
-    // No border and no caption: the whole window is client area, and its size is the design's client size.
+    // No border and no caption: the whole window is client area (WM_NCCALCSIZE), and its size is
+    // the design's client size. WS_THICKFRAME declares it sizable, as a window that can be
+    // maximized must be for a window manager (Wine turns a frame that cannot size into equal
+    // minimum and maximum size hints) and for Windows' snap; no sizing border comes with it,
+    // since every point of the window is client area (WM_NCHITTEST).
     hwnd_ = CreateWindowExW(WS_EX_APPWINDOW, kClassName, Widen(design.caption).c_str(),
-                            WS_POPUP | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX, 0, 0, width, height, nullptr,
-                            nullptr, instance, this);
+                            WS_POPUP | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME, 0, 0, width,
+                            height, nullptr, nullptr, instance, this);
     if (!hwnd_) Fail("CreateWindowExW failed" + LastError());
+    // The grips alone size the window: the system menu offers no Size.
+    DeleteMenu(GetSystemMenu(hwnd_, FALSE), SC_SIZE, MF_BYCOMMAND);
     SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_));
     SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_));
     GetWindowRect(hwnd_, &lastRestoredRect_);
@@ -260,8 +266,43 @@ int Win32Host::GetCursorPos(tarvik::POINT* point) {
     return 1;
 }
 
+// The system's move of a window whose left button is already up would outlive the press: Wine
+// hands it to the window manager, which then takes the next click, the second of a quick
+// double-click. Such a move is not started (on Windows it would end at once all the same).
 std::intptr_t Win32Host::SendMessageA(tarvik::HWND hwnd, unsigned msg, std::uintptr_t wparam, std::intptr_t lparam) {
+    if (msg == WM_NCLBUTTONDOWN && wparam == HTCAPTION && !LeftButtonHeld()) return 0;
     return ::SendMessageA(ToHwnd(hwnd), msg, wparam, lparam);
+}
+
+// Whether the left button is still down: no release waits in the queue (looking also takes in
+// the input the system has not yet queued) and the button's state says so.
+bool Win32Host::LeftButtonHeld() const {
+    MSG pending;
+    if (PeekMessageW(&pending, hwnd_, WM_LBUTTONUP, WM_LBUTTONUP, PM_NOREMOVE | PM_NOYIELD)) return false;
+    const int button = GetSystemMetrics(SM_SWAPBUTTON) ? VK_RBUTTON : VK_LBUTTON;
+    return (GetAsyncKeyState(button) & 0x8000) != 0;
+}
+
+// The system menu at the window's top-left corner, as Alt+Space shows it; the chosen command
+// goes to the window as the system's own would. Left to Wine, the keyboard's system menu draws
+// the small icon on the face where a caption would hold it, and leaves it there.
+void Win32Host::ShowSystemMenu() {
+    HMENU menu = GetSystemMenu(hwnd_, FALSE);
+    if (!menu) return;
+    const bool zoomed = IsZoomed(hwnd_) != FALSE, iconic = IsIconic(hwnd_) != FALSE;
+    const auto enable = [&](UINT command, bool on) {
+        EnableMenuItem(menu, command, MF_BYCOMMAND | (on ? MF_ENABLED : MF_GRAYED));
+    };
+    enable(SC_RESTORE, zoomed || iconic);
+    enable(SC_MOVE, !zoomed && !iconic);
+    enable(SC_MINIMIZE, !iconic);
+    enable(SC_MAXIMIZE, !zoomed);
+    SetMenuDefaultItem(menu, SC_CLOSE, FALSE);
+    RECT r{};
+    GetWindowRect(hwnd_, &r);
+    const UINT command = static_cast<UINT>(
+        TrackPopupMenu(menu, TPM_RETURNCMD | TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, r.left, r.top, 0, hwnd_, nullptr));
+    if (command) PostMessageW(hwnd_, WM_SYSCOMMAND, command, 0);
 }
 
 tarvik::HRGN Win32Host::CreateRectRgn(int x1, int y1, int x2, int y2) {

@@ -104,6 +104,8 @@ private:
     bool InsideRegion(int x, int y);
     std::uint64_t Clock(DWORD messageTime);
     void SetWindowPixels(int x, int y, int width, int height, UINT flags);
+    bool LeftButtonHeld() const;
+    void ShowSystemMenu();
 
     HINSTANCE instance_;
     ::HWND hwnd_ = nullptr;

@@ -66,9 +66,19 @@ LRESULT Win32Host::Handle(UINT msg, WPARAM wparam, LPARAM lparam) {
             Paint(reinterpret_cast<HDC>(wparam), all);
             return 0;
         }
+        case WM_NCCALCSIZE:
+            // The client area is the whole window: no frame, although the style declares a sizable one.
+            return 0;
         case WM_NCHITTEST:
-            // Everything is client area; the title bar's move is started by the program itself.
+            // Everything is client area, no sizing border; the title bar's move is started by the program itself.
             return HTCLIENT;
+        case WM_SYSCOMMAND:
+            if ((wparam & 0xFFF0) == SC_KEYMENU) {
+                // Alt+Space opens the system menu; there is no menu bar for Alt alone to activate.
+                if (lparam == VK_SPACE) ShowSystemMenu();
+                return 0;
+            }
+            break;
         case WM_GETMINMAXINFO: {
             // A maximized popup would cover the whole monitor; it gets the work area, beside the taskbar.
             auto* info = reinterpret_cast<MINMAXINFO*>(lparam);

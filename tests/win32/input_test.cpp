@@ -1,7 +1,10 @@
 // Real pointer input on the real window: hover looks, pointer shapes, tooltips, the corner
 // grip and the loss of its capture, the title bar's double-click, and closing.
 #include <atomic>
+#include <initializer_list>
+#include <string>
 #include <thread>
+#include <vector>
 
 #include "host/twips.h"
 #include "tests/win32/check.h"
@@ -19,6 +22,32 @@ void PointAt(const Program& p, Elem elem) {
     const ::POINT s = p.Screen(r.x + r.w / 2, r.y + r.h / 2);
     MoveMouse(s.x, s.y);
 }
+
+// One step of queued input: a button change, or an absolute move to a screen point.
+struct Input {
+    DWORD flags;
+    int x = 0, y = 0;
+};
+
+// Queues the whole sequence at once, as a quick user's input arrives, and lets the window take it.
+void SendAll(std::initializer_list<Input> steps) {
+    const int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
+    std::vector<INPUT> inputs;
+    for (const Input& step : steps) {
+        INPUT in{};
+        in.type = INPUT_MOUSE;
+        in.mi.dwFlags = step.flags;
+        if (step.flags & MOUSEEVENTF_ABSOLUTE) {
+            in.mi.dx = static_cast<LONG>((step.x * 65536LL + 32768) / w);
+            in.mi.dy = static_cast<LONG>((step.y * 65536LL + 32768) / h);
+        }
+        inputs.push_back(in);
+    }
+    SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+    PumpIdle();
+}
+
+Input MoveTo(::POINT p) { return {MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, p.x, p.y}; }
 
 }  // namespace
 
@@ -131,6 +160,86 @@ TEST(DoubleClickOnTheTitleBarMaximizes) {
     CHECK(maximized);
     CHECK(!At(p, Elem::Pbottom).visible);
     CHECK_EQ(std::string("还原"), p.host.ToolText(Elem::Immax));
+}
+
+// Quick second presses: only the title bar takes a double-click, and only of the left button.
+TEST(AQuickSecondPressOnTheCornerGripArmsIt) {
+    Program p;
+    PointAt(p, Elem::Pjiao);
+    ::POINT start{};
+    ::GetCursorPos(&start);
+    SendAll({{MOUSEEVENTF_LEFTDOWN}, {MOUSEEVENTF_LEFTUP}, {MOUSEEVENTF_LEFTDOWN}});
+    CHECK_EQ(std::string("1"), At(p, Elem::Pjiao).tag);
+    MoveMouse(start.x + 40, start.y + 30);
+    CHECK(PumpUntil([&] { return p.Rect().right - p.Rect().left == start.x + 40 - 367; }));
+    ReleaseLeft();
+    CHECK_EQ(std::string(), At(p, Elem::Pjiao).tag);
+}
+
+TEST(AQuickSecondClickOnACaptionButtonShowsThePressedPictureAndClicks) {
+    Program p;
+    const PixelRect r = p.ElemPixels(Elem::Imclose);
+    const ::POINT on = p.Screen(r.x + r.w / 2, r.y + r.h / 2), off = p.Screen(145, 115);
+    // A first click released off the button runs nothing; the second comes at once on the same spot.
+    MoveMouse(on.x, on.y);
+    SendAll({{MOUSEEVENTF_LEFTDOWN}, MoveTo(off), {MOUSEEVENTF_LEFTUP}, MoveTo(on), {MOUSEEVENTF_LEFTDOWN}});
+    CHECK(p.host.Running());
+    CHECK(At(p, Elem::Imclose).picture == Picture::A12);
+    ReleaseLeft();
+    CHECK(PumpUntil([&] { return p.host.Window() == nullptr; }));
+}
+
+TEST(ARightDoubleClickOnTheTitleBarChangesNothing) {
+    Program p;
+    const ::POINT at = p.Screen(100, 8);
+    MoveMouse(at.x, at.y);
+    const RECT before = p.Rect();
+    SendAll({{MOUSEEVENTF_RIGHTDOWN}, {MOUSEEVENTF_RIGHTUP}, {MOUSEEVENTF_RIGHTDOWN}, {MOUSEEVENTF_RIGHTUP}});
+    CHECK_EQ(kNormal, p.host.WindowState());
+    CHECK_EQ(Rect(before), Rect(p.Rect()));
+    CHECK(At(p, Elem::Pbottom).visible);
+}
+
+// The system's double-click time counts: two clicks 300 ms apart are one double-click with
+// Windows' 500 ms, and two single clicks once the user has set 200 ms.
+TEST(TheSystemsDoubleClickTimeCounts) {
+    const UINT saved = GetDoubleClickTime();
+    for (const UINT ms : {500u, 200u}) {
+        SetDoubleClickTime(ms);
+        Program p;
+        const ::POINT at = p.Screen(100, 8);
+        MoveMouse(at.x, at.y);
+        SendAll({{MOUSEEVENTF_LEFTDOWN}, {MOUSEEVENTF_LEFTUP}});
+        Sleep(300);
+        SendAll({{MOUSEEVENTF_LEFTDOWN}, {MOUSEEVENTF_LEFTUP}});
+        PumpIdle();
+        CHECK_EQ(ms == 500 ? kMaximized : kNormal, p.host.WindowState());
+    }
+    SetDoubleClickTime(saved);
+}
+
+// The system menu's Maximize and Restore give the look the maximize button gives.
+TEST(SystemMaximizeAndRestoreGiveTheButtonsLook) {
+    Program p;
+    PostMessageW(p.host.Window(), WM_SYSCOMMAND, SC_MAXIMIZE, 0);
+    CHECK(PumpUntil([&] { return p.host.WindowState() == kMaximized; }));
+    PumpIdle();
+    CHECK(!At(p, Elem::Pbottom).visible);
+    CHECK(!At(p, Elem::Pright).visible);
+    CHECK(At(p, Elem::Pjiao).visible);
+    CHECK_EQ(std::string("还原"), p.host.ToolText(Elem::Immax));
+    const PixelRect button = p.ElemPixels(Elem::Immax);
+    int restoreFace = 0;
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 16; ++x) restoreFace += p.host.FacePixel(button.x + x, button.y + y) == BmpPixel(Picture::A4, x, y);
+    CHECK_EQ(256, restoreFace);
+    PostMessageW(p.host.Window(), WM_SYSCOMMAND, SC_RESTORE, 0);
+    CHECK(PumpUntil([&] { return p.host.WindowState() == kNormal; }));
+    PumpIdle();
+    CHECK(At(p, Elem::Pbottom).visible);
+    CHECK(At(p, Elem::Pright).visible);
+    CHECK_EQ(std::string("最大化"), p.host.ToolText(Elem::Immax));
+    CHECK_EQ(std::string("(367, 269, 657, 500)"), Rect(p.Rect()));
 }
 
 TEST(CloseButtonEndsTheProgramWithStatusZero) {

@@ -135,6 +135,11 @@ Color IcoPixel(Picture picture, int x, int y, bool* transparent) {
     return Rgb(px[2], px[1], px[0]);
 }
 
+std::string Rect(const RECT& r) {
+    return "(" + std::to_string(r.left) + ", " + std::to_string(r.top) + ", " + std::to_string(r.right) + ", " +
+           std::to_string(r.bottom) + ")";
+}
+
 RECT WorkArea() {
     RECT r{};
     SystemParametersInfoW(SPI_GETWORKAREA, 0, &r, 0);

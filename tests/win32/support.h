@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <string>
 
 #include "app/form1.h"
 #include "host/twips.h"
@@ -43,5 +44,8 @@ Color IcoPixel(Picture picture, int x, int y, bool* transparent);
 
 // The desktop's work area.
 RECT WorkArea();
+
+// A rectangle as "(left, top, right, bottom)", for messages.
+std::string Rect(const RECT& r);
 
 }  // namespace tarvik::test

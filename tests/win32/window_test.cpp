@@ -15,11 +15,6 @@ std::string Hex(Color c) {
     return buffer;
 }
 
-std::string Rect(const RECT& r) {
-    return "(" + std::to_string(r.left) + ", " + std::to_string(r.top) + ", " + std::to_string(r.right) + ", " +
-           std::to_string(r.bottom) + ")";
-}
-
 // Checks the rounded outline of a window of w x h pixels at its corners and just inside them.
 void CheckOutline(::HWND hwnd, int w, int h) {
     ::HRGN region = CreateRectRgn(0, 0, 0, 0);
@@ -50,7 +45,7 @@ TEST(StartsCentredAtItsDesignSize) {
     CHECK(IsWindowVisible(p.host.Window()));
 }
 
-TEST(IsABorderlessPopupWithSystemMenuAndTaskbarButton) {
+TEST(IsABorderlessSizablePopupWithSystemMenuAndTaskbarButton) {
     Program p;
     const ::HWND hwnd = p.host.Window();
     const LONG_PTR style = GetWindowLongPtrW(hwnd, GWL_STYLE);
@@ -60,7 +55,8 @@ TEST(IsABorderlessPopupWithSystemMenuAndTaskbarButton) {
     CHECK((style & WS_MINIMIZEBOX) != 0);
     CHECK((style & WS_MAXIMIZEBOX) != 0);
     CHECK((style & WS_CAPTION) != WS_CAPTION);
-    CHECK((style & WS_THICKFRAME) == 0);
+    CHECK((style & WS_THICKFRAME) != 0);  // declared sizable, for window managers and snap
+    CHECK_EQ(-1, static_cast<int>(GetMenuState(GetSystemMenu(hwnd, FALSE), SC_SIZE, MF_BYCOMMAND)));
     CHECK((exStyle & WS_EX_APPWINDOW) != 0);
     CHECK((GetClassLongPtrW(hwnd, GCL_STYLE) & CS_DBLCLKS) != 0);
     RECT client{};
@@ -71,7 +67,10 @@ TEST(IsABorderlessPopupWithSystemMenuAndTaskbarButton) {
     CHECK(std::wstring(title) == L"Lumenta");
     CHECK(SendMessageW(hwnd, WM_GETICON, ICON_BIG, 0) != 0);
     CHECK(SendMessageW(hwnd, WM_GETICON, ICON_SMALL, 0) != 0);
-    CHECK_EQ(static_cast<LRESULT>(HTCLIENT), SendMessageW(hwnd, WM_NCHITTEST, 0, MAKELPARAM(367 + 100, 269 + 5)));
+    // No sizing border anywhere, also on the outermost pixels where a frame would have one.
+    for (const ::POINT at : {::POINT{367 + 100, 269 + 5}, ::POINT{367, 269}, ::POINT{367 + 289, 269 + 230},
+                             ::POINT{367 + 289, 269 + 100}, ::POINT{367 + 100, 269 + 230}})
+        CHECK_EQ(static_cast<LRESULT>(HTCLIENT), SendMessageW(hwnd, WM_NCHITTEST, 0, MAKELPARAM(at.x, at.y)));
 }
 
 TEST(OutlineIsRounded) {
