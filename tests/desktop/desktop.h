@@ -25,7 +25,7 @@ std::optional<Started> StartTarvik(const std::string& logName, std::string* erro
 std::optional<Geometry> WorkArea();
 
 // Polls screenshots until the window at g agrees with the simulated host's frame made by
-// simCommands (pixels inside the outline exactly, outside it the desktop behind); the last result.
+// simCommands (pixels inside the outline exactly, outside it the empty black desktop); the last result.
 // Pictures go to OutPath(name + "-screen.png"), "-sim.png" and "-diff.png".
 Agreement AgreeWithSim(const Geometry& g, const std::string& simCommands, const std::string& name);
 // Frames agree when at least this share of the pixels match exactly (the text included).
