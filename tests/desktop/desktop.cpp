@@ -225,6 +225,20 @@ std::string SimMaximized(const Geometry& work, int x, int y) {
            std::to_string(x) + " " + std::to_string(y) + "\n";
 }
 
+std::optional<std::pair<int, int>> TaskbarEntry(const Geometry& work) {
+    std::string error;
+    const auto shot = Screenshot(OutPath("taskbar.png"), &error);
+    if (!shot) return std::nullopt;
+    long sumX = 0, sumY = 0, count = 0;
+    for (int y = work.y + work.height; y < shot->height; ++y)
+        for (int x = 0; x < shot->width; ++x) {
+            const Pixel& p = shot->At(x, y);
+            if (p.b > 150 && p.b > p.r + 60) sumX += x, sumY += y, ++count;
+        }
+    if (count == 0) return std::nullopt;
+    return std::make_pair(static_cast<int>(sumX / count), static_cast<int>(sumY / count));
+}
+
 std::string Property(unsigned long window, const std::string& name) {
     const std::vector<std::string> argv = window ? std::vector<std::string>{"xprop", "-id", std::to_string(window), name}
                                                  : std::vector<std::string>{"xprop", "-root", name};

@@ -46,6 +46,10 @@ long SquareDifferences(const Geometry& g, const Rect& r, const Image& sim, const
 // the work area's size, the pointer then resting at (x, y).
 std::string SimMaximized(const Geometry& work, int x, int y);
 
+// Where the taskbar shows the window's entry: the middle of the blue of its icon (the only blue
+// in the taskbar strip below the work area); nullopt if there is none.
+std::optional<std::pair<int, int>> TaskbarEntry(const Geometry& work);
+
 // The window's viewable state and _NET_WM_STATE atoms, as xprop reports them.
 std::string WindowStateAtoms(unsigned long window);
 bool Viewable(unsigned long window);
