@@ -169,16 +169,12 @@ void GtkHost::Move(float left, float top) {
 
 int GtkHost::WindowState() { return state_; }
 
-void GtkHost::ApplyWindowState(int state) {
-    if (state < kNormal || state > kMaximized) Fail("invalid window state " + std::to_string(state));
-    if (state == state_) return;
-    ApplyState(state);
-}
-
 // The window manager maximizes, minimizes and restores; the layout runs at once, at the size
 // the state will have (the work area, or the size before), and the notifications that follow
 // lay out again only if the window manager chose another size.
-void GtkHost::ApplyState(int state) {
+void GtkHost::ApplyWindowState(int state) {
+    if (state < kNormal || state > kMaximized) Fail("invalid window state " + std::to_string(state));
+    if (state == state_) return;
     GtkWindow* w = GTK_WINDOW(window_);
     const int from = state_;
     state_ = state;
@@ -209,6 +205,7 @@ void GtkHost::ApplyState(int state) {
         }
     }
     SizeChanged();
+    WindowStateChanged(from, state);
 }
 
 // The window manager or the user changed the state on their own (taskbar, keyboard, a double-click

@@ -95,7 +95,6 @@ private:
     void SetOuterSize(float width, float height);
     void RequestSize(Size size);
     void SizeChanged();
-    void ApplyState(int state);
     void SystemStateChange(int from, int to);
     Size WorkArea(int* x, int* y) const;
     bool InsideWindow(int x, int y) const;
