@@ -7,8 +7,11 @@
 
 // Creates Form1 on the GTK host and runs it; the exit status is 0 after Unload, 1 after an unhandled failure.
 int main() {
+    // The window places itself, cuts its own outline and hands moves to the window manager: X11
+    // (XWayland on a Wayland desktop) gives all of that, Wayland itself none of the first two.
+    gdk_set_allowed_backends("x11");
     if (!gtk_init_check(nullptr, nullptr)) {
-        g_printerr("Tarvik (gtk): cannot open the display\n");
+        g_printerr("Tarvik (gtk): cannot open an X11 display\n");
         return 1;
     }
     try {
