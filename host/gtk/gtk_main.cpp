@@ -1,9 +1,11 @@
 // Program entry of the native Linux program: the one window, its core, and the GTK main loop.
 // No command line is read.
-#include <gtk/gtk.h>
-
 #include "app/form1.h"
 #include "host/gtk/gtk_host.h"
+
+// After the program's own headers: X11's macros (None, Cursor) would clash with their names.
+#include <gdk/gdkx.h>
+#include <gtk/gtk.h>
 
 // Creates Form1 on the GTK host and runs it; the exit status is 0 after Unload, 1 after an unhandled failure.
 int main() {
@@ -14,6 +16,8 @@ int main() {
         g_printerr("Tarvik (gtk): cannot open an X11 display\n");
         return 1;
     }
+    // One device pixel per layout pixel, 15 twips each, whatever scale the desktop asks for.
+    gdk_x11_display_set_window_scale(gdk_display_get_default(), 1);
     try {
         tarvik::gtk::GtkHost host(tarvik::Form1Design());
         tarvik::Form1 form(host);
