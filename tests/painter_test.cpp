@@ -1,4 +1,4 @@
-// The shared cairo painter: its direct row copies give exactly the pixels of cairo's own
+// The shared cairo painter: its direct row and column copies give exactly the pixels of cairo's own
 // nearest-neighbour paint, and a size change keeps the drawing and fills only what is new.
 #include <gtest/gtest.h>
 #include <cairo.h>
@@ -42,9 +42,14 @@ std::uint32_t At(cairo_surface_t* face, int x, int y) {
 
 // The first pixel where the two faces differ, as text; "" if none.
 std::string FirstDifference(cairo_surface_t* a, cairo_surface_t* b, int w, int h) {
+    cairo_surface_flush(a);
+    cairo_surface_flush(b);
+    const auto row = [](cairo_surface_t* s, int y) {
+        return reinterpret_cast<const std::uint32_t*>(cairo_image_surface_get_data(s) + y * cairo_image_surface_get_stride(s));
+    };
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x)
-            if (At(a, x, y) != At(b, x, y))
+            if (((row(a, y)[x] ^ row(b, y)[x]) & 0xFFFFFFu) != 0)
                 return "(" + std::to_string(x) + ", " + std::to_string(y) + "): painter " + std::to_string(At(a, x, y)) +
                        ", cairo " + std::to_string(At(b, x, y));
     return "";
@@ -53,7 +58,7 @@ std::string FirstDifference(cairo_surface_t* a, cairo_surface_t* b, int w, int h
 struct Copy {
     const char* what;
     float dx, dy, dw, dh, sx, sy, sw, sh;  // twips; W and H are added to dx, dy, dw where marked below
-    bool dxFromRight, dyFromBottom, dwIsWidth;
+    bool dxFromRight, dyFromBottom, dwIsWidth, dhIsHeight = false;
 };
 
 // Every row-copied slice of the frame, and awkward cases: off the face, partly off, a source
@@ -69,26 +74,30 @@ const Copy kCopies[] = {
     {"source past the edge", -60, 30, 900, 300, 2100, 2200, 450, 300, true, true, false},
     {"left of the face", -200, 10, 700, 150, 0, 0, 100, 150, false, false, false},
     {"fractional twips", 7.5f, 3, 1002.5f, 600, 422, 0, 117, 600, false, false, false},
+    {"left edge", 0, 0, 200, 0, 0, 880, 200, 40, false, false, false, true},
+    {"right edge", -210, 0, 210, 0, 2040, 880, 210, 40, true, false, false, true},
+    {"stretched down past the bottom", 30, 45, 300, 0, 600, 2250, 300, 90, false, false, false, true},
+    {"squeezed up", 75, -15, 450, 900, 0, 0, 450, 2325, false, false, false},
 };
 
-TEST(PainterTest, RowCopiesMatchCairoAtEveryWidth) {
+TEST(PainterTest, DirectCopiesMatchCairoAtEveryWidthAndManyHeights) {
     const FormDesign& design = Form1Design();
     cairo::Painter painter(design);
-    for (int w = 1; w <= 1400; w += (w < 400 ? 1 : 7)) {
-        const int h = 90 + w % 13;
+    for (int w = 1; w <= 2000; w += (w < 300 ? 1 : 53)) {
+        const int h = 40 + (w * 7) % 300 + (w > 300 ? w / 2 : 0);  // heights from 40 to 1300 come by
         painter.Resize(w, h);
         cairo_surface_t* reference = cairo_image_surface_create(CAIRO_FORMAT_RGB24, w, h);
         for (const Copy& c : kCopies) {
             const float W = PixelsToTwips(w), H = PixelsToTwips(h);
             const float dx = c.dx + (c.dxFromRight ? W : 0), dy = c.dy + (c.dyFromBottom ? H : 0);
-            const float dw = c.dwIsWidth ? W : c.dw;
+            const float dw = c.dwIsWidth ? W : c.dw, dh = c.dhIsHeight ? H : c.dh;
             painter.Line(0, 0, W, H, 0x00102030, LineKind::BoxFill);
             cairo_t* cr = cairo_create(reference);
             cairo_set_source_rgb(cr, 0x30 / 255.0, 0x20 / 255.0, 0x10 / 255.0);
             cairo_paint(cr);
             cairo_destroy(cr);
-            ASSERT_TRUE(painter.PaintPicture(Picture::A2, dx, dy, dw, c.dh, c.sx, c.sy, c.sw, c.sh));
-            ReferencePaint(reference, Picture::A2, dx, dy, dw, c.dh, c.sx, c.sy, c.sw, c.sh);
+            ASSERT_TRUE(painter.PaintPicture(Picture::A2, dx, dy, dw, dh, c.sx, c.sy, c.sw, c.sh));
+            ReferencePaint(reference, Picture::A2, dx, dy, dw, dh, c.sx, c.sy, c.sw, c.sh);
             const std::string diff = FirstDifference(painter.Face(), reference, w, h);
             ASSERT_EQ("", diff) << c.what << " at " << w << " x " << h << " differs at " << diff;
         }

@@ -31,12 +31,20 @@ std::uint32_t* Row(cairo_surface_t* image, int y) {
                                             static_cast<std::ptrdiff_t>(y) * cairo_image_surface_get_stride(image));
 }
 
-// Sets count pixels to one value, four at a time where the processor can.
+// Sets count pixels to one value, sixteen at a time with aligned stores where the processor can.
 void FillPixels(std::uint32_t* to, int count, std::uint32_t value) {
     int i = 0;
 #if defined(__SSE2__)
+    for (; i < count && (reinterpret_cast<std::uintptr_t>(to + i) & 15) != 0; ++i) to[i] = value;
     const __m128i four = _mm_set1_epi32(static_cast<int>(value));
-    for (; i + 4 <= count; i += 4) _mm_storeu_si128(reinterpret_cast<__m128i*>(to + i), four);
+    for (; i + 16 <= count; i += 16) {
+        auto* p = reinterpret_cast<__m128i*>(to + i);
+        _mm_store_si128(p, four);
+        _mm_store_si128(p + 1, four);
+        _mm_store_si128(p + 2, four);
+        _mm_store_si128(p + 3, four);
+    }
+    for (; i + 4 <= count; i += 4) _mm_store_si128(reinterpret_cast<__m128i*>(to + i), four);
 #endif
     for (; i < count; ++i) to[i] = value;
 }
@@ -53,10 +61,13 @@ Painter::~Painter() {
     for (auto& [size, index] : indexPictures_) cairo_surface_destroy(index);
 }
 
-// A store for a face of at least width x height, with room to grow by half again, holding the
-// old face's pixels at its top-left.
+// A store for a face of at least width x height, with room to grow, holding the old face's
+// pixels at its top-left.
 void Painter::NewStore(int width, int height) {
-    const int w = std::max(width, storeWidth_ + storeWidth_ / 2), h = std::max(height, storeHeight_ + storeHeight_ / 2);
+    // Rows beyond the face cost nothing while it draws; columns beyond it stretch every row
+    // apart, and a face that no longer fits the processor's cache fills at half the speed, so
+    // the width gets only a little room.
+    const int w = std::max(width, storeWidth_ + storeWidth_ / 32), h = std::max(height, storeHeight_ + storeHeight_ / 2);
     cairo_surface_t* store = cairo_image_surface_create(CAIRO_FORMAT_RGB24, w, h);
     if (face_) {
         cairo_surface_flush(face_);
@@ -136,6 +147,11 @@ bool Painter::PaintPicture(Picture picture, float dx, float dy, float dw, float 
         CopyRows(source, d.x, d.y, d.w, d.h, s.x, s.y, s.w, s.h);
         return true;
     }
+    // One stretched only down, within the picture's columns (the edge strips): row by row.
+    if (d.w == s.w && s.x >= 0 && s.x + s.w <= cairo_image_surface_get_width(source) && PictureOpaque(picture)) {
+        CopyColumns(source, d.x, d.y, d.w, d.h, s.x, s.y, s.w, s.h);
+        return true;
+    }
     cairo_save(cr_);
     cairo_rectangle(cr_, d.x, d.y, d.w, d.h);
     cairo_clip(cr_);
@@ -149,49 +165,51 @@ bool Painter::PaintPicture(Picture picture, float dx, float dy, float dw, float 
     return true;
 }
 
-// A picture of the given size whose every pixel holds its column number (opaque).
-cairo_surface_t* Painter::IndexPicture(int width, int height) {
-    cairo_surface_t*& index = indexPictures_[{width, height}];
+// A picture of the given size whose every pixel holds its column (or row) number (opaque).
+cairo_surface_t* Painter::IndexPicture(int width, int height, bool rows) {
+    cairo_surface_t*& index = indexPictures_[{width, height, rows ? 1 : 0}];
     if (index) return index;
     index = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height);
     cairo_surface_flush(index);
     for (int y = 0; y < height; ++y) {
         std::uint32_t* row = Row(index, y);
-        for (int x = 0; x < width; ++x) row[x] = 0xFF000000u | static_cast<std::uint32_t>(x);
+        for (int x = 0; x < width; ++x) row[x] = 0xFF000000u | static_cast<std::uint32_t>(rows ? y : x);
     }
     cairo_surface_mark_dirty(index);
     return index;
 }
 
-// The scaled copy of an opaque picture whose rows are not scaled (the title and bottom bands,
-// the corner blocks), with the same pixels as cairo's nearest-neighbour paint: cairo itself
-// draws the picture's column numbers into the first row, through the same transform, so the
-// source column of every face column is the one cairo picks; each row is then filled from
-// its source row in runs of equal columns.
-void Painter::CopyRows(cairo_surface_t* source, int dx, int dy, int dw, int dh, int sx, int sy, int sw, int sh) {
-    assert(dh == sh && "rows are copied unscaled");
-    const int x0 = std::max(dx, 0), x1 = std::min(dx + dw, width_);
-    const int y0 = std::max(dy, 0), y1 = std::min(dy + dh, height_);
-    if (x0 >= x1 || y0 >= y1) return;
+// Which source column each face column of a row copy takes, as runs. cairo itself draws the
+// picture's column numbers into the copy's first visible row, through the very transform of
+// its own nearest-neighbour paint, so each face column takes the source column that paint takes.
+const std::vector<Painter::Run>& Painter::Runs(cairo_surface_t* source, int dx, int dy, int dw, int dh, int sx, int sy,
+                                               int sw, int sh) {
     const int pw = cairo_image_surface_get_width(source), ph = cairo_image_surface_get_height(source);
+    const std::array<int, 11> key{dx, dy, dw, dh, sx, sy, sw, sh, pw, ph, width_};
+    for (const RunsEntry& e : runsCache_)
+        if (e.key == key && !e.runs.empty()) return e.runs;
+    RunsEntry& entry = runsCache_[nextRunsEntry_];
+    nextRunsEntry_ = (nextRunsEntry_ + 1) % runsCache_.size();
+    entry.key = key;
+    std::vector<Run>& runs = entry.runs;
+    runs.clear();
+    const int x0 = std::max(dx, 0), x1 = std::min(dx + dw, width_), y0 = std::max(dy, 0);
     cairo_save(cr_);
     cairo_rectangle(cr_, dx, y0, dw, 1);
     cairo_clip(cr_);
     cairo_translate(cr_, dx, dy);
     cairo_scale(cr_, static_cast<double>(dw) / sw, static_cast<double>(dh) / sh);
-    cairo_set_source_surface(cr_, IndexPicture(pw, ph), -sx, -sy);
+    cairo_set_source_surface(cr_, IndexPicture(pw, ph, false), -sx, -sy);
     cairo_pattern_set_filter(cairo_get_source(cr_), CAIRO_FILTER_NEAREST);
     cairo_pattern_set_extend(cairo_get_source(cr_), CAIRO_EXTEND_PAD);
     cairo_paint(cr_);
     cairo_restore(cr_);
     cairo_surface_flush(face_);
-    // Runs of face columns that take one source column (stretched) or consecutive ones (copied).
     const std::uint32_t* first = Row(face_, y0);
-    runs_.clear();
     for (int x = x0; x < x1; ++x) {
         const std::uint32_t column = first[x] & 0xFFFFFFu;
-        if (!runs_.empty()) {
-            Run& r = runs_.back();
+        if (!runs.empty()) {
+            Run& r = runs.back();
             const bool single = r.end - r.begin == 1;
             if (!r.copy && column == r.column) {
                 r.end = x + 1;
@@ -203,20 +221,77 @@ void Painter::CopyRows(cairo_surface_t* source, int dx, int dy, int dw, int dh, 
                 continue;
             }
         }
-        runs_.push_back({x, x + 1, column, false});
+        runs.push_back({x, x + 1, column, false});
     }
+    return runs;
+}
+
+// The scaled copy of an opaque picture whose rows are not scaled (the title and bottom bands,
+// the corner blocks), with the same pixels as cairo's nearest-neighbour paint: each row is
+// filled from its source row in runs of one stretched or consecutive copied columns.
+void Painter::CopyRows(cairo_surface_t* source, int dx, int dy, int dw, int dh, int sx, int sy, int sw, int sh) {
+    assert(dh == sh && "rows are copied unscaled");
+    const int x0 = std::max(dx, 0), x1 = std::min(dx + dw, width_);
+    const int y0 = std::max(dy, 0), y1 = std::min(dy + dh, height_);
+    if (x0 >= x1 || y0 >= y1) return;
+    const std::vector<Run>& runs = Runs(source, dx, dy, dw, dh, sx, sy, sw, sh);
+    const int ph = cairo_image_surface_get_height(source);
+    cairo_surface_flush(face_);
     cairo_surface_flush(source);
     for (int y = y0; y < y1; ++y) {
         // Rows past the picture's edge repeat its edge row, as cairo's pad extension does.
         const std::uint32_t* from = Row(source, std::clamp(y - dy + sy, 0, ph - 1));
         std::uint32_t* to = Row(face_, y);
-        for (const Run& run : runs_) {
+        for (const Run& run : runs) {
             if (run.copy)
                 std::memcpy(to + run.begin, from + run.column, static_cast<std::size_t>(run.end - run.begin) * 4);
             else
                 FillPixels(to + run.begin, run.end - run.begin, from[run.column]);
         }
     }
+    cairo_surface_mark_dirty_rectangle(face_, x0, y0, x1 - x0, y1 - y0);
+}
+
+// Which source row each face row of a copy stretched only down takes, found as Runs finds
+// its columns: cairo draws the picture's row numbers into the copy's first visible column.
+const std::vector<int>& Painter::Rows(cairo_surface_t* source, int dx, int dy, int dw, int dh, int sx, int sy, int sw,
+                                      int sh) {
+    const int pw = cairo_image_surface_get_width(source), ph = cairo_image_surface_get_height(source);
+    const std::array<int, 11> key{dx, dy, dw, dh, sx, sy, sw, sh, pw, ph, height_};
+    for (const RowsEntry& e : rowsCache_)
+        if (e.key == key && !e.rows.empty()) return e.rows;
+    RowsEntry& entry = rowsCache_[nextRowsEntry_];
+    nextRowsEntry_ = (nextRowsEntry_ + 1) % rowsCache_.size();
+    entry.key = key;
+    const int x0 = std::max(dx, 0), y0 = std::max(dy, 0), y1 = std::min(dy + dh, height_);
+    cairo_save(cr_);
+    cairo_rectangle(cr_, x0, dy, 1, dh);
+    cairo_clip(cr_);
+    cairo_translate(cr_, dx, dy);
+    cairo_scale(cr_, static_cast<double>(dw) / sw, static_cast<double>(dh) / sh);
+    cairo_set_source_surface(cr_, IndexPicture(pw, ph, true), -sx, -sy);
+    cairo_pattern_set_filter(cairo_get_source(cr_), CAIRO_FILTER_NEAREST);
+    cairo_pattern_set_extend(cairo_get_source(cr_), CAIRO_EXTEND_PAD);
+    cairo_paint(cr_);
+    cairo_restore(cr_);
+    cairo_surface_flush(face_);
+    entry.rows.clear();
+    for (int y = y0; y < y1; ++y) entry.rows.push_back(static_cast<int>(Row(face_, y)[x0] & 0xFFFFFFu));
+    return entry.rows;
+}
+
+// The scaled copy of an opaque picture stretched only down, columns unscaled and within the
+// picture (the edge strips): each face row is its source row's columns, copied whole.
+void Painter::CopyColumns(cairo_surface_t* source, int dx, int dy, int dw, int dh, int sx, int sy, int sw, int sh) {
+    const int x0 = std::max(dx, 0), x1 = std::min(dx + dw, width_);
+    const int y0 = std::max(dy, 0), y1 = std::min(dy + dh, height_);
+    if (x0 >= x1 || y0 >= y1) return;
+    const std::vector<int>& rows = Rows(source, dx, dy, dw, dh, sx, sy, sw, sh);
+    cairo_surface_flush(face_);
+    cairo_surface_flush(source);
+    const std::size_t bytes = static_cast<std::size_t>(x1 - x0) * 4;
+    for (int y = y0; y < y1; ++y)
+        std::memcpy(Row(face_, y) + x0, Row(source, rows[static_cast<std::size_t>(y - y0)]) + (x0 - dx + sx), bytes);
     cairo_surface_mark_dirty_rectangle(face_, x0, y0, x1 - x0, y1 - y0);
 }
 

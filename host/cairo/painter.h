@@ -3,6 +3,7 @@
 // that draws with cairo (the simulated host, GTK), so that all of them paint the same pixels.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <map>
 #include <string>
@@ -52,7 +53,7 @@ private:
     void NewStore(int width, int height);
     void FillRect(int x, int y, int width, int height, Color color);
     void CopyRows(cairo_surface_t* source, int dx, int dy, int dw, int dh, int sx, int sy, int sw, int sh);
-    cairo_surface_t* IndexPicture(int width, int height);
+    cairo_surface_t* IndexPicture(int width, int height, bool rows);
 
     const FormDesign& design_;
     // The pixels live in a store at least as large as the face, so that a size change within
@@ -66,14 +67,31 @@ private:
     PangoLayout* layout_ = nullptr;
     std::string layoutText_;
     int layoutHeight_ = 0;
-    // Pictures whose every pixel holds its own column number, one per picture size (CopyRows).
-    std::map<std::pair<int, int>, cairo_surface_t*> indexPictures_;
+    // Pictures whose every pixel holds its own column (or row) number, one per picture size.
+    std::map<std::array<int, 3>, cairo_surface_t*> indexPictures_;
     struct Run {
         int begin, end;
         std::uint32_t column;  // the source column of begin
         bool copy;             // consecutive source columns; else all take column
     };
-    std::vector<Run> runs_;
+    // The runs of a row copy depend only on its rectangles, the picture's size and the face's
+    // width, so the last few are kept: a layout at an unchanged size finds all of them.
+    struct RunsEntry {
+        std::array<int, 11> key{};
+        std::vector<Run> runs;
+    };
+    const std::vector<Run>& Runs(cairo_surface_t* source, int dx, int dy, int dw, int dh, int sx, int sy, int sw, int sh);
+    std::array<RunsEntry, 8> runsCache_{};
+    std::size_t nextRunsEntry_ = 0;
+    // The same for copies stretched only down (the edge strips): the source row of each face row.
+    struct RowsEntry {
+        std::array<int, 11> key{};
+        std::vector<int> rows;
+    };
+    const std::vector<int>& Rows(cairo_surface_t* source, int dx, int dy, int dw, int dh, int sx, int sy, int sw, int sh);
+    void CopyColumns(cairo_surface_t* source, int dx, int dy, int dw, int dh, int sx, int sy, int sw, int sh);
+    std::array<RowsEntry, 4> rowsCache_{};
+    std::size_t nextRowsEntry_ = 0;
 };
 
 }  // namespace tarvik::cairo

@@ -14,8 +14,11 @@ namespace {
 
 constexpr const char* kBackend = "sim";
 
-std::string Args(int a, int b, int c, int d) {
-    return "(" + std::to_string(a) + ", " + std::to_string(b) + ", " + std::to_string(c) + ", " + std::to_string(d) + ")";
+// A call with four arguments as the outline log writes it, made in one piece.
+std::string Call(const char* name, int a, int b, int c, int d) {
+    char text[96];
+    std::snprintf(text, sizeof text, "%s(%d, %d, %d, %d)", name, a, b, c, d);
+    return text;
 }
 
 }  // namespace
@@ -209,18 +212,18 @@ bool SimHost::Failing(const char* command) const {
 
 HRGN SimHost::CreateRectRgn(int x1, int y1, int x2, int y2) {
     if (Failing("CreateRectRgn")) {
-        Log("CreateRectRgn" + Args(x1, y1, x2, y2));
+        Log(Call("CreateRectRgn", x1, y1, x2, y2));
         return 0;
     }
-    return NewRegion(Region::Rect(x1, y1, x2, y2), "CreateRectRgn" + Args(x1, y1, x2, y2));
+    return NewRegion(Region::Rect(x1, y1, x2, y2), Call("CreateRectRgn", x1, y1, x2, y2));
 }
 
 HRGN SimHost::CreateEllipticRgn(int x1, int y1, int x2, int y2) {
     if (Failing("CreateEllipticRgn")) {
-        Log("CreateEllipticRgn" + Args(x1, y1, x2, y2));
+        Log(Call("CreateEllipticRgn", x1, y1, x2, y2));
         return 0;
     }
-    return NewRegion(Region::Ellipse(x1, y1, x2, y2), "CreateEllipticRgn" + Args(x1, y1, x2, y2));
+    return NewRegion(Region::Ellipse(x1, y1, x2, y2), Call("CreateEllipticRgn", x1, y1, x2, y2));
 }
 
 // Only RGN_OR is supported; unknown handles fail with 0 (ERROR) as GDI does.
@@ -229,9 +232,13 @@ int SimHost::CombineRgn(HRGN dst, HRGN src1, HRGN src2, int mode) {
     if (Failing("CombineRgn")) return 0;
     const auto d = regions_.find(dst), a = regions_.find(src1), b = regions_.find(src2);
     if (mode != RGN_OR || d == regions_.end() || a == regions_.end() || b == regions_.end()) return 0;
-    Region merged = a->second;
-    merged.Union(b->second);
-    d->second = std::move(merged);
+    if (d == a) {
+        d->second.Union(b->second);
+    } else {
+        Region merged = a->second;
+        merged.Union(b->second);
+        d->second = std::move(merged);
+    }
     return d->second.Empty() ? 1 : 3;  // NULLREGION or COMPLEXREGION
 }
 
@@ -244,7 +251,7 @@ int SimHost::DeleteObject(HRGN region) {
 // The window takes the region and drops its old one; a null region makes it rectangular.
 int SimHost::SetWindowRgn(HWND hwnd, HRGN region, int redraw) {
     Log("SetWindowRgn(" + std::to_string(redraw) + ")");
-    lastOutline_ = std::move(outlineLog_);
+    lastOutline_.swap(outlineLog_);  // both keep their room for the next outline
     outlineLog_.clear();
     ++generation_;
     if (Failing("SetWindowRgn")) return 0;
