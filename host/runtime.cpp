@@ -278,6 +278,14 @@ void FormsRuntime::WindowStateChanged(int from, int to) {
     Dispatch([&] { events_->OnWindowStateChanged(); });
 }
 
+// The Click procedure alone: no press or release reaches the button, so its looks stay as they are.
+bool FormsRuntime::DoDefaultAction(Elem elem) {
+    if (!running_ || !HasDefaultAction(elem) || !At(elem).visible) return false;
+    HideToolTip();
+    Dispatch([&] { events_->OnClick(elem); });
+    return true;
+}
+
 // --- Tooltips and pointer shapes --------------------------------------------------------
 
 void FormsRuntime::TrackToolTip(std::optional<Elem> hover, std::uint64_t timeMs) {

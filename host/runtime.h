@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 
+#include "host/accessibility.h"
 #include "host/design.h"
 #include "host/hit_test.h"
 #include "host/host.h"
@@ -70,6 +71,9 @@ public:
     // every state change. One the system made on its own raises OnWindowStateChanged; one made by
     // the core's SetWindowState is the core's business and raises nothing.
     void WindowStateChanged(int from, int to);
+    // A screen reader asked for the element's default action: a visible caption button runs its
+    // Click procedure, as a click with the pointer does. False if the element has none now.
+    bool DoDefaultAction(Elem elem);
 
     // --- What the backend shows ---------------------------------------------------------
     const ElementTable& Elements() const { return elements_; }

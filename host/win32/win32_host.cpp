@@ -1,5 +1,7 @@
 #include "host/win32/win32_host.h"
 
+#include <objbase.h>
+
 #include <algorithm>
 #include <cmath>
 
@@ -51,6 +53,8 @@ std::string LastError() { return " (error " + std::to_string(GetLastError()) + "
 
 Win32Host::Win32Host(const FormDesign& design, HINSTANCE instance)
     : FormsRuntime(design, kBackend), instance_(instance), foreColor_(design.foreColor) {
+    // Screen readers reach the window's accessible object through COM marshalling.
+    comReady_ = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
     bigIcon_ = LoadWindowIcon(instance, GetSystemMetrics(SM_CXICON));
     smallIcon_ = LoadWindowIcon(instance, GetSystemMetrics(SM_CXSMICON));
     WNDCLASSEXW wc{};
@@ -104,6 +108,7 @@ Win32Host::~Win32Host() {
     if (font_) ::DeleteObject(font_);
     if (bigIcon_) DestroyIcon(bigIcon_);
     if (smallIcon_) DestroyIcon(smallIcon_);
+    if (comReady_) CoUninitialize();
 }
 
 int Win32Host::Run() {
@@ -123,6 +128,12 @@ void Win32Host::EndIfStopped() {
     if (Running() || !hwnd_ || destroying_ || depth_ > 0) return;
     destroying_ = true;
     DestroyWindow(hwnd_);
+}
+
+AccessibleWindow Win32Host::AccessibleView() const {
+    RECT client{};
+    if (hwnd_) GetClientRect(hwnd_, &client);
+    return {Design().caption, client.right - client.left, client.bottom - client.top, !hwnd_ || IsIconic(hwnd_) != FALSE};
 }
 
 void Win32Host::ReportUnhandled(const UnhandledFailure& failure) {
@@ -183,6 +194,7 @@ void Win32Host::SetWindowPixels(int x, int y, int width, int height, UINT flags)
 // a new state is then reported to the runtime, which answers the system's own changes.
 void Win32Host::SizeChanged(bool raise) {
     const int from = shape_.state;
+    accessibility_.MarkChanged();
     shape_ = CurrentShape();
     if (shape_.state != kMinimized) face_.Resize(shape_.width, shape_.height, Design().backColor);
     InvalidateRect(hwnd_, nullptr, FALSE);

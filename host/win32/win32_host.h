@@ -9,6 +9,7 @@
 #include <string>
 
 #include "host/runtime.h"
+#include "host/win32/accessible.h"
 #include "host/win32/face.h"
 #include "host/win32/pictures.h"
 #include "host/win32/tooltips.h"
@@ -74,6 +75,8 @@ public:
     const std::string& FailureMessage() const { return failureMessage_; }
     // Destroys the window once the program has ended (after Unload or an unhandled failure).
     void EndIfStopped();
+    // The window as its accessible children depend on it.
+    AccessibleWindow AccessibleView() const;
 
 protected:
     void ShowWindow() override;
@@ -114,6 +117,8 @@ private:
     Face face_;
     Pictures pictures_;
     std::unique_ptr<ToolTips> tips_;
+    Accessibility accessibility_{*this};
+    bool comReady_ = false;
     ::HRGN scratchRegion_ = nullptr;
 
     // Geometry: the last values the program set, kept while the pixels still equal their rounding.

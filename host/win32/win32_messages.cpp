@@ -45,8 +45,12 @@ LRESULT CALLBACK Win32Host::WindowProc(::HWND hwnd, UINT msg, WPARAM wparam, LPA
     ++self->depth_;
     const LRESULT result = self->Handle(msg, wparam, lparam);
     --self->depth_;
-    // The program ends once the outermost event returns, never in the middle of one.
-    if (self->depth_ == 0 && msg != WM_NCDESTROY) self->EndIfStopped();
+    // The program ends once the outermost event returns, never in the middle of one; screen
+    // readers hear of its changes then too.
+    if (self->depth_ == 0 && msg != WM_NCDESTROY) {
+        self->EndIfStopped();
+        if (self->hwnd_) self->accessibility_.Announce();
+    }
     return result;
 }
 
@@ -114,6 +118,12 @@ LRESULT Win32Host::Handle(UINT msg, WPARAM wparam, LPARAM lparam) {
             return 0;
         case WM_TIMER:
             if (wparam == kTickTimer) Tick(Clock(GetTickCount()));
+            return 0;
+        case WM_GETOBJECT:
+            if (const LRESULT object = accessibility_.GetObject(wparam, lparam)) return object;
+            break;
+        case kDefaultActionMessage:
+            DoDefaultAction(static_cast<Elem>(wparam));
             return 0;
         case WM_CLOSE:
             Unload();  // Alt+F4 and the system menu's Close end the program as the close button does
@@ -213,6 +223,7 @@ void Win32Host::PlatformCapture(bool take) {
 
 // Element geometry, visibility, pictures and tips show at once: the tool follows, the window repaints.
 void Win32Host::ElementChanged(Elem elem) {
+    accessibility_.MarkChanged();
     if (tips_) tips_->Sync(elem, Elements()[static_cast<std::size_t>(elem)]);
     if (hwnd_) InvalidateRect(hwnd_, nullptr, FALSE);
 }

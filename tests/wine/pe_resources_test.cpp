@@ -57,7 +57,7 @@ TEST_P(BuiltProgram, ImportsOnlyWindowsSystemDlls) {
                                           "msvcrt.dll",   "advapi32.dll", "shell32.dll", "ole32.dll",
                                           "oleaut32.dll", "comdlg32.dll", "uxtheme.dll", "msimg32.dll",
                                           "ntdll.dll",    "shlwapi.dll",  "version.dll", "winmm.dll",
-                                          "imm32.dll",    "ucrtbase.dll"};
+                                          "imm32.dll",    "ucrtbase.dll", "oleacc.dll"};
     const auto& dlls = file_->ImportedDlls();
     ASSERT_FALSE(dlls.empty()) << "expected an import table naming at least KERNEL32.dll, found none";
     std::string all;

@@ -1,0 +1,101 @@
+// What every backend tells screen readers, on the simulated host: the exposed elements, what
+// changes between two exposures, hit-testing, and a button's default action.
+#include <gtest/gtest.h>
+
+#include "host/accessibility.h"
+#include "tests/support.h"
+
+namespace tarvik {
+namespace {
+
+// The window as the simulated host has it now.
+AccessibleWindow View(sim::SimHost& h) {
+    return {"Lumenta", h.PixelWidth(), h.PixelHeight(), h.WindowGeometry().state == kMinimized};
+}
+
+// "elem role name x,y wxh" per exposed element.
+std::string Items(sim::SimHost& h) {
+    std::string out;
+    for (const AccessibleItem& i : AccessibleItems(h.Elements(), View(h))) {
+        const PixelRect& b = i.box;
+        out += std::string(ElemName(i.elem)) + " " + std::to_string(static_cast<int>(i.role)) + " \"" + i.name + "\" " +
+               std::to_string(b.x) + "," + std::to_string(b.y) + " " + std::to_string(b.w) + "x" + std::to_string(b.h) + "\n";
+    }
+    return out;
+}
+
+std::string Changes(const std::vector<AccessibleItem>& before, const std::vector<AccessibleItem>& after) {
+    static const char* const kWords[] = {"shown", "hidden", "renamed", "moved"};
+    std::string out;
+    for (const AccessibleEvent& e : AccessibleChanges(before, after))
+        out += std::string(ElemName(e.elem)) + " " + kWords[static_cast<int>(e.change)] + "; ";
+    return out;
+}
+
+TEST(Accessibility, ExposesTheVisibleControlsAndFollowsMaximizeAndMinimize) {
+    test::Sim sim;
+    sim.Do("start");
+    sim::SimHost& h = sim.Host();
+    // Roles: 0 title bar, 1 push button, 2 grip. The right grip is cut at the face's top edge.
+    EXPECT_EQ(Items(h),
+              "IMBar 0 \"Lumenta\" 0,0 217x17\n"
+              "Immin 1 \"最小化\" 217,8 17x16\n"
+              "Immax 1 \"最大化\" 238,8 17x16\n"
+              "Imclose 1 \"关闭\" 259,8 17x16\n"
+              "Pbottom 2 \"\" 0,218 274x13\n"
+              "Pright 2 \"\" 281,0 9x199\n"
+              "Pjiao 2 \"\" 273,214 17x17\n");
+    const auto normal = AccessibleItems(h.Elements(), View(h));
+
+    // The default action runs Immax_Click: the same chain as a click, its tooltip names the button.
+    EXPECT_TRUE(h.DoDefaultAction(Elem::Immax));
+    ASSERT_EQ(h.WindowState(), kMaximized);
+    const auto maximized = AccessibleItems(h.Elements(), View(h));
+    EXPECT_EQ(Changes(normal, maximized),
+              "IMBar moved; Immin moved; Immax renamed; Immax moved; Imclose moved; Pbottom hidden; Pright hidden; "
+              "Pjiao moved; ");
+    EXPECT_EQ(FindAccessible(maximized, Elem::Immax)->name, "还原");
+    EXPECT_EQ(Changes(maximized, normal),
+              "IMBar moved; Immin moved; Immax renamed; Immax moved; Imclose moved; Pbottom shown; Pright shown; "
+              "Pjiao moved; ");
+    EXPECT_EQ(Changes(normal, normal), "");
+
+    // Neither the title bar nor a grip has a default action; a hidden grip is not there at all.
+    EXPECT_FALSE(h.DoDefaultAction(Elem::IMBar));
+    EXPECT_FALSE(h.DoDefaultAction(Elem::Pjiao));
+    EXPECT_FALSE(h.DoDefaultAction(Elem::Pbottom));
+    EXPECT_TRUE(h.DoDefaultAction(Elem::Immin));
+    EXPECT_EQ(h.WindowState(), kMinimized);
+    EXPECT_EQ(Items(h), "") << "a minimized window shows, so exposes, nothing";
+}
+
+TEST(Accessibility, HitTestingAnswersWhatAClickWouldReach) {
+    test::Sim sim;
+    sim.Do("start");
+    sim::SimHost& h = sim.Host();
+    struct Case {
+        int x, y;
+        const char* want;
+    };
+    // The corner grip lies over the bottom grip's last column; outside the face nothing answers.
+    for (const Case& c : {Case{100, 5, "IMBar"}, Case{245, 15, "Immax"}, Case{273, 220, "Pjiao"},
+                          Case{272, 220, "Pbottom"}, Case{285, 100, "Pright"}, Case{145, 115, "face"},
+                          Case{290, 10, "outside"}, Case{-1, 10, "outside"}}) {
+        const bool inside = c.x >= 0 && c.x < h.PixelWidth();
+        const std::optional<Elem> hit = AccessibleHit(h.Elements(), View(h), c.x, c.y);
+        EXPECT_EQ(hit ? ElemName(*hit) : inside ? "face" : "outside", std::string(c.want)) << c.x << "," << c.y;
+    }
+}
+
+TEST(Accessibility, AFailingDefaultActionEndsTheProgramAsAFailingClickDoes) {
+    test::Sim sim;
+    sim.Do("start\nfail SetWindowState");
+    EXPECT_TRUE(sim.Host().DoDefaultAction(Elem::Immin));
+    EXPECT_FALSE(sim.Host().Running());
+    EXPECT_NE(sim.Host().ExitStatus(), 0);
+    EXPECT_NE(sim.Host().FailureMessage().find("Immin_Click"), std::string::npos) << sim.Host().FailureMessage();
+    EXPECT_FALSE(sim.Host().DoDefaultAction(Elem::Immax)) << "an ended program takes no more actions";
+}
+
+}  // namespace
+}  // namespace tarvik
