@@ -206,6 +206,7 @@ void GtkHost::CloseRequested() { Unload(); }
 // Element geometry, visibility and pictures show at once; a tip on show follows its element's new text.
 void GtkHost::ElementChanged(Elem elem) {
     gtk_widget_queue_draw(window_);
+    QueueAnnouncement();
     std::string& known = tipTexts_[static_cast<std::size_t>(elem)];
     const std::string& text = Elements()[static_cast<std::size_t>(elem)].toolTip;
     if (known != text) {

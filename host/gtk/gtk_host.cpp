@@ -7,6 +7,7 @@
 
 #include "assets/embedded.h"
 #include "host/ellipse.h"
+#include "host/gtk/gtk_accessible.h"
 #include "host/twips.h"
 
 namespace tarvik::gtk {
@@ -42,9 +43,11 @@ GdkMonitor* MonitorOf(GtkWidget* window) {
 
 GtkHost::GtkHost(const FormDesign& design)
     : FormsRuntime(design, kBackend), painter_(design), foreColor_(design.foreColor) {
-    window_ = gtk_window_new(GTK_WINDOW_TOPLEVEL);
-    if (!window_) Fail("gtk_window_new failed");
+    // A GtkWindow whose accessible lists the painted controls.
+    window_ = GTK_WIDGET(g_object_new(AccessibleWindowType(), "type", GTK_WINDOW_TOPLEVEL, nullptr));
+    if (!window_) Fail("creating the window failed");
     g_object_ref_sink(window_);
+    SetAccessibleHost(window_, this);
     gtk_window_set_title(GTK_WINDOW(window_), design.caption);
     gtk_window_set_decorated(GTK_WINDOW(window_), FALSE);
     gtk_widget_set_app_paintable(window_, TRUE);
@@ -69,6 +72,8 @@ GtkHost::GtkHost(const FormDesign& design)
 }
 
 GtkHost::~GtkHost() {
+    if (announceSource_) g_source_remove(announceSource_);
+    if (window_) SetAccessibleHost(window_, nullptr);
     for (auto& [handle, region] : regions_) cairo_region_destroy(region);
     if (windowRegion_) cairo_region_destroy(windowRegion_);
     for (GdkCursor* c : cursors_)
@@ -91,6 +96,24 @@ void GtkHost::EndIfStopped() {
     quitting_ = true;
     gtk_widget_hide(window_);
     if (gtk_main_level() > 0) gtk_main_quit();
+}
+
+AccessibleWindow GtkHost::AccessibleView() const { return {Design().caption, size_.width, size_.height, state_ == kMinimized}; }
+
+void GtkHost::RunDefaultAction(Elem elem) {
+    DoDefaultAction(elem);
+    EndIfStopped();
+}
+
+// Screen readers hear of changes once the current event has run: one announcement for a whole layout.
+void GtkHost::QueueAnnouncement() {
+    if (announceSource_) return;
+    announceSource_ = g_idle_add(+[](gpointer data) -> gboolean {
+        auto* self = static_cast<GtkHost*>(data);
+        self->announceSource_ = 0;
+        AnnounceAccessibleChanges(self->window_);
+        return G_SOURCE_REMOVE;
+    }, this);
 }
 
 void GtkHost::ReportUnhandled(const UnhandledFailure& failure) {
@@ -153,6 +176,7 @@ void GtkHost::SizeChanged() {
     }
     painter_.Resize(size_.width, size_.height);
     gtk_widget_queue_draw(window_);
+    QueueAnnouncement();
     RaiseResize();
 }
 

@@ -63,6 +63,10 @@ public:
 
     // The top-level GtkWindow.
     GtkWidget* Window() const { return window_; }
+    // The window as its accessible children depend on it.
+    AccessibleWindow AccessibleView() const;
+    // A screen reader's click on a caption button, run as an event of its own.
+    void RunDefaultAction(Elem elem);
 
 protected:
     void ShowWindow() override;
@@ -101,6 +105,7 @@ private:
     std::uint64_t Clock(std::uint32_t eventTime);
     void ShowCursor();
     void EndIfStopped();
+    void QueueAnnouncement();
 
     GtkWidget* window_ = nullptr;
     cairo::Painter painter_;
@@ -141,6 +146,7 @@ private:
     bool clockStarted_ = false;
     std::array<std::string, kElemCount> tipTexts_;
     bool quitting_ = false;
+    unsigned announceSource_ = 0;  // the idle that tells screen readers what changed, if queued
 };
 
 }  // namespace tarvik::gtk
