@@ -208,10 +208,24 @@ AtkObject* WindowChild(AtkObject* object, gint i) {
     return ATK_OBJECT(g_object_ref(ChildFor(AsWindow(object), items[static_cast<std::size_t>(i)].elem)));
 }
 
+// The children hold their parent: they let go when the window goes, or the two would keep each other.
+void ReleaseChildren(TarvikWindowAccessible* self) {
+    for (AtkObject*& child : *self->children) {
+        if (!child) continue;
+        atk_object_set_parent(child, nullptr);
+        g_object_unref(child);
+        child = nullptr;
+    }
+}
+
+void WindowWidgetUnset(GtkAccessible* object) {
+    if (auto unset = GTK_ACCESSIBLE_CLASS(tarvik_window_accessible_parent_class)->widget_unset) unset(object);
+    ReleaseChildren(AsWindow(object));
+}
+
 void WindowFinalize(GObject* object) {
     TarvikWindowAccessible* self = AsWindow(object);
-    for (AtkObject* child : *self->children)
-        if (child) g_object_unref(child);
+    ReleaseChildren(self);
     delete self->children;
     delete self->announced;
     G_OBJECT_CLASS(tarvik_window_accessible_parent_class)->finalize(object);
@@ -223,6 +237,7 @@ void tarvik_window_accessible_class_init(TarvikWindowAccessibleClass* klass) {
     atk->initialize = WindowInitialize;
     atk->get_n_children = WindowChildCount;
     atk->ref_child = WindowChild;
+    GTK_ACCESSIBLE_CLASS(klass)->widget_unset = WindowWidgetUnset;
 }
 
 void tarvik_window_accessible_init(TarvikWindowAccessible* self) {
