@@ -1,9 +1,17 @@
 #!/usr/bin/env bash
 # Runs a command with Wine ready on a display: the user's own if there is one (and
 # TARVIK_XVFB is not 1), otherwise a private virtual screen of 1024 x 768 that is torn down after.
-# TARVIK_WINE names the 64-bit Wine loader for the command to use:
+# With TARVIK_WM=openbox the virtual screen is a desktop instead: the openbox window manager and a
+# tint2 taskbar (tools/with-desktop.sh), with Wine in its normal managed mode, as a Linux desktop
+# user runs the program. TARVIK_WINE names the 64-bit Wine loader for the command to use:
 #   tools/with-wine-display.sh sh -c '"$TARVIK_WINE" build/win64/Tarvik.exe'
 set -uo pipefail
+here="$(cd "$(dirname "$0")" && pwd)"
+
+if [ "${TARVIK_WM:-}" = openbox ] && [ -z "${TARVIK_ON_DESKTOP:-}" ]; then
+  export TARVIK_ON_DESKTOP=1
+  exec "$here/with-desktop.sh" "$here/with-wine-display.sh" "$@"
+fi
 
 if [ -z "${TARVIK_WINE:-}" ]; then
   for candidate in /usr/lib/wine/wine64 "$(command -v wine64 || true)"; do
@@ -19,13 +27,13 @@ screen="${TARVIK_SCREEN:-1024x768x24}"
 xvfb_pid=""
 cleanup() {
   # Our own screen goes away: end this prefix's Wine processes first so none is left talking to it.
-  [ -n "$xvfb_pid" ] && wineserver -k 2>/dev/null
+  { [ -n "$xvfb_pid" ] || [ -n "${TARVIK_ON_DESKTOP:-}" ]; } && wineserver -k 2>/dev/null
   [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
   [ -n "$xvfb_pid" ] && wait "$xvfb_pid" 2>/dev/null
 }
 trap cleanup EXIT
 
-if [ -z "${DISPLAY:-}" ] || [ "${TARVIK_XVFB:-0}" = 1 ]; then
+if [ -z "${TARVIK_ON_DESKTOP:-}" ] && { [ -z "${DISPLAY:-}" ] || [ "${TARVIK_XVFB:-0}" = 1 ]; }; then
   for n in $(seq 90 140); do
     [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
     Xvfb ":$n" -screen 0 "$screen" -nolisten tcp >/dev/null 2>&1 &
@@ -49,9 +57,12 @@ fi
 
 # A virtual screen has no window manager: there Wine's X11 driver must place, maximize and
 # minimize the windows itself (Managed = N), as Windows does, or a maximize would not stick.
-# That prefix is kept apart from the one used on a real display.
+# That prefix is kept apart from the ones used under a window manager (the virtual desktop's and
+# the user's display), where Wine leaves those to the window manager.
 if [ -n "$xvfb_pid" ]; then
   export WINEPREFIX="${WINEPREFIX:-${HOME:-/root}/.cache/tarvik-wine64-virtual}"
+elif [ -n "${TARVIK_ON_DESKTOP:-}" ]; then
+  export WINEPREFIX="${WINEPREFIX:-${HOME:-/root}/.cache/tarvik-wine64-desktop}"
 else
   export WINEPREFIX="${WINEPREFIX:-${HOME:-/root}/.cache/tarvik-wine64}"
 fi
@@ -59,6 +70,28 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
   mkdir -p "$WINEPREFIX"
   "$TARVIK_WINE" wineboot -i >/dev/null 2>&1
   [ -n "$xvfb_pid" ] && "$TARVIK_WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+  wineserver -w
+fi
+
+# Chinese tooltips: Wine's interface fonts (the tooltip's is Tahoma) have no Chinese glyphs, and
+# Wine falls back only to the fonts their FontLink entries name. They are linked to WenQuanYi Micro
+# Hei (fonts-wqy-microhei), and Windows' own Chinese faces are replaced by it, once per prefix.
+chinese_font="wqy-microhei.ttc,WenQuanYi Micro Hei"
+if ! grep -q '^"Tahoma"=str(7):"wqy-microhei' "$WINEPREFIX/system.reg" 2>/dev/null; then
+  # A list of one text, as the bytes of an ANSI registry file: the text, its end and the list's end.
+  multi_sz=$(printf '%s' "$chinese_font" | od -An -v -tx1 | tr -s ' \n' ',' | sed 's/^,//')
+  reg_file="$WINEPREFIX/tarvik-fonts.reg"
+  {
+    printf 'REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\CurrentVersion\\FontLink\\SystemLink]\n'
+    for face in "Tahoma" "Microsoft Sans Serif" "MS Shell Dlg" "MS Shell Dlg 2" "Segoe UI"; do
+      printf '"%s"=hex(7):%s00,00\n' "$face" "$multi_sz"
+    done
+    printf '\n[HKEY_CURRENT_USER\\Software\\Wine\\Fonts\\Replacements]\n'
+    for face in "SimSun" "NSimSun" "Microsoft YaHei" "SimHei"; do
+      printf '"%s"="WenQuanYi Micro Hei"\n' "$face"
+    done
+  } > "$reg_file"
+  "$TARVIK_WINE" regedit /S "$reg_file" >/dev/null 2>&1
   wineserver -w
 fi
 

@@ -1,6 +1,7 @@
 #include "tests/wine/harness.h"
 
 #include <cairo.h>
+#include <pango/pangocairo.h>
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -8,6 +9,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
@@ -88,12 +90,13 @@ bool Pump(int inFd, const std::string& input, int outFd, int errFd, std::string*
     return true;
 }
 
-void Pointer(const std::vector<std::string>& args) {
+std::string Pointer(const std::vector<std::string>& args) {
     std::vector<std::string> argv{"xdotool"};
     argv.insert(argv.end(), args.begin(), args.end());
     const CommandResult r = Run(argv, "", 10s);
     if (r.status != 0)
         throw std::runtime_error("'" + Describe(argv) + "' failed with status " + std::to_string(r.status) + ": " + r.err);
+    return r.out;
 }
 
 }  // namespace
@@ -301,6 +304,7 @@ std::optional<Image> SimSnapshot(const std::string& commands, const std::string&
     return LoadPng(path, error);
 }
 
+std::string Xdotool(const std::vector<std::string>& args) { return Pointer(args); }
 void PointerTo(int x, int y) { Pointer({"mousemove", std::to_string(x), std::to_string(y)}); }
 void ButtonDown(int button) { Pointer({"mousedown", std::to_string(button)}); }
 void ButtonUp(int button) { Pointer({"mouseup", std::to_string(button)}); }
@@ -484,6 +488,119 @@ std::optional<double> JsonNumber(const std::string& json, const std::string& key
     return std::strtod(json.c_str() + at + key.size() + 3, nullptr);
 }
 }  // namespace
+
+bool UnderWindowManager() {
+    const char* wm = std::getenv("TARVIK_WM");
+    return wm && *wm;
+}
+
+std::optional<Geometry> WorkAreaOrScreen() {
+    if (!UnderWindowManager()) return ScreenGeometry();
+    const CommandResult r = Run({"xprop", "-root", "_NET_WORKAREA"}, "", 10s);
+    const auto eq = r.out.find('=');
+    Geometry g;
+    if (r.status != 0 || eq == std::string::npos ||
+        std::sscanf(r.out.c_str() + eq + 1, " %d, %d, %d, %d", &g.x, &g.y, &g.width, &g.height) != 4)
+        return std::nullopt;
+    return g;
+}
+
+void SlowDoubleClick() {
+    for (int i = 0; i < 2; ++i) {
+        ButtonDown();
+        std::this_thread::sleep_for(50ms);
+        ButtonUp();
+        std::this_thread::sleep_for(50ms);
+    }
+}
+
+namespace {
+
+constexpr int kToolTipSearchWidth = 240, kToolTipSearchHeight = 70;
+constexpr int kInkLuma = 200;  // tooltip pixels darker than this are ink (the ground is white)
+
+int Luma(const Pixel& p) { return (p.r * 3 + p.g * 6 + p.b) / 10; }
+
+// A bitmap of ink cropped to its bounding box.
+struct Ink {
+    int width = 0, height = 0;
+    std::vector<bool> on;
+    bool At(int x, int y) const { return on[static_cast<std::size_t>(y) * width + x]; }
+};
+
+Ink CropInk(const std::vector<bool>& on, int width, int height) {
+    int x0 = width, y0 = height, x1 = -1, y1 = -1;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            if (on[static_cast<std::size_t>(y) * width + x])
+                x0 = std::min(x0, x), y0 = std::min(y0, y), x1 = std::max(x1, x), y1 = std::max(y1, y);
+    Ink ink;
+    if (x1 < 0) return ink;
+    ink.width = x1 - x0 + 1;
+    ink.height = y1 - y0 + 1;
+    for (int y = y0; y <= y1; ++y)
+        for (int x = x0; x <= x1; ++x) ink.on.push_back(on[static_cast<std::size_t>(y) * width + x]);
+    return ink;
+}
+
+// The word in WenQuanYi Micro Hei at the tooltip's 11-pixel size.
+Ink RenderedWord(const std::string& word) {
+    const int w = 200, h = 60;
+    cairo_surface_t* s = cairo_image_surface_create(CAIRO_FORMAT_A8, w, h);
+    cairo_t* cr = cairo_create(s);
+    PangoLayout* layout = pango_cairo_create_layout(cr);
+    PangoFontDescription* font = pango_font_description_from_string("WenQuanYi Micro Hei");
+    pango_font_description_set_absolute_size(font, 11 * PANGO_SCALE);
+    pango_layout_set_font_description(layout, font);
+    pango_font_description_free(font);
+    pango_layout_set_text(layout, word.c_str(), -1);
+    cairo_move_to(cr, 10, 10);
+    pango_cairo_show_layout(cr, layout);
+    g_object_unref(layout);
+    cairo_destroy(cr);
+    cairo_surface_flush(s);
+    std::vector<bool> on(static_cast<std::size_t>(w) * h);
+    const unsigned char* data = cairo_image_surface_get_data(s);
+    const int stride = cairo_image_surface_get_stride(s);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) on[static_cast<std::size_t>(y) * w + x] = data[y * stride + x] > 255 - kInkLuma;
+    cairo_surface_destroy(s);
+    return CropInk(on, w, h);
+}
+
+}  // namespace
+
+std::optional<Rect> FindToolTip(const Image& screen, int x, int y) {
+    int x0 = screen.width, y0 = screen.height, x1 = -1, y1 = -1;
+    for (int sy = y + 4; sy < y + kToolTipSearchHeight; ++sy)
+        for (int sx = x - kToolTipSearchWidth / 4; sx < x + kToolTipSearchWidth; ++sx) {
+            if (!screen.Contains(sx, sy)) continue;
+            const Pixel& p = screen.At(sx, sy);
+            if (p.r == 255 && p.g == 255 && p.b == 255)
+                x0 = std::min(x0, sx), y0 = std::min(y0, sy), x1 = std::max(x1, sx), y1 = std::max(y1, sy);
+        }
+    if (x1 < 0) return std::nullopt;
+    return Rect{x0, y0, x1 - x0 + 1, y1 - y0 + 1};
+}
+
+double ToolTipInkMatch(const Image& screen, const Rect& tip, const std::string& word) {
+    std::vector<bool> on(static_cast<std::size_t>(tip.width) * tip.height);
+    for (int y = 0; y < tip.height; ++y)
+        for (int x = 0; x < tip.width; ++x)
+            on[static_cast<std::size_t>(y) * tip.width + x] =
+                screen.Contains(tip.x + x, tip.y + y) && Luma(screen.At(tip.x + x, tip.y + y)) < kInkLuma;
+    const Ink shown = CropInk(on, tip.width, tip.height), drawn = RenderedWord(word);
+    if (shown.width == 0 || drawn.width == 0) return 0.0;
+    // The drawn word is scaled to the shown ink's box, nearest pixel, and the two compared.
+    long both = 0, either = 0;
+    for (int y = 0; y < shown.height; ++y)
+        for (int x = 0; x < shown.width; ++x) {
+            const bool p = shown.At(x, y), q = drawn.At(x * drawn.width / shown.width, y * drawn.height / shown.height);
+            both += p && q;
+            either += p || q;
+        }
+    return either ? static_cast<double>(both) / static_cast<double>(either) : 0.0;
+}
 
 std::optional<Geometry> SimStartGeometry(std::string* error) {
     const CommandResult r = Run({TARVIK_SIM}, "start\nstate\n", 30s);

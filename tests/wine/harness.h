@@ -92,6 +92,8 @@ void ButtonDown(int button = 1);
 void ButtonUp(int button = 1);
 void Click(int button = 1);
 void DoubleClick(int button = 1);
+// Runs xdotool with these arguments (keys, window commands) and gives its output; throws if it fails.
+std::string Xdotool(const std::vector<std::string>& args);
 
 // The program started under the Wine loader named by TARVIK_WINE (or from its own argv); killed
 // if still running when this goes away.
@@ -154,6 +156,23 @@ std::optional<Geometry> ScreenGeometry();
 Image Crop(const Image& image, const Rect& r);
 // The number of pixels that differ between two images of the same size (-1 if the sizes differ).
 long CountDifferences(const Image& a, const Image& b);
+
+// Whether the tests run under a window manager (TARVIK_WM=openbox, set by the desktop runs).
+bool UnderWindowManager();
+// The desktop's work area: _NET_WORKAREA under a window manager, else the whole screen.
+std::optional<Geometry> WorkAreaOrScreen();
+// Presses and releases the left button twice, each held about 50 ms: a slower double-click than
+// DoubleClick's quick taps.
+void SlowDoubleClick();
+
+// The tooltip shown below the pointer at (x, y) on a screenshot: the box of its white ground
+// (the window face and the frame are never pure white); nullopt if there is none.
+std::optional<Rect> FindToolTip(const Image& screen, int x, int y);
+// How well the ink in a tooltip's box matches word as drawn by a font that has its glyphs
+// (WenQuanYi Micro Hei, through pango), both scaled to the same box: shared ink over all ink.
+// Empty boxes drawn for missing glyphs match far less than the words themselves.
+double ToolTipInkMatch(const Image& screen, const Rect& tip, const std::string& word);
+inline constexpr double kToolTipWordsMatch = 0.45;
 
 // Where the simulated host puts the start window on its 1024 x 768 screen, in screen pixels
 // (its position is kept in twips and may hold a half pixel, rounded half up as the host does).

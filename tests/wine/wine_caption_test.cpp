@@ -1,5 +1,5 @@
 // The caption buttons' hover pictures under Wine, compared with what the simulated host shows
-// for the same pointer moves.
+// for the same pointer moves, and their tooltips' Chinese words.
 #include <gtest/gtest.h>
 
 #include "tests/wine/harness.h"
@@ -54,6 +54,30 @@ TEST(WineCaptionButtons, HoverShowsTheHoverPictureAndAFaceMoveTakesItAway) {
                                   << " button (" << ToString(r) << ") to show the hover picture of the simulated host; "
                                   << differences << " pixels differ (" << shotPath << " against "
                                   << OutPath("caption-sim-" + name + "-hover.png") << ")";
+
+        {
+            // Its tooltip shows the Chinese words in real glyphs, not empty boxes.
+            const std::string word = button == Button::Close ? "关闭" : button == Button::Minimize ? "最小化" : "最大化";
+            const std::string tipPath = OutPath("caption-wine-" + name + "-tooltip.png");
+            std::optional<Rect> tip;
+            double match = -1;
+            PollUntil(
+                [&] {
+                    const auto shot = Screenshot(tipPath, &error);
+                    if (!shot) return false;
+                    tip = FindToolTip(*shot, g.x + bx, g.y + by);
+                    if (!tip) return false;
+                    match = ToolTipInkMatch(*shot, *tip, word);
+                    return match >= kToolTipWordsMatch;
+                },
+                8s, 300ms);
+            std::printf("%s tooltip: %s, ink match with %s %.2f\n", name.c_str(), tip ? ToString(*tip).c_str() : "none",
+                        word.c_str(), match);
+            EXPECT_GE(match, kToolTipWordsMatch)
+                << "expected the " << name << " button's tooltip to show " << word << " drawn with real glyphs; "
+                << (tip ? "its ink matches the words " + std::to_string(match) : std::string("no tooltip appeared"))
+                << " (" << tipPath << ")";
+        }
 
         // A move over the bare face puts the button back at rest.
         PointerTo(g.x + faceX, g.y + faceY);

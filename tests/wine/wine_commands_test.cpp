@@ -1,6 +1,10 @@
 // The window commands under Wine: moving the window by its title bar, maximizing and restoring
-// with the maximize button and with a double-click on the title bar.
+// with the maximize button, with quick and slow double-clicks on the title bar and from the system
+// menu, a right double-click that does nothing, and (under a window manager) minimize and back.
 #include <gtest/gtest.h>
+
+#include <thread>
+#include <utility>
 
 #include "tests/wine/harness.h"
 
@@ -10,10 +14,10 @@ namespace {
 TEST(WineWindowCommands, TitleBarDragMovesAndMaximizeRestoreByButtonAndDoubleClick) {
     PointerTo(2, 2);
     std::string error;
-    const auto screen = ScreenGeometry();
-    ASSERT_TRUE(screen) << "cannot read the screen size with xdotool";
-    // On a screen without a window manager the work area is the whole screen.
-    const Geometry workArea{0, 0, screen->width, screen->height};
+    // Without a window manager the work area is the whole screen; under one, less its taskbar.
+    const auto work = WorkAreaOrScreen();
+    ASSERT_TRUE(work) << "cannot read the work area";
+    const Geometry workArea = *work;
 
     Program program(TARVIK_WIN64_EXE, "commands-wine.log");
     const auto started = StartAndWaitForWindow(program, &error);
@@ -42,6 +46,30 @@ TEST(WineWindowCommands, TitleBarDragMovesAndMaximizeRestoreByButtonAndDoubleCli
         g = moved;
     }
 
+    // Polls screenshots until the window filling area agrees with reference; reports the differences.
+    const auto ExpectFrame = [&](const Image& reference, const Geometry& area, const std::string& name) {
+        std::optional<Image> shot;
+        Agreement agreement;
+        PollUntil(
+            [&] {
+                shot = Screenshot(OutPath(name + "-wine.png"), &error);
+                if (!shot) return false;
+                agreement = Compare(*shot, area.x, area.y, reference, kCaptionTextBox, 0);
+                return agreement.Percent() >= kRequiredAgreementPercent;
+            },
+            10s, 200ms);
+        ASSERT_TRUE(shot) << error;
+        agreement = Compare(*shot, area.x, area.y, reference, kCaptionTextBox, 0, OutPath(name + "-diff.png"));
+        std::printf("%s frame: %.3f%% of %ld pixels agree exactly\n", name.c_str(), agreement.Percent(), agreement.compared);
+        EXPECT_GE(agreement.Percent(), kRequiredAgreementPercent)
+            << "expected the " << name << " window and the simulated host's maximized frame to agree on at least "
+            << kRequiredAgreementPercent << "% of the pixels; " << agreement.agreeing << " of " << agreement.compared
+            << " agree. First differences:\n"
+            << agreement.firstDifferences << "Pictures: " << OutPath(name + "-wine.png") << ", "
+            << OutPath("maximized-sim.png") << ", " << OutPath(name + "-diff.png");
+    };
+    Image maximizedFrame;
+
     const Rect maxButton = ButtonRect(Button::Maximize, g.width);
     {
         SCOPED_TRACE("maximize button");
@@ -54,35 +82,18 @@ TEST(WineWindowCommands, TitleBarDragMovesAndMaximizeRestoreByButtonAndDoubleCli
     {
         SCOPED_TRACE("maximized frame");
         // The same clicks in the simulated host, then the pointer to the same spot on the face.
-        const auto sim = SimStartGeometry(&error);
-        ASSERT_TRUE(sim) << error;
+        // The simulated host maximizes to its screen: one of the work area's size.
         const int faceX = 500, faceY = 400;
         PointerTo(faceX, faceY);
-        const std::string commands = "start\nmove " + std::to_string(sim->x + maxButton.x + 8) + " " +
-                                     std::to_string(sim->y + maxButton.y + 8) + "\ndown left\nup left\nmove " +
+        const std::string commands = "screen " + std::to_string(workArea.width) + " " +
+                                     std::to_string(workArea.height) + "\nstart\nsystem-state maximized\nmove " +
                                      std::to_string(faceX) + " " + std::to_string(faceY) + "\n";
         const auto reference = SimSnapshot(commands, OutPath("maximized-sim.png"), &error);
         ASSERT_TRUE(reference) << error;
-        ASSERT_EQ(reference->width, workArea.width) << "the simulated host did not maximize to the screen";
-        std::optional<Image> shot;
-        Agreement agreement;
-        PollUntil(
-            [&] {
-                shot = Screenshot(OutPath("maximized-wine.png"), &error);
-                if (!shot) return false;
-                agreement = Compare(*shot, 0, 0, *reference, kCaptionTextBox, 0);
-                return agreement.Percent() >= kRequiredAgreementPercent;
-            },
-            10s, 200ms);
-        ASSERT_TRUE(shot) << error;
-        agreement = Compare(*shot, 0, 0, *reference, kCaptionTextBox, 0, OutPath("maximized-diff.png"));
-        std::printf("maximized frame: %.3f%% of %ld pixels agree exactly\n", agreement.Percent(), agreement.compared);
-        EXPECT_GE(agreement.Percent(), kRequiredAgreementPercent)
-            << "expected the maximized window and the simulated host's to agree on at least "
-            << kRequiredAgreementPercent << "% of the pixels; " << agreement.agreeing << " of " << agreement.compared
-            << " agree. First differences:\n"
-            << agreement.firstDifferences << "Pictures: " << OutPath("maximized-wine.png") << ", "
-            << OutPath("maximized-sim.png") << ", " << OutPath("maximized-diff.png");
+        ASSERT_EQ(reference->width, workArea.width) << "the simulated host did not maximize to the work area";
+        ExpectFrame(*reference, workArea, "maximized");
+        maximizedFrame = *reference;
+
     }
     {
         SCOPED_TRACE("restore button");
@@ -93,18 +104,62 @@ TEST(WineWindowCommands, TitleBarDragMovesAndMaximizeRestoreByButtonAndDoubleCli
         ASSERT_EQ(now, g) << "expected a second click on the maximize button to restore the window to "
                           << ToString(g) << ", got " << (now ? ToString(*now) : program.GeometryError());
     }
-    {
-        SCOPED_TRACE("title-bar double-click");
+    // Quick taps (press and release within milliseconds) and slower presses alike.
+    const std::pair<const char*, void (*)()> doubleClicks[] = {{"quick", [] { DoubleClick(); }}, {"slow", &SlowDoubleClick}};
+    for (const auto& [how, doubleClick] : doubleClicks) {
+        SCOPED_TRACE(std::string("title-bar double-click, ") + how);
         PointerTo(g.x + 150, g.y + 8);
-        DoubleClick();
+        doubleClick();
         auto now = program.WaitForGeometry(workArea);
         ASSERT_EQ(now, workArea) << "expected a double-click on the title bar to maximize to " << ToString(workArea)
                                  << ", got " << (now ? ToString(*now) : program.GeometryError());
         PointerTo(workArea.x + 150, workArea.y + 8);
-        DoubleClick();
+        doubleClick();
         now = program.WaitForGeometry(g);
         ASSERT_EQ(now, g) << "expected a second double-click on the title bar to restore the window to "
                           << ToString(g) << ", got " << (now ? ToString(*now) : program.GeometryError());
+    }
+    {
+        SCOPED_TRACE("a right double-click on the title bar");
+        PointerTo(g.x + 150, g.y + 8);
+        DoubleClick(3);
+        std::this_thread::sleep_for(1s);
+        const auto now = program.CurrentGeometry();
+        ASSERT_EQ(now, g) << "expected a right double-click on the title bar to change nothing";
+    }
+    {
+        // Alt+Space, then x: Wine's system menu, or the window manager's, both name it Ma_ximize.
+        SCOPED_TRACE("system menu maximize");
+        PointerTo(g.x + 150, g.y + 100);
+        Click();
+        Xdotool({"key", "alt+space"});
+        std::this_thread::sleep_for(800ms);
+        Xdotool({"key", "x"});
+        auto now = program.WaitForGeometry(workArea);
+        ASSERT_EQ(now, workArea) << "expected the system menu's Maximize to fill the work area";
+        // The same frame, restore face and all, as the maximize button gave.
+        PointerTo(500, 400);
+        ExpectFrame(maximizedFrame, workArea, "system-maximized");
+        const Rect restore = ButtonRect(Button::Maximize, workArea.width);
+        PointerTo(workArea.x + restore.x + 8, workArea.y + restore.y + 8);
+        Click();
+        now = program.WaitForGeometry(g);
+        ASSERT_EQ(now, g) << "expected the restore button to bring back " << ToString(g);
+    }
+    if (UnderWindowManager()) {
+        // Minimized by its button, back as the taskbar brings it (activation), where it was.
+        SCOPED_TRACE("minimize and back");
+        const Rect min = ButtonRect(Button::Minimize, g.width);
+        PointerTo(g.x + min.x + 8, g.y + min.y + 8);
+        Click();
+        const auto state = [&] { return wine::Run({"xprop", "-id", std::to_string(program.Window()), "WM_STATE"}).out; };
+        ASSERT_TRUE(PollUntil([&] { return state().find("Iconic") != std::string::npos; }, 10s))
+            << "expected the minimize button to iconify the window; " << state();
+        Xdotool({"windowactivate", std::to_string(program.Window())});
+        const auto now = program.WaitForGeometry(g);
+        ASSERT_EQ(now, g) << "expected the window back at " << ToString(g);
+        ASSERT_TRUE(PollUntil([&] { return state().find("Normal") != std::string::npos; }, 10s))
+            << "expected the window shown again; " << state();
     }
 
     const auto status = CloseByButton(program, g);
