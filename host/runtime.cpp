@@ -8,6 +8,13 @@
 
 namespace tarvik {
 
+namespace {
+
+// How far apart two pixel coordinates are, without overflow at the ends of the int range.
+std::int64_t Distance(int a, int b) { return std::llabs(static_cast<std::int64_t>(a) - b); }
+
+}  // namespace
+
 // Creates the element table from the design data.
 FormsRuntime::FormsRuntime(const FormDesign& design, std::string backend)
     : design_(design), backend_(std::move(backend)) {
@@ -46,9 +53,17 @@ void FormsRuntime::Dispatch(F&& raise) {
     try {
         raise();
     } catch (const UnhandledFailure& failure) {
-        ReportUnhandled(failure);
-        EndProgram(1);
+        EndWithFailure(failure);
     }
+}
+
+// Ends the program after an unhandled failure. It stops first and tells the user after, so that
+// nothing runs while the report is up (a message box pumps messages: the lost capture, paints)
+// and a later failure, of a procedure cut short or of the backend, reports nothing more.
+void FormsRuntime::EndWithFailure(const UnhandledFailure& failure) {
+    if (!running_) return;
+    EndProgram(1);
+    ReportUnhandled(failure);
 }
 
 // Stops taking input; the backend ends the process once the current event returns.
@@ -189,8 +204,8 @@ bool FormsRuntime::IsDoubleClick(const Target& target, int button, int x, int y,
     if (captured_ || target.face || button != kLeftButton || !events_->HandlesDblClick(target.elem)) return false;
     if (!lastDownValid_ || !(lastDownTarget_ == target) || lastDownButton_ != button) return false;
     const DoubleClickMetrics rule = DoubleClickRule();
-    return timeMs - lastDownMs_ <= rule.ms && std::abs(x - lastDownX_) <= rule.width / 2 &&
-           std::abs(y - lastDownY_) <= rule.height / 2;
+    return timeMs - lastDownMs_ <= rule.ms && Distance(x, lastDownX_) <= rule.width / 2 &&
+           Distance(y, lastDownY_) <= rule.height / 2;
 }
 
 void FormsRuntime::PointerDown(int button, int shift, int x, int y, std::uint64_t timeMs) {

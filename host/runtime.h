@@ -96,6 +96,8 @@ protected:
     void RaiseResize();
     // Ends the program with a status: 0 after Unload, non-zero after an unhandled failure.
     void EndProgram(int status);
+    // Ends the program with status 1 and reports the failure, once: later calls do nothing.
+    void EndWithFailure(const UnhandledFailure& failure);
     // Throws a Failure whose message names the backend.
     [[noreturn]] void Fail(const std::string& what) const;
 
@@ -109,7 +111,7 @@ protected:
     virtual void ElementChanged(Elem elem) = 0;
     // Takes (true) or gives back (false) the platform's pointer capture.
     virtual void PlatformCapture(bool take) = 0;
-    // Tells the user about an unhandled failure; the runtime then ends the program.
+    // Tells the user about an unhandled failure; the program has already ended (Running() is false).
     virtual void ReportUnhandled(const UnhandledFailure& failure) = 0;
 
 private:

@@ -7,14 +7,22 @@ namespace tarvik {
 
 inline constexpr float kTwipsPerPixel = 15.0f;
 
+// Pixel edges are held within +-kPixelLimit, so that a width (right - left) and an edge plus a
+// width stay within int: no conversion or sum overflows, whatever a window or pointer holds.
+inline constexpr int kPixelLimit = (1 << 30) - 1;
+
 // A rectangle in whole device pixels.
 struct PixelRect {
     int x, y, w, h;
 };
 
-// The pixel edge nearest to a twips position (halves round up).
+// The pixel edge nearest to a twips position (halves round up), held within +-kPixelLimit; NaN gives 0.
 inline int TwipsToPixels(double twips) {
-    return static_cast<int>(std::floor(twips / kTwipsPerPixel + 0.5));
+    const double pixels = std::floor(twips / kTwipsPerPixel + 0.5);
+    if (!(pixels == pixels)) return 0;
+    if (pixels <= -kPixelLimit) return -kPixelLimit;
+    if (pixels >= kPixelLimit) return kPixelLimit;
+    return static_cast<int>(pixels);
 }
 
 // A twips rectangle in pixels: each edge rounded on its own, so that neighbours tile without gaps.

@@ -1,10 +1,11 @@
 #include "host/win32/face.h"
 
 #include <algorithm>
+#include <string>
 
 namespace tarvik::win32 {
 
-MemoryBitmap NewMemoryBitmap(int width, int height) {
+bool TryMemoryBitmap(int width, int height, MemoryBitmap* bitmap) {
     MemoryBitmap m;
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
@@ -15,14 +16,23 @@ MemoryBitmap NewMemoryBitmap(int width, int height) {
     info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
     m.bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    if (!m.bitmap) throw Failure("win32: CreateDIBSection failed" + LastError());
+    if (!m.bitmap) return false;
     m.dc = CreateCompatibleDC(nullptr);
     if (!m.dc) {
         ::DeleteObject(m.bitmap);
-        throw Failure("win32: CreateCompatibleDC failed" + LastError());
+        return false;
     }
     m.initial = SelectObject(m.dc, m.bitmap);
     m.bits = static_cast<std::uint32_t*>(bits);
+    *bitmap = m;
+    return true;
+}
+
+MemoryBitmap NewMemoryBitmap(int width, int height) {
+    MemoryBitmap m;
+    if (!TryMemoryBitmap(width, height, &m))
+        throw Failure("win32: a " + std::to_string(width) + " x " + std::to_string(height) + " memory bitmap failed" +
+                      LastError());
     return m;
 }
 
@@ -40,15 +50,22 @@ Face::~Face() {
     FreeMemoryBitmap(m);
 }
 
-void Face::Resize(int width, int height, Color back) {
+bool Face::Resize(int width, int height, Color back) {
     width = std::max(1, width);
     height = std::max(1, height);
-    if (dc_ && width == width_ && height == height_) return;
-    MemoryBitmap next = NewMemoryBitmap(width, height);
-    HBRUSH brush = CreateSolidBrush(back);
-    RECT all{0, 0, width, height};
-    FillRect(next.dc, &all, brush);
-    ::DeleteObject(brush);
+    if (dc_ && width == width_ && height == height_) return true;
+    MemoryBitmap next;
+    while (!TryMemoryBitmap(width, height, &next)) {
+        if (width == 1 && height == 1) return false;
+        if (width >= height)
+            width = std::max(1, width / 2);
+        else
+            height = std::max(1, height / 2);
+    }
+    // The stock DC brush: filling allocates no GDI object, so it cannot fail.
+    SetDCBrushColor(next.dc, back);
+    const RECT all{0, 0, width, height};
+    FillRect(next.dc, &all, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
     if (dc_) BitBlt(next.dc, 0, 0, std::min(width, width_), std::min(height, height_), dc_, 0, 0, SRCCOPY);
     MemoryBitmap old{dc_, bitmap_, initial_, bits_};
     FreeMemoryBitmap(old);
@@ -58,6 +75,7 @@ void Face::Resize(int width, int height, Color back) {
     bits_ = next.bits;
     width_ = width;
     height_ = height;
+    return true;
 }
 
 Color Face::Pixel(int x, int y) const {

@@ -8,6 +8,9 @@
 
 namespace tarvik::win32 {
 
+// Pixels each way of the small bitmap a paint composes in, one tile at a time.
+inline constexpr int kPaintTile = 256;
+
 class Face {
 public:
     Face() = default;
@@ -15,8 +18,11 @@ public:
     Face(const Face&) = delete;
     Face& operator=(const Face&) = delete;
 
-    // Makes the face width x height pixels, keeping what was drawn at its top-left; new parts get back.
-    void Resize(int width, int height, Color back);
+    // Makes the face width x height pixels, keeping what was drawn at its top-left; new parts get
+    // back. Where the system cannot give that much, the face is made smaller (its longer side
+    // halved until it can) and the window shows the back colour beyond it. False if not even a
+    // 1 x 1 face could be made; the old face then stays.
+    bool Resize(int width, int height, Color back);
     // The memory device context that holds the face.
     HDC Dc() const { return dc_; }
     int Width() const { return width_; }
@@ -42,6 +48,8 @@ struct MemoryBitmap {
 
 // Creates a memory bitmap of the given size; throws a Failure naming what failed.
 MemoryBitmap NewMemoryBitmap(int width, int height);
+// Creates a memory bitmap of the given size; false (and nothing made) if the system refuses.
+bool TryMemoryBitmap(int width, int height, MemoryBitmap* bitmap);
 // Releases a memory bitmap made by NewMemoryBitmap.
 void FreeMemoryBitmap(MemoryBitmap& bitmap);
 

@@ -83,19 +83,28 @@ void Win32Host::ComposeImages(HDC dc, int originX, int originY) {
     }
 }
 
-// Composes the area off screen and copies it in one piece, so nothing flickers.
+// Composes the area off screen, tile by tile in one small bitmap made at creation, and copies
+// each tile in one piece: nothing flickers, and a paint allocates nothing whatever the window's
+// size. Only the part the system will show is composed; beyond the face shows the back colour.
 void Win32Host::Paint(HDC dc, const RECT& area) {
-    const int w = area.right - area.left, h = area.bottom - area.top;
-    if (w <= 0 || h <= 0) return;
-    MemoryBitmap buffer = NewMemoryBitmap(w, h);
-    HBRUSH brush = CreateSolidBrush(Design().backColor);
-    const RECT all{0, 0, w, h};
-    FillRect(buffer.dc, &all, brush);
-    ::DeleteObject(brush);
-    BitBlt(buffer.dc, 0, 0, w, h, face_.Dc(), area.left, area.top, SRCCOPY);
-    ComposeImages(buffer.dc, -area.left, -area.top);
-    BitBlt(dc, area.left, area.top, w, h, buffer.dc, 0, 0, SRCCOPY);
-    FreeMemoryBitmap(buffer);
+    RECT visible{};
+    if (!paintTile_.dc || GetClipBox(dc, &visible) == ERROR || !IntersectRect(&visible, &visible, &area)) return;
+    visible.left = std::max(0L, static_cast<long>(visible.left));
+    visible.top = std::max(0L, static_cast<long>(visible.top));
+    SetDCBrushColor(paintTile_.dc, Design().backColor);
+    const HBRUSH back = static_cast<HBRUSH>(GetStockObject(DC_BRUSH));
+    for (int y = visible.top; y < visible.bottom; y += kPaintTile) {
+        for (int x = visible.left; x < visible.right; x += kPaintTile) {
+            const int w = std::min(kPaintTile, static_cast<int>(visible.right) - x);
+            const int h = std::min(kPaintTile, static_cast<int>(visible.bottom) - y);
+            const RECT tile{0, 0, w, h};
+            FillRect(paintTile_.dc, &tile, back);
+            const int fw = std::min(w, face_.Width() - x), fh = std::min(h, face_.Height() - y);
+            if (fw > 0 && fh > 0) BitBlt(paintTile_.dc, 0, 0, fw, fh, face_.Dc(), x, y, SRCCOPY);
+            ComposeImages(paintTile_.dc, -x, -y);
+            BitBlt(dc, x, y, w, h, paintTile_.dc, 0, 0, SRCCOPY);
+        }
+    }
 }
 
 Color Win32Host::ShownPixel(int x, int y) {

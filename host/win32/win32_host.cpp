@@ -51,17 +51,29 @@ std::string LastError() { return " (error " + std::to_string(GetLastError()) + "
 
 // --- Creation and the message loop -------------------------------------------------------
 
-Win32Host::Win32Host(const FormDesign& design, HINSTANCE instance)
+Win32Host::Win32Host(const FormDesign& design, HINSTANCE instance, CreationFault fault)
     : FormsRuntime(design, kBackend), instance_(instance), foreColor_(design.foreColor) {
+    // The destructor does not run for a constructor that throws: what was made goes here, and
+    // first the window, whose procedure would otherwise reach this half-made object.
+    try {
+        Create(fault);
+    } catch (...) {
+        Release();
+        throw;
+    }
+}
+
+void Win32Host::Create(CreationFault fault) {
+    const FormDesign& design = Design();
     // Screen readers reach the window's accessible object through COM marshalling.
     comReady_ = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
-    bigIcon_ = LoadWindowIcon(instance, GetSystemMetrics(SM_CXICON));
-    smallIcon_ = LoadWindowIcon(instance, GetSystemMetrics(SM_CXSMICON));
+    bigIcon_ = LoadWindowIcon(instance_, GetSystemMetrics(SM_CXICON));
+    smallIcon_ = LoadWindowIcon(instance_, GetSystemMetrics(SM_CXSMICON));
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof(wc);
     wc.style = CS_DBLCLKS;
     wc.lpfnWndProc = &Win32Host::WindowProc;
-    wc.hInstance = instance;
+    wc.hInstance = instance_;
     wc.hIcon = bigIcon_;
     wc.hIconSm = smallIcon_;
     wc.lpszClassName = kClassName;
@@ -75,7 +87,8 @@ Win32Host::Win32Host(const FormDesign& design, HINSTANCE instance)
                         OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
                         Widen(design.font.face).c_str());
     if (!font_) Fail("CreateFontW failed" + LastError());
-    face_.Resize(width, height, design.backColor);
+    if (!face_.Resize(width, height, design.backColor)) Fail("CreateDIBSection for the face failed" + LastError());
+    paintTile_ = NewMemoryBitmap(kPaintTile, kPaintTile);
     // No border and no caption: the whole window is client area (WM_NCCALCSIZE), and its size is
     // the design's client size. WS_THICKFRAME declares it sizable, as a window that can be
     // maximized must be for a window manager (Wine turns a frame that cannot size into equal
@@ -83,7 +96,7 @@ Win32Host::Win32Host(const FormDesign& design, HINSTANCE instance)
     // since every point of the window is client area (WM_NCHITTEST).
     hwnd_ = CreateWindowExW(WS_EX_APPWINDOW, kClassName, Widen(design.caption).c_str(),
                             WS_POPUP | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME, 0, 0, width,
-                            height, nullptr, nullptr, instance, this);
+                            height, nullptr, nullptr, instance_, this);
     if (!hwnd_) Fail("CreateWindowExW failed" + LastError());
     // The grips alone size the window: the system menu offers no Size.
     DeleteMenu(GetSystemMenu(hwnd_, FALSE), SC_SIZE, MF_BYCOMMAND);
@@ -91,36 +104,33 @@ Win32Host::Win32Host(const FormDesign& design, HINSTANCE instance)
     SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_));
     GetWindowRect(hwnd_, &lastRestoredRect_);
     scratchRegion_ = ::CreateRectRgn(0, 0, 0, 0);
-    if (!scratchRegion_) Fail("CreateRectRgn failed" + LastError());
+    if (!scratchRegion_ || fault == CreationFault::AfterWindow) Fail("CreateRectRgn failed" + LastError());
     tips_ = std::make_unique<ToolTips>(hwnd_);
     for (int i = 0; i < kElemCount; ++i) tips_->Sync(static_cast<Elem>(i), Elements()[static_cast<std::size_t>(i)]);
 }
 
-Win32Host::~Win32Host() {
+Win32Host::~Win32Host() { Release(); }
+
+// Gives back the window and every system object the host made; safe on a half-made host.
+void Win32Host::Release() {
     tips_.reset();
     if (hwnd_) {
         // No more messages reach this object while it goes.
         SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
         destroying_ = true;
         DestroyWindow(hwnd_);
+        hwnd_ = nullptr;
     }
+    FreeMemoryBitmap(paintTile_);
     if (scratchRegion_) ::DeleteObject(scratchRegion_);
     if (font_) ::DeleteObject(font_);
     if (bigIcon_) DestroyIcon(bigIcon_);
     if (smallIcon_) DestroyIcon(smallIcon_);
     if (comReady_) CoUninitialize();
-}
-
-int Win32Host::Run() {
-    Start();
-    EndIfStopped();
-    MSG msg{};
-    BOOL got;
-    while ((got = GetMessageW(&msg, nullptr, 0, 0)) > 0) {
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
-    return got < 0 ? 1 : static_cast<int>(msg.wParam);
+    comReady_ = false;
+    scratchRegion_ = nullptr;
+    font_ = nullptr;
+    bigIcon_ = smallIcon_ = nullptr;
 }
 
 // The program has ended: the window goes, and with it the message loop (WM_DESTROY posts the quit).
@@ -139,7 +149,10 @@ AccessibleWindow Win32Host::AccessibleView() const {
 void Win32Host::ReportUnhandled(const UnhandledFailure& failure) {
     failureMessage_ = "Tarvik (" + std::string(kBackend) + "): unhandled failure in " + failure.what();
     if (quietFailures_) return;
+    // The box pumps messages; the window must outlive it, so it counts as an event in progress.
+    ++depth_;
     MessageBoxW(hwnd_, Widen(failureMessage_).c_str(), L"Tarvik", MB_OK | MB_ICONERROR);
+    --depth_;
 }
 
 // --- Geometry and state --------------------------------------------------------------------
@@ -329,8 +342,12 @@ int Win32Host::CombineRgn(tarvik::HRGN dst, tarvik::HRGN src1, tarvik::HRGN src2
     return ::CombineRgn(ToRgn(dst), ToRgn(src1), ToRgn(src2), mode);
 }
 
+// A region the system refused stays the caller's: it is released here, or each refusal would
+// leak one until the process runs out of GDI objects.
 int Win32Host::SetWindowRgn(tarvik::HWND hwnd, tarvik::HRGN region, int redraw) {
-    return ::SetWindowRgn(ToHwnd(hwnd), ToRgn(region), redraw);
+    const int taken = ::SetWindowRgn(ToHwnd(hwnd), ToRgn(region), redraw);
+    if (!taken && region) ::DeleteObject(ToRgn(region));
+    return taken;
 }
 
 int Win32Host::DeleteObject(tarvik::HRGN region) { return ::DeleteObject(ToRgn(region)); }

@@ -19,8 +19,12 @@ namespace tarvik::win32 {
 
 class Win32Host final : public FormsRuntime {
 public:
-    // Creates the window, hidden, with its design size, caption, icon and font.
-    Win32Host(const FormDesign& design, HINSTANCE instance);
+    // Test aid: where creation fails as if the system had refused a resource.
+    enum class CreationFault { None, AfterWindow };
+
+    // Creates the window, hidden, with its design size, caption, icon and font. On failure it
+    // throws, with everything it had made (window, font, icons) already released.
+    Win32Host(const FormDesign& design, HINSTANCE instance, CreationFault fault = CreationFault::None);
     ~Win32Host() override;
     Win32Host(const Win32Host&) = delete;
     Win32Host& operator=(const Win32Host&) = delete;
@@ -69,6 +73,9 @@ public:
     ::HWND ToolTipWindow() const { return tips_ ? tips_->Window() : nullptr; }
     // Number of Resize events raised so far.
     int ResizeCount() const { return resizeCount_; }
+    // The face's pixel size: the window's, or less where that much memory was not to be had.
+    int FaceWidth() const { return face_.Width(); }
+    int FaceHeight() const { return face_.Height(); }
     // Instead of a message box, unhandled failures are only recorded (for tests).
     void QuietFailures() { quietFailures_ = true; }
     // The last unhandled failure's message, "" if none.
@@ -96,6 +103,9 @@ private:
 
     static LRESULT CALLBACK WindowProc(::HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam);
     LRESULT Handle(UINT msg, WPARAM wparam, LPARAM lparam);
+    template <class N, class F> void Guard(N&& where, F&& step);
+    void Create(CreationFault fault);
+    void Release();
     bool HandlePointer(UINT msg, WPARAM wparam, LPARAM lparam);
     void Paint(HDC dc, const RECT& area);
     void ComposeImages(HDC dc, int originX, int originY);
@@ -115,6 +125,7 @@ private:
     HICON bigIcon_ = nullptr, smallIcon_ = nullptr;
     HFONT font_ = nullptr;
     Face face_;
+    MemoryBitmap paintTile_;  // where a paint composes, one tile at a time
     Pictures pictures_;
     std::unique_ptr<ToolTips> tips_;
     Accessibility accessibility_{*this};

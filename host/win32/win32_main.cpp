@@ -1,4 +1,7 @@
 // Program entry: the one window, its core, and the message loop. No command line is read.
+#include <exception>
+#include <string>
+
 #include "app/form1.h"
 #include "host/win32/win32_host.h"
 
@@ -9,8 +12,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         tarvik::Form1 form(host);
         host.Attach(&form);
         return host.Run();
-    } catch (const tarvik::Failure& failure) {
-        // The window could not even be created.
+    } catch (const std::exception& failure) {
+        // The window could not even be created (the host has released what it had made).
         MessageBoxW(nullptr, tarvik::win32::Widen(std::string("Tarvik (win32): ") + failure.what()).c_str(), L"Tarvik",
                     MB_OK | MB_ICONERROR);
         return 1;

@@ -3,6 +3,9 @@
 #include <windowsx.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <exception>
+#include <string>
 
 #include "host/win32/win32_host.h"
 
@@ -23,6 +26,39 @@ LPCWSTR CursorName(Cursor cursor) {
     return IDC_ARROW;
 }
 
+// A window message's name for a failure report.
+std::string MessageName(UINT msg) {
+    switch (msg) {
+        case WM_PAINT: return "WM_PAINT";
+        case WM_SIZE: return "WM_SIZE";
+        case WM_MOVE: return "WM_MOVE";
+        case WM_MOUSEMOVE: return "WM_MOUSEMOVE";
+        case WM_TIMER: return "WM_TIMER";
+        case WM_CLOSE: return "WM_CLOSE";
+        case WM_CAPTURECHANGED: return "WM_CAPTURECHANGED";
+        default: break;
+    }
+    char name[24];
+    std::snprintf(name, sizeof name, "window message 0x%04X", msg);
+    return name;
+}
+
+// BeginPaint and its EndPaint, which must come whatever happens in between.
+class PaintScope {
+public:
+    explicit PaintScope(::HWND hwnd) : hwnd_(hwnd), dc_(BeginPaint(hwnd, &ps_)) {}
+    ~PaintScope() { EndPaint(hwnd_, &ps_); }
+    PaintScope(const PaintScope&) = delete;
+    PaintScope& operator=(const PaintScope&) = delete;
+    HDC Dc() const { return dc_; }
+    const RECT& Area() const { return ps_.rcPaint; }
+
+private:
+    ::HWND hwnd_;
+    PAINTSTRUCT ps_{};
+    HDC dc_;
+};
+
 int ShiftState(WPARAM wparam) {
     int shift = 0;
     if (wparam & MK_SHIFT) shift |= kShiftMask;
@@ -33,6 +69,21 @@ int ShiftState(WPARAM wparam) {
 
 }  // namespace
 
+// Runs a step of the host's own; nothing may leave it. The system's frames between a window
+// procedure and the code that sent its message cannot pass an exception on (the 32-bit build
+// would end in std::terminate), so a failure here ends the program the way a procedure's
+// unhandled failure does: the program stops, the user is told once, and the status is 1.
+template <class N, class F>
+void Win32Host::Guard(N&& where, F&& step) {
+    try {
+        step();
+    } catch (const std::exception& failure) {
+        EndWithFailure(UnhandledFailure(where(), failure.what()));
+    } catch (...) {
+        EndWithFailure(UnhandledFailure(where(), "unknown failure"));
+    }
+}
+
 LRESULT CALLBACK Win32Host::WindowProc(::HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
     if (msg == WM_NCCREATE) {
         auto* create = reinterpret_cast<CREATESTRUCTW*>(lparam);
@@ -42,8 +93,9 @@ LRESULT CALLBACK Win32Host::WindowProc(::HWND hwnd, UINT msg, WPARAM wparam, LPA
     // Messages before WM_NCCREATE (WM_GETMINMAXINFO) and after the host has gone get the defaults.
     auto* self = reinterpret_cast<Win32Host*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     if (!self) return DefWindowProcW(hwnd, msg, wparam, lparam);
+    LRESULT result = 0;
     ++self->depth_;
-    const LRESULT result = self->Handle(msg, wparam, lparam);
+    self->Guard([&] { return MessageName(msg); }, [&] { result = self->Handle(msg, wparam, lparam); });
     --self->depth_;
     // The program ends once the outermost event returns, never in the middle of one; screen
     // readers hear of its changes then too.
@@ -54,19 +106,31 @@ LRESULT CALLBACK Win32Host::WindowProc(::HWND hwnd, UINT msg, WPARAM wparam, LPA
     return result;
 }
 
+// Starts the program and runs the message loop until the window is gone.
+int Win32Host::Run() {
+    Guard([] { return std::string("start-up"); }, [&] { Start(); });
+    EndIfStopped();
+    MSG msg{};
+    BOOL got;
+    while ((got = GetMessageW(&msg, nullptr, 0, 0)) > 0) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+    return got < 0 ? 1 : static_cast<int>(msg.wParam);
+}
+
 LRESULT Win32Host::Handle(UINT msg, WPARAM wparam, LPARAM lparam) {
     switch (msg) {
         case WM_ERASEBKGND:
             return 1;  // the paint covers everything; erasing first would flicker
         case WM_PAINT: {
-            PAINTSTRUCT ps;
-            HDC dc = BeginPaint(hwnd_, &ps);
-            Paint(dc, ps.rcPaint);
-            EndPaint(hwnd_, &ps);
+            const PaintScope paint(hwnd_);
+            Paint(paint.Dc(), paint.Area());
             return 0;
         }
         case WM_PRINTCLIENT: {
-            RECT all{0, 0, face_.Width(), face_.Height()};
+            RECT all{};
+            GetClientRect(hwnd_, &all);
             Paint(reinterpret_cast<HDC>(wparam), all);
             return 0;
         }

@@ -1,0 +1,81 @@
+// Hostile sizes and refusals on the real window: a window far too large for its face, a region
+// the system refuses, and a creation that fails after the window exists.
+#include <cstdio>
+
+#include "tests/win32/check.h"
+#include "tests/win32/support.h"
+
+namespace tarvik::test {
+
+namespace {
+
+constexpr int kHugeSide = 16000;
+
+std::string Hex(Color c) {
+    char buffer[16];
+    std::snprintf(buffer, sizeof buffer, "0x%06X", static_cast<unsigned>(c));
+    return buffer;
+}
+
+}  // namespace
+
+// Another program sizes the window to 16000 x 16000: the face may be capped, but the window
+// keeps its frame, outline and input, paints without failing, and closes with status 0.
+TEST(AWindowSizedFarBeyondItsFaceStillShowsBehavesAndCloses) {
+    Program p;
+    const Color back = Form1Design().backColor;
+    const Color frameAtStart = p.host.ShownPixel(5, 5);
+    CHECK(SetWindowPos(p.host.Window(), nullptr, 0, 0, kHugeSide, kHugeSide,
+                       SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE) != FALSE);
+    PumpIdle();
+    RECT r{};
+    GetWindowRect(p.host.Window(), &r);
+    std::printf("window %ld x %ld, face %d x %d\n", r.right - r.left, r.bottom - r.top, p.host.FaceWidth(),
+                p.host.FaceHeight());
+    CHECK(p.host.Running());
+    CHECK_EQ(std::string(""), p.host.FailureMessage());
+    CHECK_EQ(2, p.host.ResizeCount());
+    CHECK_EQ(static_cast<float>(r.right - r.left) * 15, p.host.Width());
+    CHECK(p.host.FaceWidth() >= 1 && p.host.FaceWidth() <= r.right - r.left);
+    CHECK(p.host.FaceHeight() >= 1 && p.host.FaceHeight() <= r.bottom - r.top);
+    // The title bar is painted again at the top-left, the interior is the back colour.
+    CHECK_EQ(Hex(frameAtStart), Hex(p.host.ShownPixel(5, 5)));
+    CHECK_EQ(Hex(back), Hex(p.host.ShownPixel(100, 100)));
+    // A paint of what the screen shows goes through without a failure.
+    InvalidateRect(p.host.Window(), nullptr, FALSE);
+    UpdateWindow(p.host.Window());
+    CHECK(p.host.Running());
+    // The outline follows the new size: the far bottom-right corner is cut, just inside it is not.
+    ::HRGN region = CreateRectRgn(0, 0, 0, 0);
+    CHECK(GetWindowRgn(p.host.Window(), region) != ERROR);
+    CHECK(!PtInRegion(region, r.right - r.left - 1, r.bottom - r.top - 1));
+    CHECK(PtInRegion(region, r.right - r.left - 5, r.bottom - r.top - 5));
+    DeleteObject(region);
+    // Input still reaches the procedures: hovering the minimize button shows its hover picture.
+    const PixelRect button = p.ElemPixels(Elem::Immin);
+    CHECK(button.x > 0 && button.x < r.right - r.left);
+    PostMessageW(p.host.Window(), WM_MOUSEMOVE, 0, MAKELPARAM(button.x + 2, button.y + 2));
+    CHECK(PumpUntil([&] { return p.host.Elements()[static_cast<std::size_t>(Elem::Immin)].picture == Picture::A9; }));
+    PostMessageW(p.host.Window(), WM_CLOSE, 0, 0);
+    CHECK(PumpUntil([&] { return p.host.Window() == nullptr; }));
+    CHECK_EQ(0, p.host.ExitStatus());
+}
+
+// The system documents that a region SetWindowRgn refuses stays the caller's: the host releases it.
+TEST(ARegionTheSystemRefusesIsReleased) {
+    Program p;
+    const tarvik::HRGN refused = p.host.CreateRectRgn(0, 0, 10, 10);
+    const ::HWND notAWindow = reinterpret_cast<::HWND>(static_cast<std::uintptr_t>(0xDEAD0));
+    CHECK_EQ(0, p.host.SetWindowRgn(reinterpret_cast<tarvik::HWND>(notAWindow), refused, -1));
+    CHECK_EQ(0u, static_cast<unsigned>(GetObjectType(reinterpret_cast<HGDIOBJ>(refused))));
+    const tarvik::HRGN taken = p.host.CreateRectRgn(0, 0, 100, 100);
+    CHECK(p.host.SetWindowRgn(p.host.hWnd(), taken, -1) != 0);
+    RECT box{};
+    ::HRGN now = CreateRectRgn(0, 0, 0, 0);
+    CHECK(GetWindowRgn(p.host.Window(), now) != ERROR);
+    GetRgnBox(now, &box);
+    DeleteObject(now);
+    CHECK_EQ(100L, box.right);
+}
+
+}  // namespace tarvik::test
