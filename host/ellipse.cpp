@@ -14,7 +14,7 @@ std::vector<Span> EllipseSpans(int x1, int y1, int x2, int y2) {
     std::vector<Span> spans;
     if (x1 > x2) std::swap(x1, x2);
     if (y1 > y2) std::swap(y1, y2);
-    const double w = x2 - x1, h = y2 - y1;
+    const double w = static_cast<double>(x2) - x1, h = static_cast<double>(y2) - y1;
     const double rx = (w - 1.25) / 2, ry = (h - 1.25) / 2;
     if (rx <= 0 || ry <= 0) return spans;
     const double cx = x1 + (w - 2) / 2, cy = y1 + (h - 2) / 2;

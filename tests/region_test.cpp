@@ -103,6 +103,25 @@ TEST(RegionTest, UnionsAgreeWithAPixelBitmap) {
     }
 }
 
+// Memory and time go by bands (runs of rows with the same spans), not by pixel rows.
+TEST(RegionTest, RegionsCostTheirBandsNotTheirRows) {
+    Region tall = Region::Rect(0, -1000000000, 10, 1000000000);
+    EXPECT_EQ(tall.Bands(), 1u);
+    EXPECT_EQ(tall.Area(), 10 * 2000000000LL);
+    tall.Union(Region::Rect(5, 0, 20, 1000000000));
+    EXPECT_EQ(tall.Bands(), 2u) << "rows below 0 keep their span, rows from 0 get the wider one";
+    EXPECT_TRUE(tall.Contains(19, 999999999));
+    EXPECT_FALSE(tall.Contains(19, -1));
+    EXPECT_FALSE(tall.Contains(0, 1000000000));
+    // Touching spans and rows merge into one.
+    Region r = Region::Rect(0, 0, 4, 4);
+    r.Union(Region::Rect(4, 0, 8, 4));
+    r.Union(Region::Rect(0, 4, 8, 8));
+    EXPECT_EQ(r.Bands(), 1u);
+    EXPECT_EQ(r.Row(7).size(), 1u);
+    EXPECT_TRUE(r.Row(8).empty());
+}
+
 std::vector<std::string> Outline(test::Sim& sim) { return sim.Host().LastOutline(); }
 
 TEST(OutlineTest, SixThousandByFortyFiveHundredTwipsGivesTheDocumentedShapes) {
@@ -163,6 +182,27 @@ TEST(OutlineTest, ResizingLeavesNoRegionHandleBehind) {
     sim.Do("start");
     for (int i = 0; i < 200; ++i) sim.Do("resize " + std::to_string(300 + i) + " " + std::to_string(250 + i / 2));
     EXPECT_EQ(sim.Host().LiveRegions(), 0u) << "every merged shape must be released, the base owned by the window";
+}
+
+// The outline of the largest window the system allows: a few bands, however many rows.
+TEST(OutlineTest, AHugeWindowsOutlineHasFewBands) {
+    test::Sim sim;
+    sim.Do("start\nmove 647 490\ndown left\nmove 10000000 10000000\nup left");
+    ASSERT_NE(sim.Host().WindowRegion(), nullptr);
+    const Region& outline = *sim.Host().WindowRegion();
+    EXPECT_LT(outline.Bands(), 120u);
+    EXPECT_TRUE(outline.Contains(32767 - 5, 32767 - 5));
+    EXPECT_FALSE(outline.Contains(32767 - 1, 32767 - 1));
+    EXPECT_TRUE(outline.Contains(0, 16000));
+}
+
+// A region the window refuses stays the program's, as the platform documents: the host releases it.
+TEST(OutlineTest, ARefusedRegionIsReleased) {
+    test::Sim sim;
+    sim.Do("fail SetWindowRgn\nstart");
+    for (int i = 0; i < 50; ++i) sim.Do("resize " + std::to_string(300 + i) + " 240");
+    EXPECT_EQ(sim.Host().LiveRegions(), 0u) << "refused regions left behind";
+    EXPECT_EQ(sim.Host().WindowRegion(), nullptr) << "no region was taken";
 }
 
 TEST(OutlineTest, AFailedBaseLeavesTheWindowRectangular) {

@@ -139,5 +139,66 @@ TEST(SimToolTest, ExtremeButValidInputRunsThrough) {
     EXPECT_NE(r.out.find("\"running\": true"), std::string::npos) << r.out;
 }
 
+// Sizes, pointer positions and failures at the ends of their ranges: each run ends with a result
+// or an error naming the line, never a signal, an abort or an escaped exception. The window is
+// held to 32767 pixels each way, its position to -32768..32767.
+TEST(SimToolTest, HostileScenariosEndCleanly) {
+    const std::string wide = test::OutPath("hostile-wide.png");
+    std::remove(wide.c_str());
+    // Press the corner grip of the start window (367, 269; 290 x 231) and drag it.
+    const std::string grip = "start\nmove 647 490\ndown left\n";
+    struct Case {
+        std::string name, scenario;
+        int status;
+        std::string expected;  // in standard output (status 0) or standard error
+    };
+    const Case cases[] = {
+        {"grip-ten-million", grip + "move 10000000 10000000\nstate\n", 0,
+         "\"width\": 491505, \"height\": 491505, \"windowState\": 0"},
+        {"snapshot-too-large", grip + "move 10000000 10000000\nsnapshot " + wide + "\n", 2,
+         "line 5: the window is 32767 x 32767 pixels; a snapshot holds at most 67108864 pixels"},
+        {"grip-hundred-million-wide-snapshot", grip + "move 100000000 370\nsnapshot " + wide + "\nstate\n", 0,
+         "\"width\": 491505, \"height\": 1522.5"},
+        {"grip-past-int-range", grip + "move 2147483647 -2147483648\nmove -2147483648 2147483647\nstate\n", 0,
+         "\"width\": 4350, \"height\": 3465"},  // each product overflows 32 bits: skipped
+        {"pointer-at-int-ends", "start\nmove -2147483648 0\nmove 2147483647 2147483647\ndown left\nup left\nstate\n", 0,
+         "\"running\": true"},
+        {"system-move-to-int-ends", "start\nmove 400 275\ndown left\nmove -2147483648 -2147483648\nstate\n"
+                                    "move 2147483647 2147483647\nup left\nstate\n", 0,
+         "\"left\": 491505, \"top\": 491505"},
+        {"system-move-to-int-start", "start\nmove 400 275\ndown left\nmove -2147483648 -2147483648\nup left\nstate\n", 0,
+         "\"left\": -491520, \"top\": -491520"},
+        {"fail-unknown-name", "start\nfail Widht\n", 2, "line 2: 'Widht' is not a command that can fail (Left, Top"},
+        {"fail-unknown-name-before-start", "fail nothing\nstart\n", 2, "line 1: 'nothing' is not a command that can fail"},
+        // A failure while Immax holds the capture: the report takes the capture, and the ended
+        // program answers with no MouseUp (the pressed picture and the Tag stay).
+        {"failure-with-capture-held", "start\nmove 614 284\ndown left\nfail WindowState\ndown right\nstate\n", 1,
+         "\"Immax\": {\"left\": 3570, \"top\": 120, \"width\": 255, \"height\": 240, \"visible\": true, "
+         "\"picture\": \"A8\", \"tag\": \"1\""},
+    };
+    for (const Case& c : cases) {
+        const Result r = RunSim(c.scenario, "hostile-" + c.name);
+        EXPECT_EQ(r.status, c.status) << c.name << ": " << r.err;
+        const std::string& where = c.status == 2 ? r.err : r.out;
+        EXPECT_NE(where.find(c.expected), std::string::npos)
+            << c.name << ": expected '" << c.expected << "', got '" << where << "'";
+        if (c.status == 1) {
+            const std::size_t first = r.err.find("unhandled failure");
+            EXPECT_NE(first, std::string::npos) << c.name << ": " << r.err;
+            EXPECT_EQ(r.err.find("unhandled failure", first + 1), std::string::npos)
+                << c.name << ": expected one report, got '" << r.err << "'";
+        }
+    }
+    cairo_surface_t* s = cairo_image_surface_create_from_png(wide.c_str());
+    ASSERT_EQ(cairo_surface_status(s), CAIRO_STATUS_SUCCESS) << "no PNG at " << wide;
+    EXPECT_EQ(cairo_image_surface_get_width(s), 32767);
+    EXPECT_EQ(cairo_image_surface_get_height(s), 102);
+    // Beyond the face (8192 pixels) the window shows the back colour.
+    const auto* row = reinterpret_cast<const std::uint32_t*>(cairo_image_surface_get_data(s) +
+                                                             50 * cairo_image_surface_get_stride(s));
+    EXPECT_EQ(row[20000], 0xFFFAFAFAu);
+    cairo_surface_destroy(s);
+}
+
 }  // namespace
 }  // namespace tarvik

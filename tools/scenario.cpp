@@ -1,6 +1,7 @@
 #include "tools/scenario.h"
 
 #include <climits>
+#include <cstdint>
 #include <cmath>
 #include <cstdio>
 #include <istream>
@@ -151,10 +152,14 @@ void Scenario::Execute(const std::string& line, std::ostream& out) {
         host_->Start();
         return;
     }
-    if (cmd == "fail" && !host_) {
+    if (cmd == "fail") {
         Arity(words, 1);
-        pendingFailures_.push_back(words[1]);
-        return;
+        if (!sim::SimHost::FailableCommand(words[1]))
+            Bad("'" + words[1] + "' is not a command that can fail (" + sim::SimHost::FailableCommands() + ")");
+        if (!host_) {
+            pendingFailures_.push_back(words[1]);
+            return;
+        }
     }
     if (!host_) Bad("'" + cmd + "' needs a window: run 'start' first");
     // The state of a program that has ended may still be read; nothing else may act on it.
@@ -197,7 +202,16 @@ void Scenario::Execute(const std::string& line, std::ostream& out) {
         h.TakeCapture();
     } else if (cmd == "snapshot") {
         Arity(words, 1);
-        if (!h.WriteSnapshot(words[1])) Bad("cannot write snapshot to '" + words[1] + "'");
+        const std::int64_t pixels = static_cast<std::int64_t>(h.PixelWidth()) * h.PixelHeight();
+        if (pixels > sim::kMaxSnapshotPixels)
+            Bad("the window is " + std::to_string(h.PixelWidth()) + " x " + std::to_string(h.PixelHeight()) +
+                " pixels; a snapshot holds at most " + std::to_string(sim::kMaxSnapshotPixels) + " pixels");
+        if (snapshotsToMemory_) {
+            int w = 0, hh = 0;
+            lastSnapshotPixels_ = h.Snapshot(&w, &hh).size();
+        } else if (!h.WriteSnapshot(words[1])) {
+            Bad("cannot write snapshot to '" + words[1] + "'");
+        }
     } else if (cmd == "fail") {
         Arity(words, 1);
         h.FailCommand(words[1]);

@@ -67,7 +67,8 @@ void Painter::NewStore(int width, int height) {
     // Rows beyond the face cost nothing while it draws; columns beyond it stretch every row
     // apart, and a face that no longer fits the processor's cache fills at half the speed, so
     // the width gets only a little room.
-    const int w = std::max(width, storeWidth_ + storeWidth_ / 32), h = std::max(height, storeHeight_ + storeHeight_ / 2);
+    const int w = std::max(width, std::min(storeWidth_ + storeWidth_ / 32, kMaxFaceSide));
+    const int h = std::max(height, std::min(storeHeight_ + storeHeight_ / 2, kMaxFaceSide));
     cairo_surface_t* store = cairo_image_surface_create(CAIRO_FORMAT_RGB24, w, h);
     if (face_) {
         cairo_surface_flush(face_);
@@ -82,7 +83,7 @@ void Painter::NewStore(int width, int height) {
 }
 
 void Painter::Resize(int width, int height) {
-    const int w = std::max(1, width), h = std::max(1, height);
+    const int w = std::clamp(width, 1, kMaxFaceSide), h = std::clamp(height, 1, kMaxFaceSide);
     if (face_ && w == width_ && h == height_) return;
     const long needed = static_cast<long>(w) * h, held = static_cast<long>(storeWidth_) * storeHeight_;
     // A store much larger than the face (after a maximized window is restored) is given back.
@@ -331,6 +332,16 @@ int Painter::Print(const std::string& text, float x, float y, Color color) {
 
 void Painter::Compose(cairo_t* cr, const ElementTable& elements) const {
     cairo_save(cr);
+    double x1, y1, x2, y2;
+    cairo_clip_extents(cr, &x1, &y1, &x2, &y2);
+    if (x2 > Width() || y2 > Height()) {
+        // Beyond a capped face: the back colour.
+        SetSource(cr, design_.backColor);
+        cairo_set_fill_rule(cr, CAIRO_FILL_RULE_EVEN_ODD);
+        cairo_rectangle(cr, x1, y1, x2 - x1, y2 - y1);
+        cairo_rectangle(cr, 0, 0, Width(), Height());
+        cairo_fill(cr);
+    }
     cairo_set_source_surface(cr, face_, 0, 0);
     cairo_paint(cr);
     for (int i = kElemCount - 1; i >= 0; --i) {

@@ -20,6 +20,10 @@ typedef struct _PangoLayout PangoLayout;
 
 namespace tarvik::cairo {
 
+// The face holds at most this many pixels each way (enough for an 8K screen); a larger window
+// shows the back colour beyond it, so that no size can ask for unbounded memory.
+inline constexpr int kMaxFaceSide = 8192;
+
 class Painter {
 public:
     // An empty face in the design's back colour; text in the design's font.
@@ -28,8 +32,8 @@ public:
     Painter(const Painter&) = delete;
     Painter& operator=(const Painter&) = delete;
 
-    // Makes the face width x height pixels (at least 1 x 1), keeping what was drawn at its
-    // top-left; new parts get the back colour.
+    // Makes the face width x height pixels (at least 1 x 1, at most kMaxFaceSide), keeping what
+    // was drawn at its top-left; new parts get the back colour.
     void Resize(int width, int height);
     // The face: an RGB24 image surface that lives until the next Resize that changes its size.
     cairo_surface_t* Face() const { return face_; }
@@ -45,8 +49,9 @@ public:
     // Draws text in the design's font with its top-left at (x, y) twips; returns its height in pixels.
     int Print(const std::string& text, float x, float y, Color color);
 
-    // What the user sees, onto cr with the window's top-left at its origin: the face, then the
-    // pictures of the visible image elements, the bottom of the z-order first.
+    // What the user sees, onto cr with the window's top-left at its origin: the face (the back
+    // colour beyond it), then the pictures of the visible image elements, the bottom of the
+    // z-order first.
     void Compose(cairo_t* cr, const ElementTable& elements) const;
 
 private:

@@ -86,11 +86,15 @@ void Region::Union(const Region& other) {
     *this = std::move(out);
 }
 
-bool Region::Contains(int x, int y) const {
+std::span<const Region::Span> Region::Row(int y) const {
     const auto band = std::upper_bound(bands_.begin(), bands_.end(), y, [](int v, const Band& b) { return v < b.bottom; });
-    if (band == bands_.end() || band->top > y) return false;
-    const auto first = spans_.begin() + band->first, last = first + band->count;
-    return std::any_of(first, last, [x](const Span& s) { return x >= s.x1 && x < s.x2; });
+    if (band == bands_.end() || band->top > y) return {};
+    return {spans_.data() + band->first, static_cast<std::size_t>(band->count)};
+}
+
+bool Region::Contains(int x, int y) const {
+    const std::span<const Span> row = Row(y);
+    return std::any_of(row.begin(), row.end(), [x](const Span& s) { return x >= s.x1 && x < s.x2; });
 }
 
 long Region::Area() const {
@@ -98,7 +102,7 @@ long Region::Area() const {
     for (const Band& b : bands_)
         for (int k = 0; k < b.count; ++k) {
             const Span& s = spans_[static_cast<std::size_t>(b.first + k)];
-            n += static_cast<long>(s.x2 - s.x1) * (b.bottom - b.top);
+            n += (static_cast<long>(s.x2) - s.x1) * (static_cast<long>(b.bottom) - b.top);
         }
     return n;
 }

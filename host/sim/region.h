@@ -1,12 +1,19 @@
 // A pixel region with Windows' semantics, for the simulated host.
 #pragma once
 
+#include <cstddef>
+#include <span>
 #include <vector>
 
 namespace tarvik::sim {
 
 class Region {
 public:
+    struct Span {
+        int x1, x2;  // [x1, x2)
+        bool operator==(const Span&) const = default;
+    };
+
     // The pixels x1 <= x < x2, y1 <= y < y2 (empty if the box is empty).
     static Region Rect(int x1, int y1, int x2, int y2);
     // The ellipse inscribed in the box, rasterised as GDI does (right and bottom edges left out).
@@ -15,9 +22,13 @@ public:
     void Union(const Region& other);
     // Whether the pixel belongs to the region.
     bool Contains(int x, int y) const;
+    // The spans of row y, left to right; none where the row is empty.
+    std::span<const Span> Row(int y) const;
     bool Empty() const { return bands_.empty(); }
     // Number of pixels.
     long Area() const;
+    // Number of bands: memory and time go by these, not by pixel rows.
+    std::size_t Bands() const { return bands_.size(); }
 
 private:
     // Rows top <= y < bottom that share the same spans, as GDI keeps a region: a rectangle is
@@ -25,10 +36,6 @@ private:
     struct Band {
         int top, bottom;
         int first, count;  // their spans in spans_
-    };
-    struct Span {
-        int x1, x2;  // [x1, x2)
-        bool operator==(const Span&) const = default;
     };
     // Appends rows top <= y < bottom with the given sorted, disjoint spans, joining the band above if alike.
     void AddBand(int top, int bottom, const Span* spans, int count);

@@ -14,6 +14,28 @@ namespace {
 
 constexpr const char* kBackend = "sim";
 
+// The host commands FailCommand can make fail: the window's, which throw, and the platform
+// calls, which report failure by their result.
+constexpr const char* kFailable[] = {
+    "Left", "Top", "Width", "Height", "SetWidth", "SetHeight", "Move", "WindowState", "SetWindowState", "hWnd",
+    "Caption", "BackColor", "SetForeColor", "SetCurrentX", "SetCurrentY", "Line", "PaintPicture", "Print",
+    "ScreenWidth", "ScreenHeight", "Unload", "GetCursorPos", "SendMessageA", "CreateRectRgn", "CreateEllipticRgn",
+    "CombineRgn", "SetWindowRgn", "DeleteObject"};
+
+constexpr float kMaxSizeTwips = kMaxWindowPixels * kTwipsPerPixel;
+constexpr float kMinPositionTwips = -(kMaxWindowPixels + 1) * kTwipsPerPixel;
+
+// A size held within the window system's range.
+float HeldSize(double twips) { return static_cast<float>(std::clamp<double>(twips, 0, kMaxSizeTwips)); }
+
+// A position held within the window system's range.
+float HeldPosition(double twips) {
+    return static_cast<float>(std::clamp<double>(twips, kMinPositionTwips, kMaxSizeTwips));
+}
+
+// A pixel difference of 64-bit operands as an int, held within the pixel range of twips.h.
+int HeldPixels(std::int64_t pixels) { return static_cast<int>(std::clamp<std::int64_t>(pixels, -kPixelLimit, kPixelLimit)); }
+
 // A call with four arguments as the outline log writes it, made in one piece.
 std::string Call(const char* name, int a, int b, int c, int d) {
     char text[96];
@@ -39,6 +61,16 @@ SimHost::SimHost(int screenWidth, int screenHeight)
 
 SimHost::~SimHost() = default;
 
+bool SimHost::FailableCommand(const std::string& command) {
+    return std::find(std::begin(kFailable), std::end(kFailable), command) != std::end(kFailable);
+}
+
+std::string SimHost::FailableCommands() {
+    std::string all;
+    for (const char* name : kFailable) all += (all.empty() ? "" : ", ") + std::string(name);
+    return all;
+}
+
 // Throws if a test asked this command to fail.
 void SimHost::Check(const char* command) const {
     if (Failing(command))
@@ -63,8 +95,11 @@ void SimHost::SizeChanged() {
     painter_.Resize(PixelWidth(), PixelHeight());
 }
 
-// Takes a new outer size; a change grows the face and raises Resize before returning.
+// Takes a new outer size, held to the window system's range; a change grows the face and
+// raises Resize before returning.
 void SimHost::ApplySize(float width, float height) {
+    width = HeldSize(width);
+    height = HeldSize(height);
     if (width == width_ && height == height_) return;
     width_ = width;
     height_ = height;
@@ -96,8 +131,8 @@ void SimHost::ResizeOuter(int width, int height) {
 void SimHost::Move(float left, float top) {
     Check("Move");
     if (state_ != kNormal) Fail("a minimized or maximized window cannot be moved");
-    left_ = left;
-    top_ = top;
+    left_ = HeldPosition(left);
+    top_ = HeldPosition(top);
 }
 
 int SimHost::WindowState() { Check("WindowState"); return state_; }
@@ -248,14 +283,18 @@ int SimHost::DeleteObject(HRGN region) {
     return regions_.erase(region) ? 1 : 0;
 }
 
-// The window takes the region and drops its old one; a null region makes it rectangular.
+// The window takes the region and drops its old one; a null region makes it rectangular. A
+// region refused stays the caller's, as the platform documents: it is released here, or each
+// refusal would leak one.
 int SimHost::SetWindowRgn(HWND hwnd, HRGN region, int redraw) {
     Log("SetWindowRgn(" + std::to_string(redraw) + ")");
     lastOutline_.swap(outlineLog_);  // both keep their room for the next outline
     outlineLog_.clear();
     ++generation_;
-    if (Failing("SetWindowRgn")) return 0;
-    if (hwnd != kSimWindow) return 0;
+    if (Failing("SetWindowRgn") || hwnd != kSimWindow) {
+        regions_.erase(region);
+        return 0;
+    }
     if (region == 0) {
         windowRegion_.reset();
         return 1;
@@ -291,8 +330,8 @@ std::intptr_t SimHost::SendMessageA(HWND hwnd, unsigned msg, std::uintptr_t wpar
 }
 
 void SimHost::ClientPoint(int* x, int* y, bool* inside) const {
-    *x = pointerX_ - PixelLeft();
-    *y = pointerY_ - PixelTop();
+    *x = HeldPixels(static_cast<std::int64_t>(pointerX_) - PixelLeft());
+    *y = HeldPixels(static_cast<std::int64_t>(pointerY_) - PixelTop());
     *inside = shown_ && state_ != kMinimized && *x >= 0 && *y >= 0 && *x < PixelWidth() && *y < PixelHeight() &&
               (!windowRegion_ || windowRegion_->Contains(*x, *y));
 }
@@ -302,8 +341,8 @@ void SimHost::PointerTo(int x, int y) {
     pointerY_ = y;
     if (!Running()) return;
     if (systemMove_) {
-        left_ = moveStartLeft_ + PixelsToTwips(x - moveAnchorX_);
-        top_ = moveStartTop_ + PixelsToTwips(y - moveAnchorY_);
+        left_ = HeldPosition(moveStartLeft_ + (static_cast<double>(x) - moveAnchorX_) * kTwipsPerPixel);
+        top_ = HeldPosition(moveStartTop_ + (static_cast<double>(y) - moveAnchorY_) * kTwipsPerPixel);
         return;
     }
     int cx, cy;
@@ -343,34 +382,50 @@ void SimHost::TakeCapture() { CaptureLost(); }
 void SimHost::ElementChanged(Elem) { ++generation_; }
 void SimHost::PlatformCapture(bool) {}
 
+// Prints the report where a windowed host shows its message box; like that box, the report
+// takes the pointer capture, which the ended program must not answer.
 void SimHost::ReportUnhandled(const UnhandledFailure& failure) {
     failureMessage_ = "Tarvik (" + std::string(kBackend) + "): unhandled failure in " + failure.what();
     std::fprintf(stderr, "%s\n", failureMessage_.c_str());
+    ++reports_;
+    CaptureLost();
 }
 
 // --- Snapshots -----------------------------------------------------------------------------
 
 std::vector<std::uint32_t> SimHost::Snapshot(int* width, int* height) const {
     const int w = PixelWidth(), h = PixelHeight();
-    *width = w;
-    *height = h;
-    std::vector<std::uint32_t> out(static_cast<std::size_t>(w) * static_cast<std::size_t>(h));
-    if (w == 0 || h == 0) return out;
+    *width = *height = 0;
+    if (w == 0 || h == 0 || static_cast<std::int64_t>(w) * h > kMaxSnapshotPixels) return {};
     cairo_surface_t* shot = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, w, h);
+    if (cairo_surface_status(shot) != CAIRO_STATUS_SUCCESS) {
+        cairo_surface_destroy(shot);
+        return {};
+    }
     cairo_t* cr = cairo_create(shot);
     painter_.Compose(cr, Elements());
     cairo_destroy(cr);
     cairo_surface_flush(shot);
     const unsigned char* data = cairo_image_surface_get_data(shot);
-    const int stride = cairo_image_surface_get_stride(shot);
+    const std::size_t stride = static_cast<std::size_t>(cairo_image_surface_get_stride(shot));
+    const std::size_t perRow = static_cast<std::size_t>(w);
+    std::vector<std::uint32_t> out(perRow * static_cast<std::size_t>(h), 0);
     for (int y = 0; y < h; ++y) {
-        const auto* row = reinterpret_cast<const std::uint32_t*>(data + y * stride);
-        for (int x = 0; x < w; ++x) {
-            const bool in = !windowRegion_ || windowRegion_->Contains(x, y);
-            out[static_cast<std::size_t>(y) * static_cast<std::size_t>(w) + static_cast<std::size_t>(x)] = in ? row[x] : 0;
+        const auto* row = reinterpret_cast<const std::uint32_t*>(data + static_cast<std::size_t>(y) * stride);
+        std::uint32_t* to = out.data() + static_cast<std::size_t>(y) * perRow;
+        // Outside the region stays transparent.
+        if (!windowRegion_) {
+            std::copy(row, row + w, to);
+        } else {
+            for (const Region::Span& s : windowRegion_->Row(y)) {
+                const int from = std::max(s.x1, 0), until = std::min(s.x2, w);
+                if (from < until) std::copy(row + from, row + until, to + from);
+            }
         }
     }
     cairo_surface_destroy(shot);
+    *width = w;
+    *height = h;
     return out;
 }
 
@@ -379,7 +434,7 @@ bool SimHost::WriteSnapshot(const std::string& path) const {
     std::vector<std::uint32_t> pixels = Snapshot(&w, &h);
     if (w == 0 || h == 0) return false;
     cairo_surface_t* shot = cairo_image_surface_create_for_data(reinterpret_cast<unsigned char*>(pixels.data()),
-                                                                CAIRO_FORMAT_ARGB32, w, h, w * 4);
+                                                                CAIRO_FORMAT_ARGB32, w, h, w * 4);  // w <= 32767
     const bool ok = cairo_surface_write_to_png(shot, path.c_str()) == CAIRO_STATUS_SUCCESS;
     cairo_surface_destroy(shot);
     return ok;

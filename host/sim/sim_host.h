@@ -17,6 +17,13 @@ namespace tarvik::sim {
 
 inline constexpr HWND kSimWindow = 0x10010;
 
+// Like a real window system (X11 keeps them in 16 bits), the simulated window's outer size is
+// held within 0..kMaxWindowPixels and its position within -(kMaxWindowPixels + 1)..kMaxWindowPixels
+// pixels each way: a larger size or position is taken as the nearest one within.
+inline constexpr int kMaxWindowPixels = 32767;
+// A snapshot holds at most this many pixels (256 MB of RGBA).
+inline constexpr std::int64_t kMaxSnapshotPixels = std::int64_t{8192} * 8192;
+
 class SimHost final : public FormsRuntime {
 public:
     // A hidden window on a screen of the given pixel size.
@@ -75,10 +82,15 @@ public:
     void TakeCapture();
     // Makes every later call of the named host command fail (for failure-handling tests).
     void FailCommand(const std::string& command) { failing_.push_back(command); }
+    // Whether FailCommand knows the name: the commands above that can be made to fail.
+    static bool FailableCommand(const std::string& command);
+    // The failable command names, for messages.
+    static std::string FailableCommands();
 
     // --- What can be observed -----------------------------------------------------------
     // What the user sees: face, visible elements' pictures, transparent outside the region.
-    // Returns ARGB32 (premultiplied) pixels, row by row, of the window's pixel size.
+    // Returns ARGB32 (premultiplied) pixels, row by row, of the window's pixel size; nothing
+    // (0 x 0) for a window of more than kMaxSnapshotPixels.
     std::vector<std::uint32_t> Snapshot(int* width, int* height) const;
     // Writes the snapshot as an RGBA PNG; false if it cannot be written.
     bool WriteSnapshot(const std::string& path) const;
@@ -101,6 +113,8 @@ public:
     int PixelHeight() const;
     // The unhandled failure that ended the program, or "".
     const std::string& FailureMessage() const { return failureMessage_; }
+    // How many unhandled failures were reported (at most one).
+    int FailureReports() const { return reports_; }
     // Number of Resize events raised so far.
     int ResizeCount() const { return resizeCount_; }
     // Counts every change to what the user sees (drawing, elements, outline, size).
@@ -157,6 +171,7 @@ private:
 
     std::vector<std::string> failing_;
     std::string failureMessage_;
+    int reports_ = 0;
 };
 
 }  // namespace tarvik::sim
