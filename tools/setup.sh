@@ -15,11 +15,13 @@ native=(cmake g++ make pkg-config libgtest-dev libbenchmark-dev libcairo2-dev li
 a11y=(python3-pyatspi at-spi2-core dbus-daemon dbus-x11)
 # The Windows program, cross-built, and Wine to run it.
 windows=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine64 qemu-user-static wine32:i386)
+# The sanitizer build and the fuzzer.
+checks=(clang libclang-rt-14-dev)
 
 case "$mode" in
   run) packages=("${native[@]}") ;;
   run-windows) packages=("${native[@]}" "${windows[@]}") ;;
-  test) packages=("${native[@]}" "${windows[@]}" "${a11y[@]}") ;;
+  test) packages=("${native[@]}" "${windows[@]}" "${a11y[@]}" "${checks[@]}") ;;
   *)
     echo "usage: setup.sh run|run-windows|test" >&2
     exit 2
@@ -54,6 +56,12 @@ case "$mode" in
     ;;
   test)
     cmake --build "$build" -j"$(nproc)"
-    cd "$build" && ctest --output-on-failure -j"$(nproc)"
+    (cd "$build" && ctest --output-on-failure -j"$(nproc)")
+    # The same unit and scenario tests under ASan and UBSan (undefined behaviour fatal), and the
+    # scenario fuzzer for a bounded time; no Windows builds here.
+    cd "$root"
+    cmake --preset asan >/dev/null
+    cmake --build --preset asan -j"$(nproc)"
+    ctest --preset asan -j"$(nproc)"
     ;;
 esac
