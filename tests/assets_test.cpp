@@ -530,7 +530,9 @@ TEST_F(AssetsTest, CaptionTabEdges) {
 TEST_F(AssetsTest, RestingGlyphsFillTheirCellsAlone) {
   const Picture a = Atlas();
   const std::array<std::pair<const Cell*, int>, 3> cells = {std::pair{&kMinimizeGlyph, 77}, {&kMaximizeGlyph, 98}, {&kCloseGlyph, 119}};
-  for (auto [glyph, left] : cells) {
+  for (const auto& cell : cells) {
+    const Cell* glyph = cell.first;  // a plain variable: clang 14 cannot capture a structured binding
+    const int left = cell.second;
     EXPECT_EQ(CompareCell(a, left, 8, [glyph](int x, int y) { return Ink(*glyph, x, y) ? Grey(159) : Grey(250); }), "")
         << "cell at (" << left << ", 8)";
   }

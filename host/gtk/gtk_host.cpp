@@ -92,7 +92,7 @@ int GtkHost::Run() {
 
 // The program has ended: the main loop stops once the current event returns.
 void GtkHost::EndIfStopped() {
-    if (Running() || quitting_) return;
+    if (Running() || quitting_ || reporting_) return;
     quitting_ = true;
     gtk_widget_hide(window_);
     if (gtk_main_level() > 0) gtk_main_quit();
@@ -122,7 +122,10 @@ void GtkHost::ReportUnhandled(const UnhandledFailure& failure) {
     GtkWidget* dialog = gtk_message_dialog_new(shown_ ? GTK_WINDOW(window_) : nullptr, GTK_DIALOG_MODAL,
                                                GTK_MESSAGE_ERROR, GTK_BUTTONS_OK, "%s", message.c_str());
     gtk_window_set_title(GTK_WINDOW(dialog), "Tarvik");
+    // The program has already ended; the window stays until the dialog, which runs its own loop, is closed.
+    reporting_ = true;
     gtk_dialog_run(GTK_DIALOG(dialog));
+    reporting_ = false;
     gtk_widget_destroy(dialog);
 }
 

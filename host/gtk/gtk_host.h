@@ -147,6 +147,7 @@ private:
     std::array<std::string, kElemCount> tipTexts_;
     bool quitting_ = false;
     unsigned announceSource_ = 0;  // the idle that tells screen readers what changed, if queued
+    bool reporting_ = false;  // the failure dialog is up
 };
 
 }  // namespace tarvik::gtk
