@@ -51,8 +51,8 @@ Face::~Face() {
 }
 
 bool Face::Resize(int width, int height, Color back) {
-    width = std::max(1, width);
-    height = std::max(1, height);
+    width = std::clamp(width, 1, kMaxFaceSide);
+    height = std::clamp(height, 1, kMaxFaceSide);
     if (dc_ && width == width_ && height == height_) return true;
     MemoryBitmap next;
     while (!TryMemoryBitmap(width, height, &next)) {

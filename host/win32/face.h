@@ -10,6 +10,9 @@ namespace tarvik::win32 {
 
 // Pixels each way of the small bitmap a paint composes in, one tile at a time.
 inline constexpr int kPaintTile = 256;
+// The face holds at most this many pixels each way (enough for an 8K screen), as the cairo
+// painter's does; a larger window shows the back colour beyond it.
+inline constexpr int kMaxFaceSide = 8192;
 
 class Face {
 public:
@@ -18,8 +21,8 @@ public:
     Face(const Face&) = delete;
     Face& operator=(const Face&) = delete;
 
-    // Makes the face width x height pixels, keeping what was drawn at its top-left; new parts get
-    // back. Where the system cannot give that much, the face is made smaller (its longer side
+    // Makes the face width x height pixels (at most kMaxFaceSide each way), keeping what was drawn
+    // at its top-left; new parts get back. Where the system cannot give that much, the face is made smaller (its longer side
     // halved until it can) and the window shows the back colour beyond it. False if not even a
     // 1 x 1 face could be made; the old face then stays.
     bool Resize(int width, int height, Color back);

@@ -19,8 +19,9 @@ std::string Hex(Color c) {
 
 }  // namespace
 
-// Another program sizes the window to 16000 x 16000: the face may be capped, but the window
-// keeps its frame, outline and input, paints without failing, and closes with status 0.
+// Another program sizes the window to 16000 x 16000: the window takes what the system allows
+// (a sizable window is held to its largest tracking size), the face may be capped, but the
+// window keeps its frame, outline and input, paints without failing, and closes with status 0.
 TEST(AWindowSizedFarBeyondItsFaceStillShowsBehavesAndCloses) {
     Program p;
     const Color back = Form1Design().backColor;
@@ -59,6 +60,21 @@ TEST(AWindowSizedFarBeyondItsFaceStillShowsBehavesAndCloses) {
     PostMessageW(p.host.Window(), WM_CLOSE, 0, 0);
     CHECK(PumpUntil([&] { return p.host.Window() == nullptr; }));
     CHECK_EQ(0, p.host.ExitStatus());
+}
+
+// The face itself: a size no system can give is capped, and halved on its longer side until it
+// can be made; the face it makes is whole and in the back colour.
+TEST(AFaceTooLargeToAllocateIsCappedNotFailed) {
+    constexpr int kImpossible = 60000;  // 60000 x 60000 x 4 bytes: 14.4 GB
+    const Color back = Form1Design().backColor;
+    win32::Face face;
+    CHECK(face.Resize(290, 231, back));
+    CHECK(face.Resize(kImpossible, kImpossible, back));
+    std::printf("a face asked for %d x %d was made %d x %d\n", kImpossible, kImpossible, face.Width(), face.Height());
+    CHECK(face.Width() >= 1 && face.Height() >= 1);
+    CHECK(face.Width() <= win32::kMaxFaceSide && face.Height() <= win32::kMaxFaceSide);
+    CHECK_EQ(Hex(back), Hex(face.Pixel(face.Width() - 1, face.Height() - 1)));
+    CHECK_EQ(std::string("0xFFFFFFFF"), Hex(face.Pixel(face.Width(), 0)));
 }
 
 // The system documents that a region SetWindowRgn refuses stays the caller's: the host releases it.
