@@ -7,15 +7,37 @@
 
 namespace tarvik::win32 {
 
+namespace {
+
+constexpr int kTextSlack = 2;  // pixels around a text's extent that its glyphs may touch
+
+}  // namespace
+
+// Marks a face rectangle for the next paint; only what changed is shown again.
+void Win32Host::Invalidate(const RECT& area) {
+    if (hwnd_ && area.right > area.left && area.bottom > area.top) InvalidateRect(hwnd_, &area, FALSE);
+}
+
+// The face rectangle where an element's picture shows (empty if it shows none).
+RECT Win32Host::ShownRect(Elem elem) {
+    const std::size_t i = static_cast<std::size_t>(elem);
+    const ElementState& e = Elements()[i];
+    int pw = 0, ph = 0;
+    if (!e.visible || Design().elements[i].kind != ElemKind::Image || !pictures_.Size(e.picture, &pw, &ph)) return {};
+    const PixelRect r = TwipsRectToPixels(e.left, e.top, e.width, e.height);
+    return {r.x, r.y, r.x + std::max(0, std::min(pw, r.w)), r.y + std::max(0, std::min(ph, r.h))};
+}
+
 void Win32Host::Line(float x1, float y1, float x2, float y2, Color color, LineKind kind) {
     HDC dc = face_.Dc();
     const PixelRect r = TwipsRectToPixels(std::min(x1, x2), std::min(y1, y2), std::abs(x2 - x1), std::abs(y2 - y1));
     if (kind == LineKind::BoxFill) {
-        HBRUSH brush = CreateSolidBrush(color);
-        if (!brush) Fail("CreateSolidBrush failed" + LastError());
+        // The face's own brush in the colour: no brush made and freed per box.
+        SetDCBrushColor(dc, color);
         const RECT box{r.x, r.y, r.x + r.w, r.y + r.h};
-        FillRect(dc, &box, brush);
-        ::DeleteObject(brush);
+        FillRect(dc, &box, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
+        Invalidate(box);
+        return;
     } else {
         HPEN pen = CreatePen(PS_SOLID, 1, color);
         if (!pen) Fail("CreatePen failed" + LastError());
@@ -35,7 +57,8 @@ void Win32Host::Line(float x1, float y1, float x2, float y2, Color color, LineKi
         SelectObject(dc, old);
         ::DeleteObject(pen);
     }
-    InvalidateRect(hwnd_, nullptr, FALSE);
+    // Both ends are drawn: the line covers one pixel past the far corner.
+    Invalidate(RECT{r.x, r.y, r.x + r.w + 1, r.y + r.h + 1});
 }
 
 void Win32Host::PaintPicture(Picture picture, float dx, float dy, float dw, float dh, float sx, float sy, float sw,
@@ -45,7 +68,7 @@ void Win32Host::PaintPicture(Picture picture, float dx, float dy, float dw, floa
     const PixelRect s = TwipsRectToPixels(sx, sy, sw, sh);
     if (d.w <= 0 || d.h <= 0 || s.w <= 0 || s.h <= 0) return;
     pictures_.Draw(face_.Dc(), picture, d.x, d.y, d.w, d.h, s.x, s.y, s.w, s.h);
-    InvalidateRect(hwnd_, nullptr, FALSE);
+    Invalidate(RECT{d.x, d.y, d.x + d.w, d.y + d.h});
 }
 
 // Text in the window's font without a background; afterwards the pen goes to the next line.
@@ -63,9 +86,12 @@ void Win32Host::Print(const std::string& text) {
     if (wide.empty() || !GetTextExtentPoint32W(dc, wide.c_str(), static_cast<int>(wide.size()), &extent))
         extent.cy = metrics.tmHeight;
     SelectObject(dc, old);
+    // Glyphs may reach a little past their advance (overhang, antialiased edges).
+    const int x = TwipsToPixels(currentX_), y = TwipsToPixels(currentY_);
+    const int slack = static_cast<int>(metrics.tmOverhang) + kTextSlack;
+    Invalidate(RECT{x - slack, y, x + extent.cx + slack, y + std::max<int>(extent.cy, metrics.tmHeight) + kTextSlack});
     currentX_ = 0;
     currentY_ += PixelsToTwips(extent.cy);
-    InvalidateRect(hwnd_, nullptr, FALSE);
 }
 
 // Each visible image shows its picture at its top-left, natural size, clipped to its rectangle;

@@ -3,6 +3,7 @@
 // user32 and gdi32 calls forwarded unchanged.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -109,6 +110,8 @@ private:
     bool HandlePointer(UINT msg, WPARAM wparam, LPARAM lparam);
     void Paint(HDC dc, const RECT& area);
     void ComposeImages(HDC dc, int originX, int originY);
+    void Invalidate(const RECT& area);
+    RECT ShownRect(Elem elem);
     RECT OuterRect() const;
     Shape CurrentShape() const;
     void SizeChanged(bool raise);
@@ -126,6 +129,12 @@ private:
     HFONT font_ = nullptr;
     Face face_;
     MemoryBitmap paintTile_;  // where a paint composes, one tile at a time
+    // Where each element's picture shows on the face, as last invalidated for.
+    struct Shown {
+        RECT rect{};
+        Picture picture = Picture::None;
+    };
+    std::array<Shown, kElemCount> pictureShown_{};
     Pictures pictures_;
     std::unique_ptr<ToolTips> tips_;
     Accessibility accessibility_{*this};

@@ -285,11 +285,21 @@ void Win32Host::PlatformCapture(bool take) {
     releasing_ = false;
 }
 
-// Element geometry, visibility, pictures and tips show at once: the tool follows, the window repaints.
+// Element geometry, visibility, pictures and tips show at once: the tool follows, and where
+// the element's picture showed and shows now is painted again (an element without a picture
+// shows nothing, so moving it changes nothing on the screen).
 void Win32Host::ElementChanged(Elem elem) {
     accessibility_.MarkChanged();
-    if (tips_) tips_->Sync(elem, Elements()[static_cast<std::size_t>(elem)]);
-    if (hwnd_) InvalidateRect(hwnd_, nullptr, FALSE);
+    const std::size_t i = static_cast<std::size_t>(elem);
+    if (tips_) tips_->Sync(elem, Elements()[i]);
+    const RECT now = ShownRect(elem);
+    const Picture picture = Elements()[i].picture;
+    Shown& was = pictureShown_[i];
+    if (!EqualRect(&now, &was.rect) || (picture != was.picture && !IsRectEmpty(&now))) {
+        Invalidate(was.rect);
+        Invalidate(now);
+    }
+    was = {now, picture};
 }
 
 }  // namespace tarvik::win32
