@@ -17,53 +17,8 @@ constexpr const char* kToolTipFont = "Sans 10";  // GTK's default font where no 
 
 int Luma(const Pixel& p) { return (p.r * 3 + p.g * 6 + p.b) / 10; }
 
-// A bitmap of ink, cropped to its bounding box.
-struct Ink {
-    int width = 0, height = 0;
-    std::vector<bool> on;
-    bool At(int x, int y) const { return x < width && y < height && on[static_cast<std::size_t>(y) * width + x]; }
-};
-
-Ink Crop(const std::vector<bool>& on, int width, int height) {
-    int x0 = width, y0 = height, x1 = -1, y1 = -1;
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x)
-            if (on[static_cast<std::size_t>(y) * width + x]) {
-                x0 = std::min(x0, x), y0 = std::min(y0, y), x1 = std::max(x1, x), y1 = std::max(y1, y);
-            }
-    Ink ink;
-    if (x1 < 0) return ink;
-    ink.width = x1 - x0 + 1;
-    ink.height = y1 - y0 + 1;
-    for (int y = y0; y <= y1; ++y)
-        for (int x = x0; x <= x1; ++x) ink.on.push_back(on[static_cast<std::size_t>(y) * width + x]);
-    return ink;
-}
-
 // The word as pango draws it in the tooltip font at 96 dpi.
-Ink Rendered(const std::string& word) {
-    const int w = 200, h = 60;
-    cairo_surface_t* s = cairo_image_surface_create(CAIRO_FORMAT_A8, w, h);
-    cairo_t* cr = cairo_create(s);
-    PangoLayout* layout = pango_cairo_create_layout(cr);
-    pango_cairo_context_set_resolution(pango_layout_get_context(layout), 96);
-    PangoFontDescription* font = pango_font_description_from_string(kToolTipFont);
-    pango_layout_set_font_description(layout, font);
-    pango_font_description_free(font);
-    pango_layout_set_text(layout, word.c_str(), -1);
-    cairo_move_to(cr, 10, 10);
-    pango_cairo_show_layout(cr, layout);
-    g_object_unref(layout);
-    cairo_destroy(cr);
-    cairo_surface_flush(s);
-    std::vector<bool> on(static_cast<std::size_t>(w) * h);
-    const unsigned char* data = cairo_image_surface_get_data(s);
-    const int stride = cairo_image_surface_get_stride(s);
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) on[static_cast<std::size_t>(y) * w + x] = data[y * stride + x] > kInkContrast;
-    cairo_surface_destroy(s);
-    return Crop(on, w, h);
-}
+Ink Rendered(const std::string& word) { return RenderedInk(word, kToolTipFont, kInkContrast); }
 
 // Overlap of two ink bitmaps aligned at their top-left corners: shared ink over all ink.
 double Overlap(const Ink& a, const Ink& b) {
@@ -177,7 +132,7 @@ std::string ReadToolTip(const Image& screen, const Geometry& tip, const std::vec
             on[static_cast<std::size_t>(y) * w + x] =
                 screen.Contains(sx, sy) && std::abs(Luma(screen.At(sx, sy)) - ground) > kInkContrast;
         }
-    const Ink shown = Crop(on, w, h);
+    const Ink shown = CropInk(on, w, h);
     std::string best;
     double bestScore = -1;
     scores->clear();

@@ -518,15 +518,11 @@ namespace {
 
 constexpr int kToolTipSearchWidth = 240, kToolTipSearchHeight = 70;
 constexpr int kInkLuma = 200;  // tooltip pixels darker than this are ink (the ground is white)
+constexpr const char* kToolTipFont = "WenQuanYi Micro Hei 11px";  // the linked font at the tooltip's size
 
 int Luma(const Pixel& p) { return (p.r * 3 + p.g * 6 + p.b) / 10; }
 
-// A bitmap of ink cropped to its bounding box.
-struct Ink {
-    int width = 0, height = 0;
-    std::vector<bool> on;
-    bool At(int x, int y) const { return on[static_cast<std::size_t>(y) * width + x]; }
-};
+}  // namespace
 
 Ink CropInk(const std::vector<bool>& on, int width, int height) {
     int x0 = width, y0 = height, x1 = -1, y1 = -1;
@@ -543,16 +539,15 @@ Ink CropInk(const std::vector<bool>& on, int width, int height) {
     return ink;
 }
 
-// The word in WenQuanYi Micro Hei at the tooltip's 11-pixel size.
-Ink RenderedWord(const std::string& word) {
+Ink RenderedInk(const std::string& word, const char* font, int threshold) {
     const int w = 200, h = 60;
     cairo_surface_t* s = cairo_image_surface_create(CAIRO_FORMAT_A8, w, h);
     cairo_t* cr = cairo_create(s);
     PangoLayout* layout = pango_cairo_create_layout(cr);
-    PangoFontDescription* font = pango_font_description_from_string("WenQuanYi Micro Hei");
-    pango_font_description_set_absolute_size(font, 11 * PANGO_SCALE);
-    pango_layout_set_font_description(layout, font);
-    pango_font_description_free(font);
+    pango_cairo_context_set_resolution(pango_layout_get_context(layout), 96);
+    PangoFontDescription* description = pango_font_description_from_string(font);
+    pango_layout_set_font_description(layout, description);
+    pango_font_description_free(description);
     pango_layout_set_text(layout, word.c_str(), -1);
     cairo_move_to(cr, 10, 10);
     pango_cairo_show_layout(cr, layout);
@@ -563,12 +558,11 @@ Ink RenderedWord(const std::string& word) {
     const unsigned char* data = cairo_image_surface_get_data(s);
     const int stride = cairo_image_surface_get_stride(s);
     for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) on[static_cast<std::size_t>(y) * w + x] = data[y * stride + x] > 255 - kInkLuma;
+        for (int x = 0; x < w; ++x) on[static_cast<std::size_t>(y) * w + x] = data[y * stride + x] > threshold;
     cairo_surface_destroy(s);
     return CropInk(on, w, h);
 }
 
-}  // namespace
 
 std::optional<Rect> FindToolTip(const Image& screen, int x, int y) {
     int x0 = screen.width, y0 = screen.height, x1 = -1, y1 = -1;
@@ -589,7 +583,7 @@ double ToolTipInkMatch(const Image& screen, const Rect& tip, const std::string& 
         for (int x = 0; x < tip.width; ++x)
             on[static_cast<std::size_t>(y) * tip.width + x] =
                 screen.Contains(tip.x + x, tip.y + y) && Luma(screen.At(tip.x + x, tip.y + y)) < kInkLuma;
-    const Ink shown = CropInk(on, tip.width, tip.height), drawn = RenderedWord(word);
+    const Ink shown = CropInk(on, tip.width, tip.height), drawn = RenderedInk(word, kToolTipFont, 255 - kInkLuma);
     if (shown.width == 0 || drawn.width == 0) return 0.0;
     // The drawn word is scaled to the shown ink's box, nearest pixel, and the two compared.
     long both = 0, either = 0;

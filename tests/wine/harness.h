@@ -167,6 +167,16 @@ void SlowDoubleClick();
 
 // The tooltip shown below the pointer at (x, y) on a screenshot: the box of its white ground
 // (the window face and the frame are never pure white); nullopt if there is none.
+// A bitmap of ink cropped to its bounding box.
+struct Ink {
+    int width = 0, height = 0;
+    std::vector<bool> on;
+    bool At(int x, int y) const { return x < width && y < height && on[static_cast<std::size_t>(y) * width + x]; }
+};
+// The set pixels of a width x height bitmap, cropped to their bounding box.
+Ink CropInk(const std::vector<bool>& on, int width, int height);
+// The word as pango draws it in a font (a pango description, at 96 dpi), as ink above a coverage threshold.
+Ink RenderedInk(const std::string& word, const char* font, int threshold);
 std::optional<Rect> FindToolTip(const Image& screen, int x, int y);
 // How well the ink in a tooltip's box matches word as drawn by a font that has its glyphs
 // (WenQuanYi Micro Hei, through pango), both scaled to the same box: shared ink over all ink.
