@@ -3,7 +3,7 @@
 // each platform's interface).
 #include <gtest/gtest.h>
 
-#include "host/accessibility.h"
+#include "host/runtime/accessibility.h"
 #include "tests/support.h"
 
 namespace tarvik {

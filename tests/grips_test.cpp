@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "app/form1.h"
-#include "host/cairo/pictures.h"
+#include "host/cairo/cairo_pictures.h"
 #include "tests/support.h"
 
 namespace tarvik {

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "host/cairo/painter.h"
-#include "host/cairo/pictures.h"
+#include "host/cairo/cairo_painter.h"
+#include "host/cairo/cairo_pictures.h"
 #include "host/design.h"
 #include "host/twips.h"
 

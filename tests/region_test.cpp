@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "host/sim/region.h"
+#include "host/sim/sim_region.h"
 #include "tests/support.h"
 
 namespace tarvik {

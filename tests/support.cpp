@@ -5,7 +5,7 @@
 
 #include <filesystem>
 
-#include "host/cairo/pictures.h"
+#include "host/cairo/cairo_pictures.h"
 
 namespace tarvik::test {
 

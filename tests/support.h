@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/scenario.h"
+#include "host/sim/sim_scenario.h"
 
 namespace tarvik::test {
 

@@ -1,5 +1,5 @@
 // ATK for the painted window: the window's accessible has a child for every exposed element
-// (host/accessibility.h) with its name, role and extents, a `click` action on the buttons, and
+// (host/runtime/accessibility.h) with its name, role and extents, a `click` action on the buttons, and
 // the changes announced as ATK signals.
 #pragma once
 

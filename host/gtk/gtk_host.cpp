@@ -6,7 +6,7 @@
 #include <algorithm>
 
 #include "assets/embedded.h"
-#include "host/ellipse.h"
+#include "host/runtime/ellipse.h"
 #include "host/gtk/gtk_accessible.h"
 #include "host/twips.h"
 

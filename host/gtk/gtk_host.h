@@ -10,8 +10,8 @@
 #include <optional>
 #include <string>
 
-#include "host/cairo/painter.h"
-#include "host/runtime.h"
+#include "host/cairo/cairo_painter.h"
+#include "host/runtime/runtime.h"
 
 typedef struct _GtkWidget GtkWidget;
 typedef struct _GdkCursor GdkCursor;

@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "host/cairo/painter.h"
-#include "host/runtime.h"
-#include "host/sim/region.h"
+#include "host/cairo/cairo_painter.h"
+#include "host/runtime/runtime.h"
+#include "host/sim/sim_region.h"
 
 namespace tarvik::sim {
 

@@ -9,11 +9,11 @@
 #include <optional>
 #include <string>
 
-#include "host/runtime.h"
-#include "host/win32/accessible.h"
-#include "host/win32/face.h"
-#include "host/win32/pictures.h"
-#include "host/win32/tooltips.h"
+#include "host/runtime/runtime.h"
+#include "host/win32/win32_accessible.h"
+#include "host/win32/win32_face.h"
+#include "host/win32/win32_pictures.h"
+#include "host/win32/win32_tooltips.h"
 #include "host/win32/win32_api.h"
 
 namespace tarvik::win32 {

@@ -1,4 +1,4 @@
-#include "host/win32/accessible.h"
+#include "host/win32/win32_accessible.h"
 
 #include <oleacc.h>
 

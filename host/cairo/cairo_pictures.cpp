@@ -1,4 +1,4 @@
-#include "host/cairo/pictures.h"
+#include "host/cairo/cairo_pictures.h"
 
 #include <cairo.h>
 #include <gdk-pixbuf/gdk-pixbuf.h>

@@ -1,4 +1,4 @@
-#include "host/cairo/painter.h"
+#include "host/cairo/cairo_painter.h"
 
 #include <cairo.h>
 #include <pango/pangocairo.h>
@@ -11,7 +11,7 @@
 #include <emmintrin.h>
 #endif
 
-#include "host/cairo/pictures.h"
+#include "host/cairo/cairo_pictures.h"
 #include "host/twips.h"
 
 namespace tarvik::cairo {

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "host/hit_test.h"
+#include "host/runtime/hit_test.h"
 #include "host/twips.h"
 
 namespace tarvik {

@@ -1,9 +1,9 @@
-#include "host/sim/region.h"
+#include "host/sim/sim_region.h"
 
 #include <algorithm>
 #include <cmath>
 
-#include "host/ellipse.h"
+#include "host/runtime/ellipse.h"
 
 namespace tarvik::sim {
 

@@ -4,7 +4,7 @@
 #include <array>
 #include <string>
 
-#include "host/hit_test.h"
+#include "host/runtime/hit_test.h"
 #include "host/win32/win32_api.h"
 
 namespace tarvik::win32 {

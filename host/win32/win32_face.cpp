@@ -1,4 +1,4 @@
-#include "host/win32/face.h"
+#include "host/win32/win32_face.h"
 
 #include <algorithm>
 #include <string>

@@ -1,4 +1,4 @@
-#include "host/runtime.h"
+#include "host/runtime/runtime.h"
 
 #include <cassert>
 #include <cstdlib>

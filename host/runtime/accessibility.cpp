@@ -1,4 +1,4 @@
-#include "host/accessibility.h"
+#include "host/runtime/accessibility.h"
 
 #include <algorithm>
 

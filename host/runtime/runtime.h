@@ -9,9 +9,9 @@
 #include <optional>
 #include <string>
 
-#include "host/accessibility.h"
+#include "host/runtime/accessibility.h"
 #include "host/design.h"
-#include "host/hit_test.h"
+#include "host/runtime/hit_test.h"
 #include "host/host.h"
 
 namespace tarvik {

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "host/design.h"
-#include "host/hit_test.h"
+#include "host/runtime/hit_test.h"
 #include "host/host.h"
 
 typedef struct _cairo cairo_t;

@@ -1,12 +1,12 @@
 // MSAA for the painted window: the client area answers WM_GETOBJECT with an IAccessible whose
-// children are the exposed elements (host/accessibility.h), and changes to them are announced
+// children are the exposed elements (host/runtime/accessibility.h), and changes to them are announced
 // with NotifyWinEvent.
 #pragma once
 
 #include <memory>
 #include <vector>
 
-#include "host/accessibility.h"
+#include "host/runtime/accessibility.h"
 #include "host/win32/win32_api.h"
 
 namespace tarvik::win32 {

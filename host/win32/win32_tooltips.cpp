@@ -1,4 +1,4 @@
-#include "host/win32/tooltips.h"
+#include "host/win32/win32_tooltips.h"
 
 #include <commctrl.h>
 

@@ -1,4 +1,4 @@
-#include "host/win32/pictures.h"
+#include "host/win32/win32_pictures.h"
 
 #include <cassert>
 #include <cstdint>

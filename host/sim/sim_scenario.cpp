@@ -1,4 +1,4 @@
-#include "tools/scenario.h"
+#include "host/sim/sim_scenario.h"
 
 #include <climits>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "host/ellipse.h"
+#include "host/runtime/ellipse.h"
 
 #include <algorithm>
 #include <cmath>

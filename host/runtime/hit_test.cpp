@@ -1,4 +1,4 @@
-#include "host/hit_test.h"
+#include "host/runtime/hit_test.h"
 
 #include "host/twips.h"
 
