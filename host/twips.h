@@ -6,6 +6,11 @@
 namespace tarvik {
 
 inline constexpr float kTwipsPerPixel = 15.0f;
+// The layout's dots per inch: 1440 twips an inch at 15 twips a pixel (fonts are sized for it).
+inline constexpr double kLayoutDpi = 1440.0 / kTwipsPerPixel;
+// A window's face holds at most this many pixels each way (enough for an 8K screen); a larger
+// window shows the back colour beyond it, so that no size can ask for unbounded memory.
+inline constexpr int kMaxFaceSide = 8192;
 
 // Pixel edges are held within +-kPixelLimit, so that a width (right - left) and an edge plus a
 // width stay within int: no conversion or sum overflows, whatever a window or pointer holds.

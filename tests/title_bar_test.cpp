@@ -21,13 +21,17 @@ protected:
 
 TEST_F(TitleBarTest, ALeftDragMovesTheWindowByThePointersPath) {
     const auto before = sim.Host().WindowGeometry();
+    const int beforeX = sim.Host().PixelLeft(), beforeY = sim.Host().PixelTop();
     const int resizes = sim.Host().ResizeCount();
     MoveTo(60, 8);
     sim.Do("down left\nmove 450 300\nmove 500 330\nmove 397 310\nup left");
-    // The pointer went from (427, 277) to (397, 310): 30 left and 33 down.
+    // The pointer went from (427, 277) to (397, 310): 30 left and 33 down. As on a real window
+    // system, the moved window's position reads as whole pixels.
     const auto after = sim.Host().WindowGeometry();
-    EXPECT_EQ(after.left, before.left - 30 * 15);
-    EXPECT_EQ(after.top, before.top + 33 * 15);
+    EXPECT_EQ(sim.Host().PixelLeft(), beforeX - 30);
+    EXPECT_EQ(sim.Host().PixelTop(), beforeY + 33);
+    EXPECT_EQ(after.left, (beforeX - 30) * 15.0f);
+    EXPECT_EQ(after.top, (beforeY + 33) * 15.0f);
     EXPECT_EQ(after.width, before.width);
     EXPECT_EQ(sim.Host().ResizeCount(), resizes) << "a move raises no Resize";
     // After the release the pointer no longer drags the window.

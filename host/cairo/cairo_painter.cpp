@@ -18,7 +18,6 @@ namespace tarvik::cairo {
 
 namespace {
 
-constexpr double kScreenDpi = 96.0;
 
 // Sets a cairo source from a 0x00BBGGRR colour.
 void SetSource(cairo_t* cr, Color c) {
@@ -302,7 +301,7 @@ void Painter::CopyColumns(cairo_surface_t* source, int dx, int dy, int dw, int d
 int Painter::Print(const std::string& text, float x, float y, Color color) {
     if (!layout_) {
         layout_ = pango_cairo_create_layout(cr_);
-        pango_cairo_context_set_resolution(pango_layout_get_context(layout_), kScreenDpi);
+        pango_cairo_context_set_resolution(pango_layout_get_context(layout_), kLayoutDpi);
         cairo_font_options_t* options = cairo_font_options_create();
         cairo_font_options_set_antialias(options, CAIRO_ANTIALIAS_GRAY);
         cairo_font_options_set_hint_style(options, CAIRO_HINT_STYLE_SLIGHT);

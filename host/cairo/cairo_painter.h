@@ -13,16 +13,13 @@
 #include "host/design.h"
 #include "host/runtime/hit_test.h"
 #include "host/host.h"
+#include "host/twips.h"
 
 typedef struct _cairo cairo_t;
 typedef struct _cairo_surface cairo_surface_t;
 typedef struct _PangoLayout PangoLayout;
 
 namespace tarvik::cairo {
-
-// The face holds at most this many pixels each way (enough for an 8K screen); a larger window
-// shows the back colour beyond it, so that no size can ask for unbounded memory.
-inline constexpr int kMaxFaceSide = 8192;
 
 class Painter {
 public:

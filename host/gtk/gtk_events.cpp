@@ -45,33 +45,33 @@ void GtkHost::ConnectSignals() {
         return TRUE;
     }), this);
     g_signal_connect(window_, "configure-event", G_CALLBACK(+[](GtkWidget*, GdkEventConfigure* e, GtkHost* self) -> gboolean {
-        self->Configured(e->x, e->y, e->width, e->height);
+        self->HandleEvent([&] { self->Configured(e->x, e->y, e->width, e->height); });
         return FALSE;  // GTK allocates the window from it too
     }), this);
     g_signal_connect(window_, "window-state-event", G_CALLBACK(+[](GtkWidget*, GdkEventWindowState* e, GtkHost* self) -> gboolean {
-        self->StateEvent(StateOf(e->new_window_state));
+        self->HandleEvent([&] { self->StateEvent(StateOf(e->new_window_state)); });
         return FALSE;
     }), this);
     // Pointer events are not stopped here: GTK's tooltips follow the pointer and hide on a press
     // only through events left unhandled.
     g_signal_connect(window_, "button-press-event", G_CALLBACK(+[](GtkWidget*, GdkEvent* e, GtkHost* self) -> gboolean {
-        self->Button(e, true);
+        self->HandleEvent([&] { self->Button(e, true); });
         return FALSE;
     }), this);
     g_signal_connect(window_, "button-release-event", G_CALLBACK(+[](GtkWidget*, GdkEvent* e, GtkHost* self) -> gboolean {
-        self->Button(e, false);
+        self->HandleEvent([&] { self->Button(e, false); });
         return FALSE;
     }), this);
     g_signal_connect(window_, "motion-notify-event", G_CALLBACK(+[](GtkWidget*, GdkEvent* e, GtkHost* self) -> gboolean {
-        self->Motion(e);
+        self->HandleEvent([&] { self->Motion(e); });
         return FALSE;
     }), this);
     g_signal_connect(window_, "leave-notify-event", G_CALLBACK(+[](GtkWidget*, GdkEvent* e, GtkHost* self) -> gboolean {
-        self->LeftWindow(e);
+        self->HandleEvent([&] { self->LeftWindow(e); });
         return FALSE;
     }), this);
     g_signal_connect(window_, "grab-broken-event", G_CALLBACK(+[](GtkWidget*, GdkEvent*, GtkHost* self) -> gboolean {
-        self->GrabBroken();
+        self->HandleEvent([&] { self->GrabBroken(); });
         return FALSE;
     }), this);
     g_signal_connect(window_, "query-tooltip", G_CALLBACK(+[](GtkWidget*, gint x, gint y, gboolean keyboard, GtkTooltip* tip, GtkHost* self) -> gboolean {
@@ -79,11 +79,10 @@ void GtkHost::ConnectSignals() {
     }), this);
     // Destroyed from outside (the X connection's client killed): the program ends.
     g_signal_connect(window_, "destroy", G_CALLBACK(+[](GtkWidget*, GtkHost* self) {
-        self->EndProgram(0);
-        self->EndIfStopped();
+        self->HandleEvent([&] { self->EndProgram(0); });
     }), this);
     g_signal_connect(window_, "delete-event", G_CALLBACK(+[](GtkWidget*, GdkEvent*, GtkHost* self) -> gboolean {
-        self->CloseRequested();
+        self->HandleEvent([&] { self->CloseRequested(); });
         return TRUE;
     }), this);
 }
@@ -113,8 +112,7 @@ void GtkHost::Configured(int x, int y, int width, int height) {
     pendingSizes_.clear();
     if (size == size_ || !shown_ || !Running() || state_ == kMinimized) return;
     size_ = size;
-    SizeChanged();
-    EndIfStopped();
+    WindowChanged();
 }
 
 // A state the program asked for is laid out already; one the window manager or the user made
@@ -127,8 +125,7 @@ void GtkHost::StateEvent(int newState) {
     }
     if (newState == state_ || !shown_ || !Running()) return;
     pendingStates_.clear();
-    SystemStateChange(state_, newState);
-    EndIfStopped();
+    SystemStateChange(newState);
 }
 
 void GtkHost::Button(const GdkEvent* event, bool down) {
@@ -143,7 +140,7 @@ void GtkHost::Button(const GdkEvent* event, bool down) {
     const int x = static_cast<int>(e.x), y = static_cast<int>(e.y);
     lastX_ = x;
     lastY_ = y;
-    const std::uint64_t now = Clock(e.time);
+    const std::uint64_t now = EventTime(e.time);
     currentEvent_ = event;
     if (down) {
         lastPressTime_ = e.time;
@@ -155,7 +152,6 @@ void GtkHost::Button(const GdkEvent* event, bool down) {
     }
     currentEvent_ = nullptr;
     ShowCursor();
-    EndIfStopped();
 }
 
 void GtkHost::Motion(const GdkEvent* event) {
@@ -165,15 +161,13 @@ void GtkHost::Motion(const GdkEvent* event) {
     lastMotionTime_ = e.time;
     lastX_ = static_cast<int>(e.x);
     lastY_ = static_cast<int>(e.y);
-    PointerMove(lastX_, lastY_, InsideWindow(lastX_, lastY_), Clock(e.time));
+    PointerMove(lastX_, lastY_, InsideWindow(lastX_, lastY_), EventTime(e.time));
     ShowCursor();
-    EndIfStopped();
 }
 
 void GtkHost::LeftWindow(const GdkEvent* event) {
     if (HasCapture()) return;
-    PointerMove(lastX_, lastY_, false, Clock(event->crossing.time));
-    EndIfStopped();
+    PointerMove(lastX_, lastY_, false, EventTime(event->crossing.time));
 }
 
 // Someone else took the pointer (another grab, the window hidden or minimized): the press ends
@@ -183,7 +177,6 @@ void GtkHost::GrabBroken() {
     grabbed_ = false;
     CaptureLost();
     ShowCursor();
-    EndIfStopped();
 }
 
 // The tip of the element under the pointer, with its current text, for the element's rectangle.
@@ -235,22 +228,6 @@ void GtkHost::ShowCursor() {
     if (cursor == shownCursor_) return;
     shownCursor_ = cursor;
     gdk_window_set_cursor(gtk_widget_get_window(window_), cursors_[static_cast<std::size_t>(cursor)]);
-}
-
-// Event times as a 64-bit clock that never runs backwards.
-std::uint64_t GtkHost::Clock(std::uint32_t time) {
-    if (!clockStarted_) {
-        clockStarted_ = true;
-        clockMs_ = time;
-        lastTime_ = time;
-        return clockMs_;
-    }
-    const std::uint32_t delta = time - lastTime_;  // wraps with the 32-bit server time
-    if (delta < 0x80000000u) {
-        clockMs_ += delta;
-        lastTime_ = time;
-    }
-    return clockMs_;
 }
 
 }  // namespace tarvik::gtk

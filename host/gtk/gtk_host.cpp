@@ -41,8 +41,7 @@ GdkMonitor* MonitorOf(GtkWidget* window) {
 
 // --- Creation and the main loop ------------------------------------------------------------
 
-GtkHost::GtkHost(const FormDesign& design)
-    : FormsRuntime(design, kBackend), painter_(design), foreColor_(design.foreColor) {
+GtkHost::GtkHost(const FormDesign& design) : FormsRuntime(design, kBackend), painter_(design) {
     // A GtkWindow whose accessible lists the painted controls.
     window_ = GTK_WIDGET(g_object_new(AccessibleWindowType(), "type", GTK_WINDOW_TOPLEVEL, nullptr));
     if (!window_) Fail("creating the window failed");
@@ -85,15 +84,13 @@ GtkHost::~GtkHost() {
 }
 
 int GtkHost::Run() {
-    Start();
+    HandleEvent([&] { Start(); });
     if (Running()) gtk_main();
     return ExitStatus();
 }
 
 // The program has ended: the main loop stops once the current event returns.
-void GtkHost::EndIfStopped() {
-    if (Running() || quitting_ || reporting_) return;
-    quitting_ = true;
+void GtkHost::CloseWindow() {
     gtk_widget_hide(window_);
     if (gtk_main_level() > 0) gtk_main_quit();
 }
@@ -101,8 +98,7 @@ void GtkHost::EndIfStopped() {
 AccessibleWindow GtkHost::AccessibleView() const { return {Design().caption, size_.width, size_.height, state_ == kMinimized}; }
 
 void GtkHost::RunDefaultAction(Elem elem) {
-    DoDefaultAction(elem);
-    EndIfStopped();
+    HandleEvent([&] { DoDefaultAction(elem); });
 }
 
 // Screen readers hear of changes once the current event has run: one announcement for a whole layout.
@@ -116,92 +112,51 @@ void GtkHost::QueueAnnouncement() {
     }, this);
 }
 
-void GtkHost::ReportUnhandled(const UnhandledFailure& failure) {
-    const std::string message = "Tarvik (" + std::string(kBackend) + "): unhandled failure in " + failure.what();
+// The window stays until the dialog, which runs its own loop, is closed.
+void GtkHost::ShowFailure(const std::string& message) {
     g_printerr("%s\n", message.c_str());
     GtkWidget* dialog = gtk_message_dialog_new(shown_ ? GTK_WINDOW(window_) : nullptr, GTK_DIALOG_MODAL,
                                                GTK_MESSAGE_ERROR, GTK_BUTTONS_OK, "%s", message.c_str());
     gtk_window_set_title(GTK_WINDOW(dialog), "Tarvik");
-    // The program has already ended; the window stays until the dialog, which runs its own loop, is closed.
-    reporting_ = true;
     gtk_dialog_run(GTK_DIALOG(dialog));
-    reporting_ = false;
     gtk_widget_destroy(dialog);
 }
 
 // --- Geometry and state --------------------------------------------------------------------
 
-float GtkHost::Left() { return setLeft_ && TwipsToPixels(*setLeft_) == x_ ? *setLeft_ : PixelsToTwips(x_); }
-float GtkHost::Top() { return setTop_ && TwipsToPixels(*setTop_) == y_ ? *setTop_ : PixelsToTwips(y_); }
-
-float GtkHost::Width() {
-    return setWidth_ && TwipsToPixels(*setWidth_) == size_.width ? *setWidth_ : PixelsToTwips(size_.width);
-}
-
-float GtkHost::Height() {
-    return setHeight_ && TwipsToPixels(*setHeight_) == size_.height ? *setHeight_ : PixelsToTwips(size_.height);
-}
-
-// The forms toolkit refuses to size or move a minimized or maximized window.
-void GtkHost::CheckSizable(const char* what) const {
-    if (state_ != kNormal) Fail(std::string("a minimized or maximized window cannot be ") + what);
-}
-
-// Sets the outer size in twips: the window is asked for the new pixels and the layout runs at
-// once, at the size asked for.
-void GtkHost::SetOuterSize(float width, float height) {
-    CheckSizable("sized");
-    if (!(width >= 0 && height >= 0)) Fail("refused window size " + std::to_string(width) + " x " + std::to_string(height));
-    if (width == Width() && height == Height()) return;
-    setWidth_ = width;
-    setHeight_ = height;
-    const Size size{TwipsToPixels(width), TwipsToPixels(height)};
-    if (size != size_) RequestSize(size);
-    SizeChanged();
-}
-
-void GtkHost::SetWidth(float width) { SetOuterSize(width, Height()); }
-void GtkHost::SetHeight(float height) { SetOuterSize(Width(), height); }
-
 // Asks the window manager for a size and takes it as the window's size from now on.
-void GtkHost::RequestSize(Size size) {
+void GtkHost::ResizeWindow(int width, int height) {
+    const Size size{width, height};
     size_ = size;
     pendingSizes_.push_back(size);
     gtk_window_resize(GTK_WINDOW(window_), std::max(1, size.width), std::max(1, size.height));
 }
 
-// Follows a new size or state: the face keeps its drawing, and Resize runs before this returns.
-void GtkHost::SizeChanged() {
+// The window's new size or state, before its Resize: the face keeps its drawing, and a normal
+// window's place is the one a restore comes back to.
+void GtkHost::ResizeFace(int width, int height) {
     if (state_ == kNormal) {
         restoredSize_ = size_;
         restoredX_ = x_;
         restoredY_ = y_;
     }
-    painter_.Resize(size_.width, size_.height);
+    painter_.Resize(width, height);
     gtk_widget_queue_draw(window_);
     QueueAnnouncement();
-    RaiseResize();
 }
 
-void GtkHost::Move(float left, float top) {
-    CheckSizable("moved");
-    setLeft_ = left;
-    setTop_ = top;
-    x_ = TwipsToPixels(left);
-    y_ = TwipsToPixels(top);
+void GtkHost::MoveWindow(int x, int y) {
+    x_ = x;
+    y_ = y;
     restoredX_ = x_;
     restoredY_ = y_;
     gtk_window_move(GTK_WINDOW(window_), x_, y_);
 }
 
-int GtkHost::WindowState() { return state_; }
-
 // The window manager maximizes, minimizes and restores; the layout runs at once, at the size
 // the state will have (the work area, or the size before), and the notifications that follow
 // lay out again only if the window manager chose another size.
 void GtkHost::ApplyWindowState(int state) {
-    if (state < kNormal || state > kMaximized) Fail("invalid window state " + std::to_string(state));
-    if (state == state_) return;
     GtkWindow* w = GTK_WINDOW(window_);
     const int from = state_;
     state_ = state;
@@ -231,15 +186,13 @@ void GtkHost::ApplyWindowState(int state) {
             gtk_window_unmaximize(w);
         }
     }
-    SizeChanged();
-    WindowStateChanged(from, state);
 }
 
 // The window manager or the user changed the state on their own (taskbar, keyboard, a double-click
 // on the window's frame): Resize runs for the new state, then the runtime hears of the change,
 // and the window takes the look the maximize command gives that state.
 // The size is the one the state will have; a notification of another size lays out again.
-void GtkHost::SystemStateChange(int from, int to) {
+void GtkHost::SystemStateChange(int to) {
     state_ = to;
     if (to == kMaximized) {
         size_ = WorkArea(&x_, &y_);
@@ -248,8 +201,7 @@ void GtkHost::SystemStateChange(int from, int to) {
         y_ = restoredY_;
         size_ = restoredSize_;
     }
-    SizeChanged();
-    WindowStateChanged(from, to);
+    WindowChanged();
 }
 
 // GTK's double-click time, and its distance either way around the first press.
@@ -271,53 +223,34 @@ GtkHost::Size GtkHost::WorkArea(int* x, int* y) const {
 void GtkHost::ShowWindow() {
     shown_ = true;
     // The first layout and outline come before the window is mapped, so its first frame is the finished one.
-    SizeChanged();
+    WindowChanged();
     if (Running()) gtk_widget_show(window_);
 }
 
-void GtkHost::Unload() {
-    EndProgram(0);
-    EndIfStopped();
-}
+HWND GtkHost::Handle() const { return static_cast<HWND>(GDK_WINDOW_XID(gtk_widget_get_window(window_))); }
 
-HWND GtkHost::hWnd() { return static_cast<HWND>(GDK_WINDOW_XID(gtk_widget_get_window(window_))); }
-std::string GtkHost::Caption() { return Design().caption; }
-Color GtkHost::BackColor() { return Design().backColor; }
-void GtkHost::SetForeColor(Color color) { foreColor_ = color; }
-void GtkHost::SetCurrentX(float x) { currentX_ = x; }
-void GtkHost::SetCurrentY(float y) { currentY_ = y; }
-
-float GtkHost::ScreenWidth() {
+PixelSize GtkHost::ScreenPixels() const {
     GdkRectangle r{};
     gdk_monitor_get_geometry(MonitorOf(window_), &r);
-    return PixelsToTwips(r.width);
-}
-
-float GtkHost::ScreenHeight() {
-    GdkRectangle r{};
-    gdk_monitor_get_geometry(MonitorOf(window_), &r);
-    return PixelsToTwips(r.height);
+    return {r.width, r.height};
 }
 
 // --- Drawing on the face -------------------------------------------------------------------
 
-void GtkHost::Line(float x1, float y1, float x2, float y2, Color color, LineKind kind) {
+void GtkHost::DrawLine(float x1, float y1, float x2, float y2, Color color, LineKind kind) {
     painter_.Line(x1, y1, x2, y2, color, kind);
     gtk_widget_queue_draw(window_);
 }
 
-void GtkHost::PaintPicture(Picture picture, float dx, float dy, float dw, float dh, float sx, float sy, float sw,
-                           float sh) {
-    if (!painter_.PaintPicture(picture, dx, dy, dw, dh, sx, sy, sw, sh)) Fail("PaintPicture of an empty picture");
+void GtkHost::DrawPicture(Picture picture, float dx, float dy, float dw, float dh, float sx, float sy, float sw,
+                          float sh) {
+    painter_.PaintPicture(picture, dx, dy, dw, dh, sx, sy, sw, sh);
     gtk_widget_queue_draw(window_);
 }
 
-// Afterwards the pen goes to the next line, as Print does.
-void GtkHost::Print(const std::string& text) {
-    const int h = painter_.Print(text, currentX_, currentY_, foreColor_);
-    currentX_ = 0;
-    currentY_ += PixelsToTwips(h);
+int GtkHost::PrintText(const std::string& text, float x, float y, Color color) {
     gtk_widget_queue_draw(window_);
+    return painter_.Print(text, x, y, color);
 }
 
 // --- Regions: cairo regions under GDI's rules ----------------------------------------------

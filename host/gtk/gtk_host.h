@@ -1,6 +1,14 @@
-// The GTK 3 backend: one undecorated top-level window on X11 whose face is a persistent cairo
-// image drawn by the shared painter, shaped to the program's region for drawing and input,
-// with pointer input, grabs, sizing cursors and real GTK tooltips fed through the shared runtime.
+// The GTK 3 backend, the native Linux program: one undecorated top-level window on X11 whose
+// face is a persistent cairo image drawn by the shared painter.
+//
+// Implements: sizes and states through the window manager, laid out before they return (the
+//   notifications of sizes asked for are not laid out again); the region as the window's shape
+//   for drawing and input; the title bar's move as the window manager's own move; a seat grab
+//   as the capture; sizing cursors; GTK's own tooltips (the runtime's are not shown); ATK
+//   accessibility (gtk_accessible.h); GTK's double-click time and distance; a failure dialog.
+// Leaves out: Wayland itself (X11 or XWayland only: a window cannot place or shape itself on
+//   Wayland); the window menu; a minimum size for the window manager; display scales (one
+//   device pixel per layout pixel).
 #pragma once
 
 #include <array>
@@ -31,28 +39,7 @@ public:
     // Starts the program (Load, then the first show) and runs the main loop to its end; the exit status.
     int Run();
 
-    // --- Window commands ------------------------------------------------------------------
-    float Left() override;
-    float Top() override;
-    float Width() override;
-    float Height() override;
-    void SetWidth(float width) override;
-    void SetHeight(float height) override;
-    void Move(float left, float top) override;
-    int WindowState() override;
-    HWND hWnd() override;
-    std::string Caption() override;
-    Color BackColor() override;
-    void SetForeColor(Color color) override;
-    void SetCurrentX(float x) override;
-    void SetCurrentY(float y) override;
-    void Line(float x1, float y1, float x2, float y2, Color color, LineKind kind) override;
-    void PaintPicture(Picture picture, float dx, float dy, float dw, float dh, float sx, float sy, float sw,
-                      float sh) override;
-    void Print(const std::string& text) override;
-    float ScreenWidth() override;
-    float ScreenHeight() override;
-    void Unload() override;
+    // --- The platform calls (pixels) ------------------------------------------------------
     int GetCursorPos(POINT* point) override;
     std::intptr_t SendMessageA(HWND hwnd, unsigned msg, std::uintptr_t wparam, std::intptr_t lparam) override;
     HRGN CreateRectRgn(int x1, int y1, int x2, int y2) override;
@@ -69,18 +56,27 @@ public:
     void RunDefaultAction(Elem elem);
 
 protected:
+    PixelRect WindowPixels() const override { return {x_, y_, size_.width, size_.height}; }
+    int PlatformState() const override { return state_; }
+    HWND Handle() const override;
+    PixelSize ScreenPixels() const override;
     void ShowWindow() override;
+    void ResizeWindow(int width, int height) override;
+    void MoveWindow(int x, int y) override;
     void ApplyWindowState(int state) override;
-    DoubleClickMetrics DoubleClickRule() const override;
+    void CloseWindow() override;
+    void ResizeFace(int width, int height) override;
+    void DrawLine(float x1, float y1, float x2, float y2, Color color, LineKind kind) override;
+    void DrawPicture(Picture picture, float dx, float dy, float dw, float dh, float sx, float sy, float sw,
+                     float sh) override;
+    int PrintText(const std::string& text, float x, float y, Color color) override;
     void ElementChanged(Elem elem) override;
     void PlatformCapture(bool take) override;
-    void ReportUnhandled(const UnhandledFailure& failure) override;
+    DoubleClickMetrics DoubleClickRule() const override;
+    void ShowFailure(const std::string& message) override;
 
 private:
-    struct Size {
-        int width = 0, height = 0;
-        bool operator==(const Size&) const = default;
-    };
+    using Size = PixelSize;
 
     // Signal handlers (gtk_events.cpp), each a static trampoline to the member that follows.
     void ConnectSignals();
@@ -95,30 +91,20 @@ private:
     void CloseRequested();
 
     // Geometry and state (gtk_host.cpp).
-    void CheckSizable(const char* what) const;
-    void SetOuterSize(float width, float height);
-    void RequestSize(Size size);
-    void SizeChanged();
-    void SystemStateChange(int from, int to);
+    void SystemStateChange(int to);
     Size WorkArea(int* x, int* y) const;
     bool InsideWindow(int x, int y) const;
-    std::uint64_t Clock(std::uint32_t eventTime);
     void ShowCursor();
-    void EndIfStopped();
     void QueueAnnouncement();
 
     GtkWidget* window_ = nullptr;
     cairo::Painter painter_;
-    Color foreColor_;
-    float currentX_ = 0, currentY_ = 0;
 
-    // Geometry in pixels as the program last made it or the window manager last reported it,
-    // and the twips the program set, kept while the pixels still equal their rounding.
+    // Geometry in pixels as the program last made it or the window manager last reported it.
     int x_ = 0, y_ = 0;
     Size size_;
     int restoredX_ = 0, restoredY_ = 0;
     Size restoredSize_;
-    std::optional<float> setLeft_, setTop_, setWidth_, setHeight_;
     int state_ = kNormal;
     // Sizes and states the program asked for whose notifications have not come back yet: they
     // are laid out already and must not be laid out again.
@@ -141,13 +127,8 @@ private:
     std::uint32_t lastMotionTime_ = 0;
     std::uint64_t lastButtonKey_ = 0;  // time, button and direction of the last button event handled
     bool grabbed_ = false;
-    std::uint64_t clockMs_ = 0;
-    std::uint32_t lastTime_ = 0;
-    bool clockStarted_ = false;
     std::array<std::string, kElemCount> tipTexts_;
-    bool quitting_ = false;
     unsigned announceSource_ = 0;  // the idle that tells screen readers what changed, if queued
-    bool reporting_ = false;  // the failure dialog is up
 };
 
 }  // namespace tarvik::gtk

@@ -1,5 +1,6 @@
 #include "host/runtime/runtime.h"
 
+#include <algorithm>
 #include <cassert>
 #include <cstdlib>
 #include <utility>
@@ -17,7 +18,7 @@ std::int64_t Distance(int a, int b) { return std::llabs(static_cast<std::int64_t
 
 // Creates the element table from the design data.
 FormsRuntime::FormsRuntime(const FormDesign& design, std::string backend)
-    : design_(design), backend_(std::move(backend)) {
+    : design_(design), backend_(std::move(backend)), foreColor_(design.foreColor) {
     for (const ElementDesign& d : design.elements) {
         ElementState& e = At(d.elem);
         e.left = d.left;
@@ -38,7 +39,9 @@ void FormsRuntime::Attach(FormEvents* events) { events_ = events; }
 void FormsRuntime::Start() {
     assert(events_ && "Attach the core before Start");
     Dispatch([&] { events_->OnLoad(); });
-    if (running_) ShowWindow();
+    if (!running_) return;
+    shown_ = true;
+    ShowWindow();
 }
 
 // Raises Resize; a failure the core did not handle ends the program.
@@ -58,15 +61,21 @@ void FormsRuntime::Dispatch(F&& raise) {
 }
 
 // Ends the program after an unhandled failure. It stops first and tells the user after, so that
-// nothing runs while the report is up (a message box pumps messages: the lost capture, paints)
-// and a later failure, of a procedure cut short or of the backend, reports nothing more.
+// nothing runs while the report is up (a dialog pumps messages: the lost capture, paints) and a
+// later failure, of a procedure cut short or of the backend, reports nothing more. The dialog
+// counts as an event: the window stays until it is closed.
 void FormsRuntime::EndWithFailure(const UnhandledFailure& failure) {
     if (!running_) return;
     EndProgram(1);
-    ReportUnhandled(failure);
+    failureMessage_ = "Tarvik (" + backend_ + "): unhandled failure in " + failure.what();
+    {
+        const Scope dialog(eventDepth_);
+        ShowFailure(failureMessage_);
+    }
+    if (eventDepth_ == 0) CloseIfEnded();
 }
 
-// Stops taking input; the backend ends the process once the current event returns.
+// Stops taking input; the window goes once the current event returns.
 void FormsRuntime::EndProgram(int status) {
     if (!running_) return;
     running_ = false;
@@ -74,8 +83,211 @@ void FormsRuntime::EndProgram(int status) {
     HideToolTip();
 }
 
+// An ended program's window goes, once, and only between events.
+void FormsRuntime::CloseIfEnded() {
+    if (running_ || closed_ || eventDepth_ > 0) return;
+    closed_ = true;
+    CloseWindow();
+}
+
 // Throws a failure that names this backend.
 void FormsRuntime::Fail(const std::string& what) const { throw Failure(backend_ + ": " + what); }
+
+std::uint64_t FormsRuntime::EventTime(std::uint32_t systemTime) {
+    if (!clockStarted_) {
+        clockStarted_ = true;
+        clockMs_ = systemTime;
+        lastSystemTime_ = systemTime;
+        return clockMs_;
+    }
+    const std::uint32_t delta = systemTime - lastSystemTime_;  // wraps with the 32-bit system time
+    if (delta < 0x80000000u) {
+        clockMs_ += delta;
+        lastSystemTime_ = systemTime;
+    }
+    return clockMs_;
+}
+
+// --- The window ----------------------------------------------------------------------------
+
+// The twips the core set while the window's pixels still equal their rounding, else the pixels' twips.
+float FormsRuntime::Remembered(const std::optional<float>& set, int pixels) const {
+    return set && TwipsToPixels(*set) == pixels ? *set : PixelsToTwips(pixels);
+}
+
+FormsRuntime::Geometry FormsRuntime::WindowGeometry() const {
+    const PixelRect r = WindowPixels();
+    return {Remembered(setLeft_, r.x), Remembered(setTop_, r.y), Remembered(setWidth_, r.w),
+            Remembered(setHeight_, r.h), PlatformState()};
+}
+
+float FormsRuntime::Left() {
+    BeforeCommand("Left");
+    return WindowGeometry().left;
+}
+
+float FormsRuntime::Top() {
+    BeforeCommand("Top");
+    return WindowGeometry().top;
+}
+
+float FormsRuntime::Width() {
+    BeforeCommand("Width");
+    return WindowGeometry().width;
+}
+
+float FormsRuntime::Height() {
+    BeforeCommand("Height");
+    return WindowGeometry().height;
+}
+
+// The forms toolkit refuses to size or move a minimized or maximized window.
+void FormsRuntime::CheckSizable(const char* what) const {
+    if (PlatformState() != kNormal) Fail(std::string("a minimized or maximized window cannot be ") + what);
+}
+
+void FormsRuntime::SetWidth(float width) {
+    BeforeCommand("SetWidth");
+    CheckSizable("sized");
+    if (!(width >= 0)) Fail("refused window width " + std::to_string(width));
+    SetOuterSize(width, WindowGeometry().height);
+}
+
+void FormsRuntime::SetHeight(float height) {
+    BeforeCommand("SetHeight");
+    CheckSizable("sized");
+    if (!(height >= 0)) Fail("refused window height " + std::to_string(height));
+    SetOuterSize(WindowGeometry().width, height);
+}
+
+// A new outer size in twips, held to what the window system keeps: the window is asked for it
+// when its pixels change, and the layout runs at it before this returns.
+void FormsRuntime::SetOuterSize(float width, float height) {
+    const float most = PixelsToTwips(MaxWindowPixels());
+    width = std::min(width, most);
+    height = std::min(height, most);
+    const Geometry now = WindowGeometry();
+    if (width == now.width && height == now.height) return;
+    setWidth_ = width;
+    setHeight_ = height;
+    const int w = TwipsToPixels(width), h = TwipsToPixels(height);
+    if (w != TwipsToPixels(now.width) || h != TwipsToPixels(now.height)) {
+        const Scope request = Request();
+        ResizeWindow(w, h);
+    }
+    WindowChanged();
+}
+
+void FormsRuntime::Move(float left, float top) {
+    BeforeCommand("Move");
+    CheckSizable("moved");
+    const float most = PixelsToTwips(MaxWindowPixels()), least = -PixelsToTwips(MaxWindowPixels() + 1);
+    setLeft_ = std::clamp(left, least, most);
+    setTop_ = std::clamp(top, least, most);
+    const Scope request = Request();
+    MoveWindow(TwipsToPixels(*setLeft_), TwipsToPixels(*setTop_));
+}
+
+int FormsRuntime::WindowState() {
+    BeforeCommand("WindowState");
+    return PlatformState();
+}
+
+void FormsRuntime::SetWindowState(int state) {
+    BeforeCommand("SetWindowState");
+    if (state < kNormal || state > kMaximized) Fail("invalid window state " + std::to_string(state));
+    if (state == PlatformState()) return;
+    const Scope request = Request();
+    ApplyWindowState(state);
+    WindowChanged();
+}
+
+void FormsRuntime::WindowChanged() {
+    const PixelRect r = WindowPixels();
+    const int state = PlatformState();
+    ResizeFace(r.w, r.h);
+    laidOutSize_ = {r.w, r.h};
+    const int from = laidOutState_;
+    laidOutState_ = state;
+    ++resizeCount_;
+    RaiseResize();
+    if (from >= 0 && from != state && !OwnRequest() && running_ && events_)
+        Dispatch([&] { events_->OnWindowStateChanged(); });
+}
+
+void FormsRuntime::SystemResized() {
+    if (!shown_ || !running_ || OwnRequest()) return;
+    const PixelRect r = WindowPixels();
+    if (PlatformState() == laidOutState_ && PixelSize{r.w, r.h} == laidOutSize_) return;
+    WindowChanged();
+}
+
+HWND FormsRuntime::hWnd() {
+    BeforeCommand("hWnd");
+    return Handle();
+}
+
+std::string FormsRuntime::Caption() {
+    BeforeCommand("Caption");
+    return design_.caption;
+}
+
+Color FormsRuntime::BackColor() {
+    BeforeCommand("BackColor");
+    return design_.backColor;
+}
+
+void FormsRuntime::SetForeColor(Color color) {
+    BeforeCommand("SetForeColor");
+    foreColor_ = color;
+}
+
+void FormsRuntime::SetCurrentX(float x) {
+    BeforeCommand("SetCurrentX");
+    currentX_ = x;
+}
+
+void FormsRuntime::SetCurrentY(float y) {
+    BeforeCommand("SetCurrentY");
+    currentY_ = y;
+}
+
+void FormsRuntime::Line(float x1, float y1, float x2, float y2, Color color, LineKind kind) {
+    BeforeCommand("Line");
+    DrawLine(x1, y1, x2, y2, color, kind);
+}
+
+void FormsRuntime::PaintPicture(Picture picture, float dx, float dy, float dw, float dh, float sx, float sy, float sw,
+                                float sh) {
+    BeforeCommand("PaintPicture");
+    if (picture == Picture::None) Fail("PaintPicture of an empty picture");
+    DrawPicture(picture, dx, dy, dw, dh, sx, sy, sw, sh);
+}
+
+// Afterwards the pen goes to the start of the next line, as Print does.
+void FormsRuntime::Print(const std::string& text) {
+    BeforeCommand("Print");
+    const int height = PrintText(text, currentX_, currentY_, foreColor_);
+    currentX_ = 0;
+    currentY_ += PixelsToTwips(height);
+}
+
+float FormsRuntime::ScreenWidth() {
+    BeforeCommand("ScreenWidth");
+    return PixelsToTwips(ScreenPixels().width);
+}
+
+float FormsRuntime::ScreenHeight() {
+    BeforeCommand("ScreenHeight");
+    return PixelsToTwips(ScreenPixels().height);
+}
+
+// The program ends with its only window, once the current event returns.
+void FormsRuntime::Unload() {
+    BeforeCommand("Unload");
+    EndProgram(0);
+    CloseIfEnded();
+}
 
 ElementState& FormsRuntime::At(Elem elem) {
     const int i = static_cast<int>(elem);
@@ -274,24 +486,7 @@ void FormsRuntime::CaptureLost() {
     Dispatch([&] { events_->OnMouseUp(target.elem, args); });
 }
 
-// --- Window state ------------------------------------------------------------------------
-
-void FormsRuntime::SetWindowState(int state) {
-    const bool outer = !coreStateChange_;
-    coreStateChange_ = true;
-    try {
-        ApplyWindowState(state);
-    } catch (...) {
-        if (outer) coreStateChange_ = false;
-        throw;
-    }
-    if (outer) coreStateChange_ = false;
-}
-
-void FormsRuntime::WindowStateChanged(int from, int to) {
-    if (!running_ || coreStateChange_ || from == to || !events_) return;
-    Dispatch([&] { events_->OnWindowStateChanged(); });
-}
+// --- Screen readers ---------------------------------------------------------------------
 
 // The Click procedure alone: no press or release reaches the button, so its looks stay as they are.
 bool FormsRuntime::DoDefaultAction(Elem elem) {

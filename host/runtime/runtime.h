@@ -1,18 +1,22 @@
-// The forms runtime every backend shares: the element table, pointer capture, click and
-// double-click synthesis, tooltips and pointer shapes, start-up and failure handling.
+// The forms runtime every backend shares, written once above them: the whole Host interface
+// in twips (geometry remembered as set, validation, the text position, the element table),
+// pointer capture, click and double-click synthesis, tooltips and pointer shapes, start-up,
+// the event clock, the one re-entry rule and failure handling.
 //
-// A backend derives from FormsRuntime, implements the window and platform commands of Host
-// and the hooks below, and feeds raw pointer input in (face pixels, milliseconds).
+// A backend derives from FormsRuntime and implements the backend contract below (window,
+// drawing, regions, cursor, capture, dialog: pixels of its own platform), and feeds raw input
+// in through the runtime inputs (face pixels, milliseconds).
 #pragma once
 
 #include <cstdint>
 #include <optional>
 #include <string>
 
-#include "host/runtime/accessibility.h"
 #include "host/design.h"
-#include "host/runtime/hit_test.h"
 #include "host/host.h"
+#include "host/runtime/accessibility.h"
+#include "host/runtime/hit_test.h"
+#include "host/twips.h"
 
 namespace tarvik {
 
@@ -26,6 +30,12 @@ struct DoubleClickMetrics {
     int height = 4;
 };
 
+// A size in pixels.
+struct PixelSize {
+    int width = 0, height = 0;
+    bool operator==(const PixelSize&) const = default;
+};
+
 class FormsRuntime : public Host {
 public:
     FormsRuntime(const FormDesign& design, std::string backend);
@@ -35,7 +45,28 @@ public:
     // Raises Load, then shows the window, which raises the first Resize.
     void Start();
 
-    // --- Element commands, the same on every backend ------------------------------------
+    // --- Host commands, the same on every backend ---------------------------------------
+    float Left() final;
+    float Top() final;
+    float Width() final;
+    float Height() final;
+    void SetWidth(float width) final;
+    void SetHeight(float height) final;
+    void Move(float left, float top) final;
+    int WindowState() final;
+    // The core's own state change: the backend's ApplyWindowState, then the layout; the system's
+    // echo of it is the core's business and raises no OnWindowStateChanged.
+    void SetWindowState(int state) final;
+    HWND hWnd() final;
+    std::string Caption() final;
+    Color BackColor() final;
+    void SetForeColor(Color color) final;
+    void SetCurrentX(float x) final;
+    void SetCurrentY(float y) final;
+    void Line(float x1, float y1, float x2, float y2, Color color, LineKind kind) final;
+    void PaintPicture(Picture picture, float dx, float dy, float dw, float dh, float sx, float sy, float sw,
+                      float sh) final;
+    void Print(const std::string& text) final;
     float ElemLeft(Elem elem) final;
     float ElemTop(Elem elem) final;
     float ElemWidth(Elem elem) final;
@@ -51,12 +82,12 @@ public:
     std::string Tag(Elem elem) final;
     void SetTag(Elem elem, const std::string& tag) final;
     Picture LoadPicture() final;
+    float ScreenWidth() final;
+    float ScreenHeight() final;
+    void Unload() final;
     int ReleaseCapture() final;
-    // The core's own state change: the backend's ApplyWindowState, marked as the core's so that
-    // WindowStateChanged does not answer it.
-    void SetWindowState(int state) final;
 
-    // --- Raw input from the backend (face pixels; time in milliseconds) -----------------
+    // --- Runtime inputs, from the backend (face pixels; time in milliseconds) -----------
     // The pointer moved; inside says whether it is over the window (within its region).
     void PointerMove(int x, int y, bool inside, std::uint64_t timeMs);
     // A button (1, 2 or 4) went down over the window, or anywhere while the capture is held.
@@ -67,20 +98,22 @@ public:
     void CaptureLost();
     // The clock advanced with the pointer at rest.
     void Tick(std::uint64_t timeMs);
-    // The window's state went from one value to another; the backend calls it after the Resize of
-    // every state change. One the system made on its own raises OnWindowStateChanged; one made by
-    // the core's SetWindowState is the core's business and raises nothing.
-    void WindowStateChanged(int from, int to);
+    // The window's size or state changed (or it was first shown): the face follows, Resize
+    // runs, and a new state is reported, as OnWindowStateChanged unless the core made it.
+    void WindowChanged();
+    // The system says the window's size or state may have changed: laid out as above if it
+    // differs from the last layout, unless it is the echo of the program's own request.
+    void SystemResized();
     // A screen reader asked for the element's default action: a visible caption button runs its
     // Click procedure, as a click with the pointer does. False if the element has none now.
     bool DoDefaultAction(Elem elem);
 
-    // --- What the backend shows ---------------------------------------------------------
+    // --- What the backend and tests read ------------------------------------------------
     const ElementTable& Elements() const { return elements_; }
     const FormDesign& Design() const { return design_; }
     // The pointer shape to show now.
     Cursor CurrentCursor() const;
-    // The tooltip text shown now, "" for none.
+    // The runtime's own tooltip text shown now, "" for none (backends with native tooltips show their own).
     const std::string& ShownToolTip() const { return shownTip_; }
     // The element holding the pointer capture (with held buttons), if any.
     std::optional<Elem> CaptureElement() const;
@@ -90,29 +123,96 @@ public:
     // The program's exit status once it has ended.
     int ExitStatus() const { return exitStatus_; }
     const std::string& Backend() const { return backend_; }
+    // Number of Resize events raised so far.
+    int ResizeCount() const { return resizeCount_; }
+    // The unhandled failure that ended the program, as reported, or "".
+    const std::string& FailureMessage() const { return failureMessage_; }
+    // The window's geometry in twips and its state as the core reads them, read without asking
+    // the backend whether it would refuse.
+    struct Geometry {
+        float left, top, width, height;
+        int state;
+    };
+    Geometry WindowGeometry() const;
 
 protected:
-    // Raises Resize on the core; backends call it inside size and state changes.
-    void RaiseResize();
+    // --- The backend contract: what differs per platform --------------------------------
+    // Window (screen pixels).
+    // The window's outer rectangle on the screen; a minimized window's is the one it comes back to.
+    virtual PixelRect WindowPixels() const = 0;
+    // The window's state as the system has it: kNormal, kMinimized or kMaximized.
+    virtual int PlatformState() const = 0;
+    // The window's handle; valid from construction.
+    virtual HWND Handle() const = 0;
+    // The size of the screen (the monitor) the window is on.
+    virtual PixelSize ScreenPixels() const = 0;
+    // Shows the hidden window for the first time; must end in WindowChanged (the first Resize).
+    virtual void ShowWindow() = 0;
+    // Asks for a normal window's new outer size; on return WindowPixels has it (the runtime lays out).
+    virtual void ResizeWindow(int width, int height) = 0;
+    // Moves a normal window's outer top-left corner; raises nothing.
+    virtual void MoveWindow(int x, int y) = 0;
+    // Asks for another state (0..2); on return PlatformState and WindowPixels have it (the runtime lays out).
+    virtual void ApplyWindowState(int state) = 0;
+    // The program has ended: the window goes and the event loop stops. Called once, between events.
+    virtual void CloseWindow() = 0;
+    // Drawing on the face (twips as the core gives them; each backend's painter converts with twips.h).
+    // The window's size or state changed, before its Resize: the face takes the size, keeping its drawing.
+    virtual void ResizeFace(int width, int height) = 0;
+    // Draws a line, box or filled box.
+    virtual void DrawLine(float x1, float y1, float x2, float y2, Color color, LineKind kind) = 0;
+    // Copies a scaled source rectangle of a picture (never None).
+    virtual void DrawPicture(Picture picture, float dx, float dy, float dw, float dh, float sx, float sy, float sw,
+                             float sh) = 0;
+    // Draws text with its top-left at (x, y); returns the line's height in pixels.
+    virtual int PrintText(const std::string& text, float x, float y, Color color) = 0;
+    // Elements, input and dialogs.
+    // An element's geometry, visibility, picture or tooltip changed: show it.
+    virtual void ElementChanged(Elem elem) = 0;
+    // Takes (true) or gives back (false) the platform's pointer capture.
+    virtual void PlatformCapture(bool take) = 0;
+    // The system's double-click time and box, read at each press; Windows' defaults unless overridden.
+    virtual DoubleClickMetrics DoubleClickRule() const { return {}; }
+    // Tells the user that the program ended on a failure (message names backend and procedure).
+    virtual void ShowFailure(const std::string& message) = 0;
+    // May refuse a host command before it runs, by throwing (the simulated host's failure injection).
+    virtual void BeforeCommand(const char* command) { (void)command; }
+    // The largest outer size and position the window system keeps, in pixels each way.
+    virtual int MaxWindowPixels() const { return kPixelLimit; }
+
+    // --- For backends -------------------------------------------------------------------
+    // Throws a Failure whose message names the backend.
+    [[noreturn]] void Fail(const std::string& what) const;
     // Ends the program with a status: 0 after Unload, non-zero after an unhandled failure.
     void EndProgram(int status);
     // Ends the program with status 1 and reports the failure, once: later calls do nothing.
     void EndWithFailure(const UnhandledFailure& failure);
-    // Throws a Failure whose message names the backend.
-    [[noreturn]] void Fail(const std::string& what) const;
+    // A 32-bit system event time (milliseconds, wrapping) on the runtime's 64-bit clock, which
+    // starts at the first event and never runs backwards (sent messages carry older times).
+    std::uint64_t EventTime(std::uint32_t systemTime);
 
-    // Shows the hidden window for the first time; must raise the first Resize.
-    virtual void ShowWindow() = 0;
-    // Changes the window's state (0 normal, 1 minimized, 2 maximized); raises Resize before returning.
-    virtual void ApplyWindowState(int state) = 0;
-    // The system's double-click time and box, read at each press; Windows' defaults unless overridden.
-    virtual DoubleClickMetrics DoubleClickRule() const { return {}; }
-    // An element's geometry, visibility, picture or tooltip changed.
-    virtual void ElementChanged(Elem elem) = 0;
-    // Takes (true) or gives back (false) the platform's pointer capture.
-    virtual void PlatformCapture(bool take) = 0;
-    // Tells the user about an unhandled failure; the program has already ended (Running() is false).
-    virtual void ReportUnhandled(const UnhandledFailure& failure) = 0;
+    // The one re-entry rule. The system answers some of the program's own requests from inside
+    // them (a size notification inside a resize, a capture change inside a release): those are
+    // echoes, which a backend drops while OwnRequest() holds. And the program ends only when the
+    // outermost event returns, never in the middle of one (a dialog counts as an event).
+    class Scope {
+    public:
+        explicit Scope(int& depth) : depth_(depth) { ++depth_; }
+        ~Scope() { --depth_; }
+        Scope(const Scope&) = delete;
+        Scope& operator=(const Scope&) = delete;
+
+    private:
+        int& depth_;
+    };
+    // Marks a request of the program's own to the system for as long as it lives.
+    Scope Request() { return Scope(requestDepth_); }
+    // Whether the program's own request to the system is running.
+    bool OwnRequest() const { return requestDepth_ > 0; }
+    // Runs one event from the system; when the outermost one returns, an ended program's window goes.
+    template <class F> void HandleEvent(F&& handle);
+    // Whether an event from the system is being handled.
+    bool InEvent() const { return eventDepth_ > 0; }
 
 private:
     struct Target {
@@ -122,6 +222,11 @@ private:
     };
 
     ElementState& At(Elem elem);
+    void RaiseResize();
+    void CloseIfEnded();
+    void SetOuterSize(float width, float height);
+    void CheckSizable(const char* what) const;
+    float Remembered(const std::optional<float>& set, int pixels) const;
     Target TargetAt(int x, int y, bool inside) const;
     MouseArgs ArgsFor(const Target& target, int button, int shift, int x, int y) const;
     template <class F> void Dispatch(F&& raise);
@@ -136,8 +241,27 @@ private:
     FormEvents* events_ = nullptr;
     ElementTable elements_;
     bool running_ = true;
+    bool closed_ = false;
     int exitStatus_ = 0;
-    bool coreStateChange_ = false;  // inside the core's own SetWindowState
+    int requestDepth_ = 0;
+    int eventDepth_ = 0;
+    int resizeCount_ = 0;
+    std::string failureMessage_;
+
+    // The twips the core set, kept while the window's pixels still equal their rounding; the
+    // state of the last layout.
+    std::optional<float> setLeft_, setTop_, setWidth_, setHeight_;
+    int laidOutState_ = -1;
+    PixelSize laidOutSize_;
+    bool shown_ = false;
+    // Print's pen.
+    Color foreColor_;
+    float currentX_ = 0, currentY_ = 0;
+
+    // The event clock.
+    bool clockStarted_ = false;
+    std::uint64_t clockMs_ = 0;
+    std::uint32_t lastSystemTime_ = 0;
 
     // Capture: the target that took it at the first press, and the buttons still held.
     bool captured_ = false;
@@ -159,5 +283,14 @@ private:
     std::uint64_t tipSinceMs_ = 0;
     std::string shownTip_;
 };
+
+template <class F>
+void FormsRuntime::HandleEvent(F&& handle) {
+    {
+        const Scope event(eventDepth_);
+        handle();
+    }
+    if (eventDepth_ == 0) CloseIfEnded();
+}
 
 }  // namespace tarvik

@@ -22,15 +22,9 @@ constexpr const char* kFailable[] = {
     "ScreenWidth", "ScreenHeight", "Unload", "GetCursorPos", "SendMessageA", "CreateRectRgn", "CreateEllipticRgn",
     "CombineRgn", "SetWindowRgn", "DeleteObject"};
 
-constexpr float kMaxSizeTwips = kMaxWindowPixels * kTwipsPerPixel;
-constexpr float kMinPositionTwips = -(kMaxWindowPixels + 1) * kTwipsPerPixel;
-
-// A size held within the window system's range.
-float HeldSize(double twips) { return static_cast<float>(std::clamp<double>(twips, 0, kMaxSizeTwips)); }
-
-// A position held within the window system's range.
-float HeldPosition(double twips) {
-    return static_cast<float>(std::clamp<double>(twips, kMinPositionTwips, kMaxSizeTwips));
+// A pixel position held within the window system's range.
+int HeldPosition(std::int64_t pixels) {
+    return static_cast<int>(std::clamp<std::int64_t>(pixels, -(kMaxWindowPixels + 1), kMaxWindowPixels));
 }
 
 // A pixel difference of 64-bit operands as an int, held within the pixel range of twips.h.
@@ -49,14 +43,11 @@ SimHost::SimHost(int screenWidth, int screenHeight)
     : FormsRuntime(Form1Design(), kBackend),
       screenWidth_(screenWidth),
       screenHeight_(screenHeight),
-      width_(Form1Design().clientWidth),
-      height_(Form1Design().clientHeight),
-      restoredWidth_(width_),
-      restoredHeight_(height_),
-      painter_(Form1Design()),
-      foreColor_(Form1Design().foreColor) {
+      rect_{0, 0, TwipsToPixels(Form1Design().clientWidth), TwipsToPixels(Form1Design().clientHeight)},
+      restored_(rect_),
+      painter_(Form1Design()) {
     assert(screenWidth > 0 && screenHeight > 0 && "screen size must be positive");
-    SizeChanged();
+    ResizeFace(rect_.w, rect_.h);
 }
 
 SimHost::~SimHost() = default;
@@ -72,161 +63,83 @@ std::string SimHost::FailableCommands() {
 }
 
 // Throws if a test asked this command to fail.
-void SimHost::Check(const char* command) const {
-    if (Failing(command))
-        throw Failure(std::string(kBackend) + ": " + command + " failed");
+void SimHost::BeforeCommand(const char* command) {
+    if (Failing(command)) Fail(std::string(command) + " failed");
 }
 
-// --- Geometry and state --------------------------------------------------------------------
-
-int SimHost::PixelLeft() const { return TwipsToPixels(left_); }
-int SimHost::PixelTop() const { return TwipsToPixels(top_); }
-int SimHost::PixelWidth() const { return std::max(0, TwipsToPixels(width_)); }
-int SimHost::PixelHeight() const { return std::max(0, TwipsToPixels(height_)); }
-
-float SimHost::Left() { Check("Left"); return left_; }
-float SimHost::Top() { Check("Top"); return top_; }
-float SimHost::Width() { Check("Width"); return width_; }
-float SimHost::Height() { Check("Height"); return height_; }
+// --- The window ------------------------------------------------------------------------------
 
 // Grows or shrinks the face, keeping what was drawn at its top-left; new parts get the back colour.
-void SimHost::SizeChanged() {
+void SimHost::ResizeFace(int width, int height) {
     ++generation_;
-    painter_.Resize(PixelWidth(), PixelHeight());
+    painter_.Resize(width, height);
 }
 
-// Takes a new outer size, held to the window system's range; a change grows the face and
-// raises Resize before returning.
-void SimHost::ApplySize(float width, float height) {
-    width = HeldSize(width);
-    height = HeldSize(height);
-    if (width == width_ && height == height_) return;
-    width_ = width;
-    height_ = height;
-    SizeChanged();
-    ++resizeCount_;
-    RaiseResize();
-}
-
-// A minimized or maximized window cannot be sized or moved, as in the forms toolkit.
-void SimHost::SetWidth(float width) {
-    Check("SetWidth");
-    if (state_ != kNormal) Fail("a minimized or maximized window cannot be sized");
-    if (!(width >= 0)) Fail("refused window width " + std::to_string(width));
-    ApplySize(width, height_);
-}
-
-void SimHost::SetHeight(float height) {
-    Check("SetHeight");
-    if (state_ != kNormal) Fail("a minimized or maximized window cannot be sized");
-    if (!(height >= 0)) Fail("refused window height " + std::to_string(height));
-    ApplySize(width_, height);
+void SimHost::ResizeWindow(int width, int height) {
+    rect_.w = std::clamp(width, 0, kMaxWindowPixels);
+    rect_.h = std::clamp(height, 0, kMaxWindowPixels);
 }
 
 void SimHost::ResizeOuter(int width, int height) {
     if (!Running() || state_ != kNormal) return;
-    ApplySize(PixelsToTwips(std::max(0, width)), PixelsToTwips(std::max(0, height)));
+    HandleEvent([&] {
+        ResizeWindow(width, height);
+        SystemResized();
+    });
 }
 
-void SimHost::Move(float left, float top) {
-    Check("Move");
-    if (state_ != kNormal) Fail("a minimized or maximized window cannot be moved");
-    left_ = HeldPosition(left);
-    top_ = HeldPosition(top);
+void SimHost::MoveWindow(int x, int y) {
+    rect_.x = HeldPosition(x);
+    rect_.y = HeldPosition(y);
 }
 
-int SimHost::WindowState() { Check("WindowState"); return state_; }
-
-void SimHost::ApplyWindowState(int state) {
-    Check("SetWindowState");
-    if (state < kNormal || state > kMaximized) Fail("invalid window state " + std::to_string(state));
-    ChangeState(state);
-}
+void SimHost::ApplyWindowState(int state) { ChangeState(state); }
 
 void SimHost::SystemSetState(int state) {
     assert(state >= kNormal && state <= kMaximized && "invalid window state");
-    if (Running() && shown_) ChangeState(state);
+    if (!Running() || !shown_ || state == state_) return;
+    HandleEvent([&] {
+        ChangeState(state);
+        WindowChanged();
+    });
 }
 
 // Maximized fills the screen (the simulated screen has no taskbar); minimized keeps the
-// geometry it had, and the restored geometry waits for the way back. Reported to the runtime
-// after the Resize, which answers only the system's own changes.
+// geometry it had, and the restored geometry waits for the way back.
 void SimHost::ChangeState(int state) {
-    if (state == state_) return;
-    const int from = state_;
-    if (state_ == kNormal) {
-        restoredLeft_ = left_;
-        restoredTop_ = top_;
-        restoredWidth_ = width_;
-        restoredHeight_ = height_;
-    }
+    if (state_ == kNormal) restored_ = rect_;
     if (state == kMinimized) stateBeforeMinimize_ = state_;
-    if (state == kMaximized) {
-        left_ = 0;
-        top_ = 0;
-        width_ = PixelsToTwips(screenWidth_);
-        height_ = PixelsToTwips(screenHeight_);
-    } else if (state == kNormal) {
-        left_ = restoredLeft_;
-        top_ = restoredTop_;
-        width_ = restoredWidth_;
-        height_ = restoredHeight_;
-    }
+    if (state == kMaximized) rect_ = {0, 0, screenWidth_, screenHeight_};
+    if (state == kNormal) rect_ = restored_;
     state_ = state;
-    SizeChanged();
-    ++resizeCount_;
-    RaiseResize();
-    WindowStateChanged(from, state);
 }
 
 void SimHost::RestoreFromMinimized() {
     if (!Running() || state_ != kMinimized) return;
-    ChangeState(stateBeforeMinimize_);
+    SystemSetState(stateBeforeMinimize_);
 }
-
-HWND SimHost::hWnd() { Check("hWnd"); return kSimWindow; }
-std::string SimHost::Caption() { Check("Caption"); return Design().caption; }
-Color SimHost::BackColor() { Check("BackColor"); return Design().backColor; }
-void SimHost::SetForeColor(Color color) { Check("SetForeColor"); foreColor_ = color; }
-void SimHost::SetCurrentX(float x) { Check("SetCurrentX"); currentX_ = x; }
-void SimHost::SetCurrentY(float y) { Check("SetCurrentY"); currentY_ = y; }
-float SimHost::ScreenWidth() { Check("ScreenWidth"); return PixelsToTwips(screenWidth_); }
-float SimHost::ScreenHeight() { Check("ScreenHeight"); return PixelsToTwips(screenHeight_); }
 
 void SimHost::ShowWindow() {
     shown_ = true;
-    ++resizeCount_;
-    RaiseResize();
-}
-
-void SimHost::Unload() {
-    Check("Unload");
-    shown_ = false;
-    EndProgram(0);
+    WindowChanged();
 }
 
 // --- Drawing on the face -------------------------------------------------------------------
 
-void SimHost::Line(float x1, float y1, float x2, float y2, Color color, LineKind kind) {
-    Check("Line");
+void SimHost::DrawLine(float x1, float y1, float x2, float y2, Color color, LineKind kind) {
     ++generation_;
     painter_.Line(x1, y1, x2, y2, color, kind);
 }
 
-void SimHost::PaintPicture(Picture picture, float dx, float dy, float dw, float dh, float sx, float sy, float sw,
-                           float sh) {
-    Check("PaintPicture");
+void SimHost::DrawPicture(Picture picture, float dx, float dy, float dw, float dh, float sx, float sy, float sw,
+                          float sh) {
     ++generation_;
-    if (!painter_.PaintPicture(picture, dx, dy, dw, dh, sx, sy, sw, sh)) Fail("PaintPicture of an empty picture");
+    painter_.PaintPicture(picture, dx, dy, dw, dh, sx, sy, sw, sh);
 }
 
-// Afterwards the pen goes to the next line, as Print does.
-void SimHost::Print(const std::string& text) {
-    Check("Print");
+int SimHost::PrintText(const std::string& text, float x, float y, Color color) {
     ++generation_;
-    const int h = painter_.Print(text, currentX_, currentY_, foreColor_);
-    currentX_ = 0;
-    currentY_ += PixelsToTwips(h);
+    return painter_.Print(text, x, y, color);
 }
 
 // --- Regions -------------------------------------------------------------------------------
@@ -324,14 +237,13 @@ std::intptr_t SimHost::SendMessageA(HWND hwnd, unsigned msg, std::uintptr_t wpar
     systemMove_ = true;
     moveAnchorX_ = pointerX_;
     moveAnchorY_ = pointerY_;
-    moveStartLeft_ = left_;
-    moveStartTop_ = top_;
+    moveStart_ = rect_;
     return 0;
 }
 
 void SimHost::ClientPoint(int* x, int* y, bool* inside) const {
-    *x = HeldPixels(static_cast<std::int64_t>(pointerX_) - PixelLeft());
-    *y = HeldPixels(static_cast<std::int64_t>(pointerY_) - PixelTop());
+    *x = HeldPixels(static_cast<std::int64_t>(pointerX_) - rect_.x);
+    *y = HeldPixels(static_cast<std::int64_t>(pointerY_) - rect_.y);
     *inside = shown_ && state_ != kMinimized && *x >= 0 && *y >= 0 && *x < PixelWidth() && *y < PixelHeight() &&
               (!windowRegion_ || windowRegion_->Contains(*x, *y));
 }
@@ -341,14 +253,14 @@ void SimHost::PointerTo(int x, int y) {
     pointerY_ = y;
     if (!Running()) return;
     if (systemMove_) {
-        left_ = HeldPosition(moveStartLeft_ + (static_cast<double>(x) - moveAnchorX_) * kTwipsPerPixel);
-        top_ = HeldPosition(moveStartTop_ + (static_cast<double>(y) - moveAnchorY_) * kTwipsPerPixel);
+        rect_.x = HeldPosition(std::int64_t{moveStart_.x} + x - moveAnchorX_);
+        rect_.y = HeldPosition(std::int64_t{moveStart_.y} + y - moveAnchorY_);
         return;
     }
     int cx, cy;
     bool inside;
     ClientPoint(&cx, &cy, &inside);
-    PointerMove(cx, cy, inside, clockMs_);
+    HandleEvent([&] { PointerMove(cx, cy, inside, clockMs_); });
 }
 
 void SimHost::ButtonDown(int button, int shift) {
@@ -356,7 +268,7 @@ void SimHost::ButtonDown(int button, int shift) {
     int cx, cy;
     bool inside;
     ClientPoint(&cx, &cy, &inside);
-    if (inside || HasCapture()) PointerDown(button, shift, cx, cy, clockMs_);
+    if (inside || HasCapture()) HandleEvent([&] { PointerDown(button, shift, cx, cy, clockMs_); });
 }
 
 void SimHost::ButtonUp(int button, int shift) {
@@ -369,24 +281,25 @@ void SimHost::ButtonUp(int button, int shift) {
     int cx, cy;
     bool inside;
     ClientPoint(&cx, &cy, &inside);
-    PointerUp(button, shift, cx, cy, inside, clockMs_);
+    HandleEvent([&] { PointerUp(button, shift, cx, cy, inside, clockMs_); });
 }
 
 void SimHost::Wait(std::uint64_t ms) {
     clockMs_ += ms;
-    Tick(clockMs_);
+    HandleEvent([&] { Tick(clockMs_); });
 }
 
-void SimHost::TakeCapture() { CaptureLost(); }
+void SimHost::TakeCapture() {
+    HandleEvent([&] { CaptureLost(); });
+}
 
 void SimHost::ElementChanged(Elem) { ++generation_; }
 void SimHost::PlatformCapture(bool) {}
 
 // Prints the report where a windowed host shows its message box; like that box, the report
 // takes the pointer capture, which the ended program must not answer.
-void SimHost::ReportUnhandled(const UnhandledFailure& failure) {
-    failureMessage_ = "Tarvik (" + std::string(kBackend) + "): unhandled failure in " + failure.what();
-    std::fprintf(stderr, "%s\n", failureMessage_.c_str());
+void SimHost::ShowFailure(const std::string& message) {
+    std::fprintf(stderr, "%s\n", message.c_str());
     ++reports_;
     CaptureLost();
 }

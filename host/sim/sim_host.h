@@ -1,6 +1,14 @@
-// The simulated host: a real in-memory backend for tests and tools. It keeps the window's
-// outer geometry in twips, its state, the screen and the region, draws the face with the
-// shared cairo painter, and raises the same events in the same order as the windowed hosts.
+// The simulated backend: a window system in memory, for tests and tools. It raises the same
+// events in the same order as the windowed backends and draws with the shared cairo painter
+// into a face that tests read back.
+//
+// Implements: window geometry and state in pixels on one screen (maximized fills it: no taskbar),
+//   held to X11's 16-bit range; the face (cairo); regions with GDI's rules, stored as bands, and
+//   a log of each outline's calls; the title bar's system move; the pointer, buttons and clock
+//   as a scenario plays them; the runtime's own tooltips (ShownToolTip); the system's state
+//   changes and a taken capture; failure injection for any host command (FailCommand).
+// Leaves out: a screen; native tooltips; a window menu; screen readers (the shared description
+//   is tested directly); real time (the clock moves only by Wait).
 #pragma once
 
 #include <cstdint>
@@ -32,28 +40,7 @@ public:
     SimHost(const SimHost&) = delete;
     SimHost& operator=(const SimHost&) = delete;
 
-    // --- Window commands ------------------------------------------------------------------
-    float Left() override;
-    float Top() override;
-    float Width() override;
-    float Height() override;
-    void SetWidth(float width) override;
-    void SetHeight(float height) override;
-    void Move(float left, float top) override;
-    int WindowState() override;
-    HWND hWnd() override;
-    std::string Caption() override;
-    Color BackColor() override;
-    void SetForeColor(Color color) override;
-    void SetCurrentX(float x) override;
-    void SetCurrentY(float y) override;
-    void Line(float x1, float y1, float x2, float y2, Color color, LineKind kind) override;
-    void PaintPicture(Picture picture, float dx, float dy, float dw, float dh, float sx, float sy, float sw,
-                      float sh) override;
-    void Print(const std::string& text) override;
-    float ScreenWidth() override;
-    float ScreenHeight() override;
-    void Unload() override;
+    // --- The platform calls (pixels) ------------------------------------------------------
     int GetCursorPos(POINT* point) override;
     std::intptr_t SendMessageA(HWND hwnd, unsigned msg, std::uintptr_t wparam, std::intptr_t lparam) override;
     HRGN CreateRectRgn(int x1, int y1, int x2, int y2) override;
@@ -100,59 +87,57 @@ public:
     std::size_t LiveRegions() const { return regions_.size(); }
     // The window's region, if one is set.
     const Region* WindowRegion() const { return windowRegion_.get(); }
-    // The window's geometry in twips and its state, read without the failure injection.
-    struct Geometry {
-        float left, top, width, height;
-        int state;
-    };
-    Geometry WindowGeometry() const { return {left_, top_, width_, height_, state_}; }
     // The window's pixel position and size on the screen.
-    int PixelLeft() const;
-    int PixelTop() const;
-    int PixelWidth() const;
-    int PixelHeight() const;
-    // The unhandled failure that ended the program, or "".
-    const std::string& FailureMessage() const { return failureMessage_; }
+    int PixelLeft() const { return rect_.x; }
+    int PixelTop() const { return rect_.y; }
+    int PixelWidth() const { return rect_.w; }
+    int PixelHeight() const { return rect_.h; }
     // How many unhandled failures were reported (at most one).
     int FailureReports() const { return reports_; }
-    // Number of Resize events raised so far.
-    int ResizeCount() const { return resizeCount_; }
     // Counts every change to what the user sees (drawing, elements, outline, size).
     std::uint64_t Generation() const { return generation_; }
     // Whether the system's move is following the pointer.
     bool SystemMoveActive() const { return systemMove_; }
 
 protected:
+    PixelRect WindowPixels() const override { return rect_; }
+    int PlatformState() const override { return state_; }
+    HWND Handle() const override { return kSimWindow; }
+    PixelSize ScreenPixels() const override { return {screenWidth_, screenHeight_}; }
     void ShowWindow() override;
+    void ResizeWindow(int width, int height) override;
+    void MoveWindow(int x, int y) override;
     void ApplyWindowState(int state) override;
-    DoubleClickMetrics DoubleClickRule() const override { return doubleClick_; }
+    void CloseWindow() override { shown_ = false; }
+    void ResizeFace(int width, int height) override;
+    void DrawLine(float x1, float y1, float x2, float y2, Color color, LineKind kind) override;
+    void DrawPicture(Picture picture, float dx, float dy, float dw, float dh, float sx, float sy, float sw,
+                     float sh) override;
+    int PrintText(const std::string& text, float x, float y, Color color) override;
     void ElementChanged(Elem elem) override;
     void PlatformCapture(bool take) override;
-    void ReportUnhandled(const UnhandledFailure& failure) override;
+    DoubleClickMetrics DoubleClickRule() const override { return doubleClick_; }
+    void ShowFailure(const std::string& message) override;
+    void BeforeCommand(const char* command) override;
+    int MaxWindowPixels() const override { return kMaxWindowPixels; }
 
 private:
-    void Check(const char* command) const;
     bool Failing(const char* command) const;
-    void SizeChanged();
-    void ApplySize(float width, float height);
     void ChangeState(int state);
     void ClientPoint(int* x, int* y, bool* inside) const;
     HRGN NewRegion(Region region, std::string call);
     void Log(std::string call);
 
     int screenWidth_, screenHeight_;
-    float left_ = 0, top_ = 0, width_, height_;
-    float restoredLeft_ = 0, restoredTop_ = 0, restoredWidth_, restoredHeight_;
+    PixelRect rect_;
+    PixelRect restored_;  // where a normal window was before it was maximized or minimized
     int state_ = kNormal;
     int stateBeforeMinimize_ = kNormal;
     bool shown_ = false;
-    int resizeCount_ = 0;
     std::uint64_t generation_ = 0;
 
     // The face, persistent between layouts.
     cairo::Painter painter_;
-    Color foreColor_;
-    float currentX_ = 0, currentY_ = 0;
 
     // Regions: handles the program owns, and the one the window owns.
     std::map<HRGN, Region> regions_;
@@ -167,10 +152,9 @@ private:
     std::uint64_t clockMs_ = 0;
     bool systemMove_ = false;
     int moveAnchorX_ = 0, moveAnchorY_ = 0;
-    float moveStartLeft_ = 0, moveStartTop_ = 0;
+    PixelRect moveStart_{};
 
     std::vector<std::string> failing_;
-    std::string failureMessage_;
     int reports_ = 0;
 };
 

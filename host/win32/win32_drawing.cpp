@@ -15,7 +15,7 @@ constexpr int kTextSlack = 2;  // pixels around a text's extent that its glyphs 
 
 // Marks a face rectangle for the next paint; only what changed is shown again.
 void Win32Host::Invalidate(const RECT& area) {
-    if (hwnd_ && area.right > area.left && area.bottom > area.top) InvalidateRect(hwnd_, &area, FALSE);
+    if (hwnd_ && !wholeInvalid_ && area.right > area.left && area.bottom > area.top) InvalidateRect(hwnd_, &area, FALSE);
 }
 
 // The face rectangle where an element's picture shows (empty if it shows none).
@@ -28,7 +28,7 @@ RECT Win32Host::ShownRect(Elem elem) {
     return {r.x, r.y, r.x + std::max(0, std::min(pw, r.w)), r.y + std::max(0, std::min(ph, r.h))};
 }
 
-void Win32Host::Line(float x1, float y1, float x2, float y2, Color color, LineKind kind) {
+void Win32Host::DrawLine(float x1, float y1, float x2, float y2, Color color, LineKind kind) {
     HDC dc = face_.Dc();
     const PixelRect r = TwipsRectToPixels(std::min(x1, x2), std::min(y1, y2), std::abs(x2 - x1), std::abs(y2 - y1));
     if (kind == LineKind::BoxFill) {
@@ -61,9 +61,8 @@ void Win32Host::Line(float x1, float y1, float x2, float y2, Color color, LineKi
     Invalidate(RECT{r.x, r.y, r.x + r.w + 1, r.y + r.h + 1});
 }
 
-void Win32Host::PaintPicture(Picture picture, float dx, float dy, float dw, float dh, float sx, float sy, float sw,
-                             float sh) {
-    if (picture == Picture::None) Fail("PaintPicture of an empty picture");
+void Win32Host::DrawPicture(Picture picture, float dx, float dy, float dw, float dh, float sx, float sy, float sw,
+                            float sh) {
     const PixelRect d = TwipsRectToPixels(dx, dy, dw, dh);
     const PixelRect s = TwipsRectToPixels(sx, sy, sw, sh);
     if (d.w <= 0 || d.h <= 0 || s.w <= 0 || s.h <= 0) return;
@@ -71,15 +70,15 @@ void Win32Host::PaintPicture(Picture picture, float dx, float dy, float dw, floa
     Invalidate(RECT{d.x, d.y, d.x + d.w, d.y + d.h});
 }
 
-// Text in the window's font without a background; afterwards the pen goes to the next line.
-void Win32Host::Print(const std::string& text) {
+// Text in the window's font without a background.
+int Win32Host::PrintText(const std::string& text, float textX, float textY, Color color) {
     HDC dc = face_.Dc();
     HGDIOBJ old = SelectObject(dc, font_);
     SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, foreColor_);
+    SetTextColor(dc, color);
     SetTextAlign(dc, TA_LEFT | TA_TOP | TA_NOUPDATECP);
     const std::wstring wide = Widen(text);
-    TextOutW(dc, TwipsToPixels(currentX_), TwipsToPixels(currentY_), wide.c_str(), static_cast<int>(wide.size()));
+    TextOutW(dc, TwipsToPixels(textX), TwipsToPixels(textY), wide.c_str(), static_cast<int>(wide.size()));
     SIZE extent{};
     TEXTMETRICW metrics{};
     GetTextMetricsW(dc, &metrics);
@@ -87,11 +86,10 @@ void Win32Host::Print(const std::string& text) {
         extent.cy = metrics.tmHeight;
     SelectObject(dc, old);
     // Glyphs may reach a little past their advance (overhang, antialiased edges).
-    const int x = TwipsToPixels(currentX_), y = TwipsToPixels(currentY_);
+    const int x = TwipsToPixels(textX), y = TwipsToPixels(textY);
     const int slack = static_cast<int>(metrics.tmOverhang) + kTextSlack;
     Invalidate(RECT{x - slack, y, x + extent.cx + slack, y + std::max<int>(extent.cy, metrics.tmHeight) + kTextSlack});
-    currentX_ = 0;
-    currentY_ += PixelsToTwips(extent.cy);
+    return extent.cy;
 }
 
 // Each visible image shows its picture at its top-left, natural size, clipped to its rectangle;

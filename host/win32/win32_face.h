@@ -4,15 +4,13 @@
 
 #include <cstdint>
 
+#include "host/twips.h"
 #include "host/win32/win32_api.h"
 
 namespace tarvik::win32 {
 
 // Pixels each way of the small bitmap a paint composes in, one tile at a time.
 inline constexpr int kPaintTile = 256;
-// The face holds at most this many pixels each way (enough for an 8K screen), as the cairo
-// painter's does; a larger window shows the back colour beyond it.
-inline constexpr int kMaxFaceSide = 8192;
 
 class Face {
 public:

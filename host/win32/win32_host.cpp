@@ -15,7 +15,6 @@ namespace {
 constexpr const char* kBackend = "win32";
 constexpr const wchar_t* kClassName = L"TarvikForm1";
 constexpr int kIconResource = 1;
-constexpr double kScreenDpi = 96.0;
 
 ::HRGN ToRgn(tarvik::HRGN region) { return reinterpret_cast<::HRGN>(region); }
 ::HWND ToHwnd(tarvik::HWND hwnd) { return reinterpret_cast<::HWND>(hwnd); }
@@ -52,7 +51,7 @@ std::string LastError() { return " (error " + std::to_string(GetLastError()) + "
 // --- Creation and the message loop -------------------------------------------------------
 
 Win32Host::Win32Host(const FormDesign& design, HINSTANCE instance, CreationFault fault)
-    : FormsRuntime(design, kBackend), instance_(instance), foreColor_(design.foreColor) {
+    : FormsRuntime(design, kBackend), instance_(instance) {
     // The destructor does not run for a constructor that throws: what was made goes here, and
     // first the window, whose procedure would otherwise reach this half-made object.
     try {
@@ -82,7 +81,7 @@ void Win32Host::Create(CreationFault fault) {
         Fail("RegisterClassExW failed" + LastError());
 
     const int width = TwipsToPixels(design.clientWidth), height = TwipsToPixels(design.clientHeight);
-    font_ = CreateFontW(-static_cast<int>(std::lround(design.font.points * kScreenDpi / 72.0)), 0, 0, 0,
+    font_ = CreateFontW(-static_cast<int>(std::lround(design.font.points * kLayoutDpi / 72.0)), 0, 0, 0,
                         design.font.weight, FALSE, FALSE, FALSE, static_cast<DWORD>(design.font.charset),
                         OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
                         Widen(design.font.face).c_str());
@@ -134,8 +133,8 @@ void Win32Host::Release() {
 }
 
 // The program has ended: the window goes, and with it the message loop (WM_DESTROY posts the quit).
-void Win32Host::EndIfStopped() {
-    if (Running() || !hwnd_ || destroying_ || depth_ > 0) return;
+void Win32Host::CloseWindow() {
+    if (!hwnd_ || destroying_) return;
     destroying_ = true;
     DestroyWindow(hwnd_);
 }
@@ -146,13 +145,10 @@ AccessibleWindow Win32Host::AccessibleView() const {
     return {Design().caption, client.right - client.left, client.bottom - client.top, !hwnd_ || IsIconic(hwnd_) != FALSE};
 }
 
-void Win32Host::ReportUnhandled(const UnhandledFailure& failure) {
-    failureMessage_ = "Tarvik (" + std::string(kBackend) + "): unhandled failure in " + failure.what();
+// The box pumps messages; the window outlives it, since the runtime counts it as an event.
+void Win32Host::ShowFailure(const std::string& message) {
     if (quietFailures_) return;
-    // The box pumps messages; the window must outlive it, so it counts as an event in progress.
-    ++depth_;
-    MessageBoxW(hwnd_, Widen(failureMessage_).c_str(), L"Tarvik", MB_OK | MB_ICONERROR);
-    --depth_;
+    MessageBoxW(hwnd_, Widen(message).c_str(), L"Tarvik", MB_OK | MB_ICONERROR);
 }
 
 // --- Geometry and state --------------------------------------------------------------------
@@ -164,122 +160,53 @@ RECT Win32Host::OuterRect() const {
     return r;
 }
 
-Win32Host::Shape Win32Host::CurrentShape() const {
+PixelRect Win32Host::WindowPixels() const {
     const RECT r = OuterRect();
-    const int state = IsIconic(hwnd_) ? kMinimized : IsZoomed(hwnd_) ? kMaximized : kNormal;
-    return {state, r.right - r.left, r.bottom - r.top};
+    return {r.left, r.top, r.right - r.left, r.bottom - r.top};
 }
 
-float Win32Host::Left() {
-    const RECT r = OuterRect();
-    return setLeft_ && TwipsToPixels(*setLeft_) == r.left ? *setLeft_ : PixelsToTwips(r.left);
-}
+int Win32Host::PlatformState() const { return IsIconic(hwnd_) ? kMinimized : IsZoomed(hwnd_) ? kMaximized : kNormal; }
 
-float Win32Host::Top() {
-    const RECT r = OuterRect();
-    return setTop_ && TwipsToPixels(*setTop_) == r.top ? *setTop_ : PixelsToTwips(r.top);
-}
-
-float Win32Host::Width() {
-    const RECT r = OuterRect();
-    return setWidth_ && TwipsToPixels(*setWidth_) == r.right - r.left ? *setWidth_ : PixelsToTwips(r.right - r.left);
-}
-
-float Win32Host::Height() {
-    const RECT r = OuterRect();
-    return setHeight_ && TwipsToPixels(*setHeight_) == r.bottom - r.top ? *setHeight_ : PixelsToTwips(r.bottom - r.top);
-}
-
-// The forms toolkit refuses to size or move a minimized or maximized window.
-void Win32Host::CheckSizable(const char* what) const {
-    if (IsIconic(hwnd_) || IsZoomed(hwnd_)) Fail(std::string("a minimized or maximized window cannot be ") + what);
-}
+PixelSize Win32Host::ScreenPixels() const { return {GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}; }
 
 void Win32Host::SetWindowPixels(int x, int y, int width, int height, UINT flags) {
-    ownChange_ = true;
     const BOOL ok = SetWindowPos(hwnd_, nullptr, x, y, width, height, flags | SWP_NOZORDER | SWP_NOACTIVATE);
-    ownChange_ = false;
     if (!ok) Fail("SetWindowPos failed" + LastError());
     if (!IsIconic(hwnd_)) GetWindowRect(hwnd_, &lastRestoredRect_);
 }
 
-// Follows a new size or state: the face keeps its drawing, and Resize runs before this returns;
-// a new state is then reported to the runtime, which answers the system's own changes.
-void Win32Host::SizeChanged(bool raise) {
-    const int from = shape_.state;
+// The window's new size or state, before its Resize: the face keeps its drawing, and all of
+// the window is shown again.
+void Win32Host::ResizeFace(int width, int height) {
     accessibility_.MarkChanged();
-    shape_ = CurrentShape();
-    if (shape_.state != kMinimized) face_.Resize(shape_.width, shape_.height, Design().backColor);
+    face_.Resize(width, height, Design().backColor);
     InvalidateRect(hwnd_, nullptr, FALSE);
-    if (!raise) return;
-    ++resizeCount_;
-    RaiseResize();
-    if (from >= 0) WindowStateChanged(from, shape_.state);
+    wholeInvalid_ = true;
 }
 
-// Sets the outer size in twips; the window moves only when the pixel size changes.
-void Win32Host::SetOuterSize(float width, float height) {
-    CheckSizable("sized");
-    if (!(width >= 0 && height >= 0)) Fail("refused window size " + std::to_string(width) + " x " + std::to_string(height));
-    if (width == Width() && height == Height()) return;
-    const RECT r = OuterRect();
-    setWidth_ = width;
-    setHeight_ = height;
-    const int w = TwipsToPixels(width), h = TwipsToPixels(height);
-    if (w != r.right - r.left || h != r.bottom - r.top) SetWindowPixels(0, 0, w, h, SWP_NOMOVE);
-    SizeChanged(true);
-}
-
-void Win32Host::SetWidth(float width) { SetOuterSize(width, Height()); }
-void Win32Host::SetHeight(float height) { SetOuterSize(Width(), height); }
-
-void Win32Host::Move(float left, float top) {
-    CheckSizable("moved");
-    setLeft_ = left;
-    setTop_ = top;
-    SetWindowPixels(TwipsToPixels(left), TwipsToPixels(top), 0, 0, SWP_NOSIZE);
-}
-
-int Win32Host::WindowState() { return IsIconic(hwnd_) ? kMinimized : IsZoomed(hwnd_) ? kMaximized : kNormal; }
+void Win32Host::ResizeWindow(int width, int height) { SetWindowPixels(0, 0, width, height, SWP_NOMOVE); }
+void Win32Host::MoveWindow(int x, int y) { SetWindowPixels(x, y, 0, 0, SWP_NOSIZE); }
 
 void Win32Host::ApplyWindowState(int state) {
-    if (state < kNormal || state > kMaximized) Fail("invalid window state " + std::to_string(state));
-    if (state == WindowState()) return;
-    ownChange_ = true;
     ::ShowWindow(hwnd_, state == kMinimized ? SW_MINIMIZE : state == kMaximized ? SW_MAXIMIZE : SW_RESTORE);
     // A window minimized from maximized first comes back maximized; normal is one more step.
     if (state == kNormal && IsZoomed(hwnd_)) ::ShowWindow(hwnd_, SW_RESTORE);
-    ownChange_ = false;
     if (!IsIconic(hwnd_)) GetWindowRect(hwnd_, &lastRestoredRect_);
-    if (WindowState() != state) Fail("ShowWindow did not change the window state to " + std::to_string(state));
-    SizeChanged(true);
+    if (PlatformState() != state) Fail("ShowWindow did not change the window state to " + std::to_string(state));
 }
 
 void Win32Host::ShowWindow() {
-    ownChange_ = true;
-    ::ShowWindow(hwnd_, SW_SHOWNORMAL);
-    ownChange_ = false;
-    shown_ = true;
-    SizeChanged(true);
+    {
+        const Scope request = Request();
+        ::ShowWindow(hwnd_, SW_SHOWNORMAL);
+    }
+    WindowChanged();
 }
 
-void Win32Host::Unload() {
-    EndProgram(0);
-    EndIfStopped();
-}
-
-tarvik::HWND Win32Host::hWnd() { return reinterpret_cast<tarvik::HWND>(hwnd_); }
-std::string Win32Host::Caption() { return Design().caption; }
-Color Win32Host::BackColor() { return Design().backColor; }
-void Win32Host::SetForeColor(Color color) { foreColor_ = color; }
-void Win32Host::SetCurrentX(float x) { currentX_ = x; }
-void Win32Host::SetCurrentY(float y) { currentY_ = y; }
 DoubleClickMetrics Win32Host::DoubleClickRule() const {
     return {GetDoubleClickTime(), GetSystemMetrics(SM_CXDOUBLECLK), GetSystemMetrics(SM_CYDOUBLECLK)};
 }
 
-float Win32Host::ScreenWidth() { return PixelsToTwips(GetSystemMetrics(SM_CXSCREEN)); }
-float Win32Host::ScreenHeight() { return PixelsToTwips(GetSystemMetrics(SM_CYSCREEN)); }
 
 // --- The platform calls, forwarded unchanged -------------------------------------------------
 

@@ -1,6 +1,15 @@
-// The Win32 backend: one borderless top-level window whose face is a persistent memory
-// bitmap, pointer input fed to the shared forms runtime, a comctl32 tooltip control, and the
-// user32 and gdi32 calls forwarded unchanged.
+// The Win32 backend, the shipping program Tarvik.exe: one frameless top-level window whose
+// face is a persistent memory bitmap, composed with the images' pictures when painted.
+//
+// Implements: sizes and states through SetWindowPos and ShowWindow (their WM_SIZE echoes are
+//   dropped; the system's own changes are laid out); a sizable style with no visible frame, so
+//   that window managers and Windows' snap can maximize it; the region through SetWindowRgn;
+//   the system move (SendMessageA forwarded, not started once the button is up); SetCapture;
+//   sizing cursors; comctl32 tooltips (the runtime's are not shown); MSAA accessibility
+//   (win32_accessible.h); the system's double-click rule; the system menu on Alt+Space; a
+//   message box for failures; each drawing call invalidates only its own rectangle.
+// Leaves out: DPI awareness (96 DPI assumed); HTMAXBUTTON (snap layouts); a window menu on
+//   the title bar's right button; a minimum tracking size; a multi-monitor maximize position.
 #pragma once
 
 #include <array>
@@ -33,28 +42,7 @@ public:
     // Starts the program (Load, then the first show) and runs the message loop to its end.
     int Run();
 
-    // --- Window commands ------------------------------------------------------------------
-    float Left() override;
-    float Top() override;
-    float Width() override;
-    float Height() override;
-    void SetWidth(float width) override;
-    void SetHeight(float height) override;
-    void Move(float left, float top) override;
-    int WindowState() override;
-    tarvik::HWND hWnd() override;
-    std::string Caption() override;
-    Color BackColor() override;
-    void SetForeColor(Color color) override;
-    void SetCurrentX(float x) override;
-    void SetCurrentY(float y) override;
-    void Line(float x1, float y1, float x2, float y2, Color color, LineKind kind) override;
-    void PaintPicture(Picture picture, float dx, float dy, float dw, float dh, float sx, float sy, float sw,
-                      float sh) override;
-    void Print(const std::string& text) override;
-    float ScreenWidth() override;
-    float ScreenHeight() override;
-    void Unload() override;
+    // --- The platform calls (pixels), forwarded to user32 and gdi32 ----------------------
     int GetCursorPos(tarvik::POINT* point) override;
     std::intptr_t SendMessageA(tarvik::HWND hwnd, unsigned msg, std::uintptr_t wparam, std::intptr_t lparam) override;
     tarvik::HRGN CreateRectRgn(int x1, int y1, int x2, int y2) override;
@@ -72,36 +60,35 @@ public:
     // The tooltip control's text for the element's tool (UTF-8), "" if it has no tool.
     std::string ToolText(Elem elem) const { return tips_ ? tips_->Text(elem) : std::string(); }
     ::HWND ToolTipWindow() const { return tips_ ? tips_->Window() : nullptr; }
-    // Number of Resize events raised so far.
-    int ResizeCount() const { return resizeCount_; }
     // The face's pixel size: the window's, or less where that much memory was not to be had.
     int FaceWidth() const { return face_.Width(); }
     int FaceHeight() const { return face_.Height(); }
     // Instead of a message box, unhandled failures are only recorded (for tests).
     void QuietFailures() { quietFailures_ = true; }
-    // The last unhandled failure's message, "" if none.
-    const std::string& FailureMessage() const { return failureMessage_; }
-    // Destroys the window once the program has ended (after Unload or an unhandled failure).
-    void EndIfStopped();
     // The window as its accessible children depend on it.
     AccessibleWindow AccessibleView() const;
 
 protected:
+    PixelRect WindowPixels() const override;
+    int PlatformState() const override;
+    tarvik::HWND Handle() const override { return reinterpret_cast<tarvik::HWND>(hwnd_); }
+    PixelSize ScreenPixels() const override;
     void ShowWindow() override;
+    void ResizeWindow(int width, int height) override;
+    void MoveWindow(int x, int y) override;
     void ApplyWindowState(int state) override;
-    DoubleClickMetrics DoubleClickRule() const override;
+    void CloseWindow() override;
+    void ResizeFace(int width, int height) override;
+    void DrawLine(float x1, float y1, float x2, float y2, Color color, LineKind kind) override;
+    void DrawPicture(Picture picture, float dx, float dy, float dw, float dh, float sx, float sy, float sw,
+                     float sh) override;
+    int PrintText(const std::string& text, float x, float y, Color color) override;
     void ElementChanged(Elem elem) override;
     void PlatformCapture(bool take) override;
-    void ReportUnhandled(const UnhandledFailure& failure) override;
+    DoubleClickMetrics DoubleClickRule() const override;
+    void ShowFailure(const std::string& message) override;
 
 private:
-    // What the last Resize was raised for: a change of either raises the next one.
-    struct Shape {
-        int state = -1;
-        int width = 0, height = 0;
-        bool operator==(const Shape&) const = default;
-    };
-
     static LRESULT CALLBACK WindowProc(::HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam);
     LRESULT Handle(UINT msg, WPARAM wparam, LPARAM lparam);
     template <class N, class F> void Guard(N&& where, F&& step);
@@ -113,12 +100,7 @@ private:
     void Invalidate(const RECT& area);
     RECT ShownRect(Elem elem);
     RECT OuterRect() const;
-    Shape CurrentShape() const;
-    void SizeChanged(bool raise);
-    void CheckSizable(const char* what) const;
-    void SetOuterSize(float width, float height);
     bool InsideRegion(int x, int y);
-    std::uint64_t Clock(DWORD messageTime);
     void SetWindowPixels(int x, int y, int width, int height, UINT flags);
     bool LeftButtonHeld() const;
     void ShowSystemMenu();
@@ -141,28 +123,15 @@ private:
     bool comReady_ = false;
     ::HRGN scratchRegion_ = nullptr;
 
-    // Geometry: the last values the program set, kept while the pixels still equal their rounding.
-    std::optional<float> setLeft_, setTop_, setWidth_, setHeight_;
     RECT lastRestoredRect_{};  // the outer rect before the window was minimized
-    Shape shape_;
-    bool ownChange_ = false;
-    bool shown_ = false;
-    int resizeCount_ = 0;
-
-    Color foreColor_;
-    float currentX_ = 0, currentY_ = 0;
-
-    // Input bookkeeping.
-    bool releasing_ = false;
-    bool tracking_ = false;
-    int lastX_ = 0, lastY_ = 0;
-    std::uint64_t clockMs_ = 0;
-    DWORD lastTick_ = 0;
-    int depth_ = 0;
+    bool wholeInvalid_ = false;  // the whole window waits for its paint: no part needs marking
     bool destroying_ = false;
 
+    // Input bookkeeping.
+    bool tracking_ = false;
+    int lastX_ = 0, lastY_ = 0;
+
     bool quietFailures_ = false;
-    std::string failureMessage_;
 };
 
 }  // namespace tarvik::win32

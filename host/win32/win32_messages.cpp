@@ -13,9 +13,6 @@ namespace tarvik::win32 {
 
 namespace {
 
-constexpr UINT_PTR kTickTimer = 1;
-constexpr UINT kTickMs = 100;
-
 LPCWSTR CursorName(Cursor cursor) {
     switch (cursor) {
         case Cursor::SizeNS: return IDC_SIZENS;
@@ -33,7 +30,6 @@ std::string MessageName(UINT msg) {
         case WM_SIZE: return "WM_SIZE";
         case WM_MOVE: return "WM_MOVE";
         case WM_MOUSEMOVE: return "WM_MOUSEMOVE";
-        case WM_TIMER: return "WM_TIMER";
         case WM_CLOSE: return "WM_CLOSE";
         case WM_CAPTURECHANGED: return "WM_CAPTURECHANGED";
         default: break;
@@ -94,22 +90,17 @@ LRESULT CALLBACK Win32Host::WindowProc(::HWND hwnd, UINT msg, WPARAM wparam, LPA
     auto* self = reinterpret_cast<Win32Host*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     if (!self) return DefWindowProcW(hwnd, msg, wparam, lparam);
     LRESULT result = 0;
-    ++self->depth_;
-    self->Guard([&] { return MessageName(msg); }, [&] { result = self->Handle(msg, wparam, lparam); });
-    --self->depth_;
-    // The program ends once the outermost event returns, never in the middle of one; screen
-    // readers hear of its changes then too.
-    if (self->depth_ == 0 && msg != WM_NCDESTROY) {
-        self->EndIfStopped();
-        if (self->hwnd_) self->accessibility_.Announce();
-    }
+    self->HandleEvent([&] {
+        self->Guard([&] { return MessageName(msg); }, [&] { result = self->Handle(msg, wparam, lparam); });
+    });
+    // Screen readers hear of the changes once the outermost event has returned.
+    if (!self->InEvent() && msg != WM_NCDESTROY && self->hwnd_) self->accessibility_.Announce();
     return result;
 }
 
 // Starts the program and runs the message loop until the window is gone.
 int Win32Host::Run() {
-    Guard([] { return std::string("start-up"); }, [&] { Start(); });
-    EndIfStopped();
+    HandleEvent([&] { Guard([] { return std::string("start-up"); }, [&] { Start(); }); });
     MSG msg{};
     BOOL got;
     while ((got = GetMessageW(&msg, nullptr, 0, 0)) > 0) {
@@ -125,6 +116,7 @@ LRESULT Win32Host::Handle(UINT msg, WPARAM wparam, LPARAM lparam) {
             return 1;  // the paint covers everything; erasing first would flicker
         case WM_PAINT: {
             const PaintScope paint(hwnd_);
+            wholeInvalid_ = false;  // BeginPaint took the whole window's update
             Paint(paint.Dc(), paint.Area());
             return 0;
         }
@@ -166,9 +158,8 @@ LRESULT Win32Host::Handle(UINT msg, WPARAM wparam, LPARAM lparam) {
             return 0;
         case WM_SIZE:
             if (!IsIconic(hwnd_)) GetWindowRect(hwnd_, &lastRestoredRect_);
-            // The system's own changes (taskbar, Win+Up, the system menu) raise Resize here;
-            // ours raise it themselves, and a repeat for an unchanged shape raises nothing.
-            if (!ownChange_ && shown_ && Running() && CurrentShape() != shape_) SizeChanged(true);
+            // The system's own changes (taskbar, Win+Up, the system menu) are laid out here.
+            SystemResized();
             return 0;
         case WM_SETCURSOR:
             if (LOWORD(lparam) == HTCLIENT) {
@@ -178,10 +169,7 @@ LRESULT Win32Host::Handle(UINT msg, WPARAM wparam, LPARAM lparam) {
             break;
         case WM_CAPTURECHANGED:
             // Taken by someone else while the runtime holds it: the pressed element gets its MouseUp.
-            if (!releasing_ && HasCapture() && reinterpret_cast<::HWND>(lparam) != hwnd_) CaptureLost();
-            return 0;
-        case WM_TIMER:
-            if (wparam == kTickTimer) Tick(Clock(GetTickCount()));
+            if (!OwnRequest() && HasCapture() && reinterpret_cast<::HWND>(lparam) != hwnd_) CaptureLost();
             return 0;
         case WM_GETOBJECT:
             if (const LRESULT object = accessibility_.GetObject(wparam, lparam)) return object;
@@ -193,6 +181,7 @@ LRESULT Win32Host::Handle(UINT msg, WPARAM wparam, LPARAM lparam) {
             Unload();  // Alt+F4 and the system menu's Close end the program as the close button does
             return 0;
         case WM_DESTROY:
+            destroying_ = true;
             if (Running()) EndProgram(0);
             PostQuitMessage(ExitStatus());
             return 0;
@@ -218,20 +207,18 @@ bool Win32Host::HandlePointer(UINT msg, WPARAM wparam, LPARAM lparam) {
             if (!tracking_) {
                 TRACKMOUSEEVENT track{sizeof(track), TME_LEAVE, hwnd_, 0};
                 tracking_ = TrackMouseEvent(&track) != FALSE;
-                SetTimer(hwnd_, kTickTimer, kTickMs, nullptr);
             }
             lastX_ = x;
             lastY_ = y;
             const bool inside = InsideRegion(x, y);
-            PointerMove(x, y, inside, Clock(static_cast<DWORD>(GetMessageTime())));
+            PointerMove(x, y, inside, EventTime(static_cast<DWORD>(GetMessageTime())));
             // WM_SETCURSOR came before this move reached the runtime: the shape follows here.
             if (inside || HasCapture()) SetCursor(LoadCursorW(nullptr, CursorName(CurrentCursor())));
             return true;
         }
         case WM_MOUSELEAVE:
             tracking_ = false;
-            KillTimer(hwnd_, kTickTimer);
-            if (!HasCapture()) PointerMove(lastX_, lastY_, false, Clock(static_cast<DWORD>(GetMessageTime())));
+            if (!HasCapture()) PointerMove(lastX_, lastY_, false, EventTime(static_cast<DWORD>(GetMessageTime())));
             return true;
         case WM_LBUTTONDOWN: case WM_LBUTTONDBLCLK: button = kLeftButton; down = true; break;
         case WM_RBUTTONDOWN: case WM_RBUTTONDBLCLK: button = kRightButton; down = true; break;
@@ -241,7 +228,7 @@ bool Win32Host::HandlePointer(UINT msg, WPARAM wparam, LPARAM lparam) {
         case WM_MBUTTONUP: button = kMiddleButton; break;
         default: return false;
     }
-    const std::uint64_t now = Clock(static_cast<DWORD>(GetMessageTime()));
+    const std::uint64_t now = EventTime(static_cast<DWORD>(GetMessageTime()));
     lastX_ = x;
     lastY_ = y;
     if (down)
@@ -260,29 +247,13 @@ bool Win32Host::InsideRegion(int x, int y) {
     return PtInRegion(scratchRegion_, x, y) != FALSE;
 }
 
-// Message times as a 64-bit clock that never runs backwards (sent messages carry older times).
-std::uint64_t Win32Host::Clock(DWORD time) {
-    if (clockMs_ == 0) {
-        clockMs_ = time;
-        lastTick_ = time;
-        return clockMs_;
-    }
-    const DWORD delta = time - lastTick_;  // wraps with the 32-bit tick count
-    if (delta < 0x80000000u) {
-        clockMs_ += delta;
-        lastTick_ = time;
-    }
-    return clockMs_;
-}
-
 void Win32Host::PlatformCapture(bool take) {
     if (take) {
         SetCapture(hwnd_);
         return;
     }
-    releasing_ = true;
+    const Scope request = Request();  // the WM_CAPTURECHANGED inside is our own release
     ::ReleaseCapture();
-    releasing_ = false;
 }
 
 // Element geometry, visibility, pictures and tips show at once: the tool follows, and where

@@ -72,7 +72,7 @@ TEST(AFaceTooLargeToAllocateIsCappedNotFailed) {
     CHECK(face.Resize(kImpossible, kImpossible, back));
     std::printf("a face asked for %d x %d was made %d x %d\n", kImpossible, kImpossible, face.Width(), face.Height());
     CHECK(face.Width() >= 1 && face.Height() >= 1);
-    CHECK(face.Width() <= win32::kMaxFaceSide && face.Height() <= win32::kMaxFaceSide);
+    CHECK(face.Width() <= kMaxFaceSide && face.Height() <= kMaxFaceSide);
     CHECK_EQ(Hex(back), Hex(face.Pixel(face.Width() - 1, face.Height() - 1)));
     CHECK_EQ(std::string("0xFFFFFFFF"), Hex(face.Pixel(face.Width(), 0)));
 }
