@@ -29,6 +29,7 @@ public:
 
 private:
     int screenWidth_ = 1024, screenHeight_ = 768;
+    double scale_ = 1;
     std::vector<std::string> pendingFailures_;  // test aid: commands that fail from the start
     std::unique_ptr<sim::SimHost> host_;
     std::unique_ptr<Form1> form_;
