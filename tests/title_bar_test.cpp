@@ -106,8 +106,6 @@ TEST(DoubleClickRule, SecondPressesOnEveryElement) {
     };
     const auto state = [](test::Sim& sim) { return sim.Host().WindowGeometry().state; };
     const Case cases[] = {
-        {"a left double-click on the title bar maximizes", "at 60 8\ndown left\nup left\nwait 100\ndown left\nup left",
-         [&](test::Sim& sim) { EXPECT_EQ(state(sim), kMaximized); }},
         {"a right double-click on the title bar changes nothing", "at 60 8\ndown right\nup right\ndown right\nup right",
          [&](test::Sim& sim) {
              EXPECT_EQ(state(sim), kNormal);

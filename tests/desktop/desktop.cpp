@@ -17,8 +17,6 @@ namespace {
 constexpr int kInkContrast = 60;       // grey levels between a glyph pixel and the tip's ground
 constexpr const char* kToolTipFont = "Sans 10";  // GTK's default font where no desktop settings say otherwise
 
-int Luma(const Pixel& p) { return (p.r * 3 + p.g * 6 + p.b) / 10; }
-
 // The word as pango draws it in the tooltip font at 96 dpi.
 Ink Rendered(const std::string& word) { return RenderedInk(word, kToolTipFont, kInkContrast); }
 

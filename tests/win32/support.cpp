@@ -1,5 +1,6 @@
 #include "tests/win32/support.h"
 
+#include <cstdio>
 #include <stdexcept>
 
 #include "assets/bitmap_file.h"
@@ -134,6 +135,22 @@ Color IcoPixel(Picture picture, int x, int y, bool* transparent) {
     if (!image) throw std::runtime_error("picture A" + std::to_string(static_cast<int>(picture)) + " is not an icon of one image " + error);
     *transparent = image->Clear(x, y);
     return ToColor(image->At(x, y));
+}
+
+std::string FirstPictureDifference(const Program& p, int x, int y, Picture picture, int sx, int sy, int w, int h) {
+    for (int j = 0; j < h; ++j)
+        for (int i = 0; i < w; ++i) {
+            const Color want = BmpPixel(picture, sx + i, sy + j), got = p.host.FacePixel(x + i, y + j);
+            if (want != got)
+                return "at " + std::to_string(x + i) + "," + std::to_string(y + j) + " want " + Hex(want) + " got " + Hex(got);
+        }
+    return "";
+}
+
+std::string Hex(Color c) {
+    char buffer[16];
+    std::snprintf(buffer, sizeof buffer, "0x%06X", static_cast<unsigned>(c));
+    return buffer;
 }
 
 std::string Rect(const RECT& r) {

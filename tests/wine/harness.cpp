@@ -165,6 +165,8 @@ bool PollUntil(const std::function<bool()>& condition, Clock::duration timeout, 
     }
 }
 
+int Luma(const Pixel& p) { return (p.r * 3 + p.g * 6 + p.b) / 10; }
+
 std::string ToString(const Pixel& p) {
     return "rgba(" + std::to_string(p.r) + ", " + std::to_string(p.g) + ", " + std::to_string(p.b) + ", " +
            std::to_string(p.a) + ")";
@@ -560,8 +562,6 @@ namespace {
 constexpr int kToolTipSearchWidth = 240, kToolTipSearchHeight = 70;
 constexpr int kInkLuma = 200;  // tooltip pixels darker than this are ink (the ground is white)
 constexpr const char* kToolTipFont = "WenQuanYi Micro Hei 11px";  // the linked font at the tooltip's size
-
-int Luma(const Pixel& p) { return (p.r * 3 + p.g * 6 + p.b) / 10; }
 
 }  // namespace
 

@@ -39,6 +39,8 @@ struct Pixel {
     bool operator==(const Pixel&) const = default;
 };
 std::string ToString(const Pixel& p);
+// The pixel's brightness, 0 to 255.
+int Luma(const Pixel& p);
 
 struct Image {
     int width = 0, height = 0;
