@@ -228,7 +228,7 @@ void Scenario::Execute(const std::string& line, std::ostream& out) {
                 " pixels; a snapshot holds at most " + std::to_string(sim::kMaxSnapshotPixels) + " pixels");
         if (snapshotsToMemory_) {
             int w = 0, hh = 0;
-            lastSnapshotPixels_ = h.Snapshot(&w, &hh).size();
+            h.Snapshot(&w, &hh);
         } else if (!h.WriteSnapshot(words[1])) {
             Bad("cannot write snapshot to '" + words[1] + "'");
         }

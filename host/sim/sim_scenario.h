@@ -24,8 +24,6 @@ public:
     std::string StateJson() const;
     // Snapshots are composed in memory and never written (for fuzzing: no file names from input).
     void KeepSnapshotsInMemory() { snapshotsToMemory_ = true; }
-    // The pixel count of the last snapshot kept in memory.
-    std::size_t LastSnapshotPixels() const { return lastSnapshotPixels_; }
 
 private:
     int screenWidth_ = 1024, screenHeight_ = 768;
@@ -34,7 +32,6 @@ private:
     std::unique_ptr<sim::SimHost> host_;
     std::unique_ptr<Form1> form_;
     bool snapshotsToMemory_ = false;
-    std::size_t lastSnapshotPixels_ = 0;
 };
 
 }  // namespace tarvik

@@ -19,8 +19,6 @@ public:
     // Copies a source rectangle of the picture, scaled nearest-neighbour, onto a destination
     // rectangle of dc. An icon's transparent pixels (its AND mask) leave dc as it was.
     void Draw(HDC dc, Picture picture, int dx, int dy, int dw, int dh, int sx, int sy, int sw, int sh);
-    // How many pictures have been decoded so far.
-    int DecodedCount() const;
 
 private:
     struct Decoded {
@@ -33,5 +31,9 @@ private:
     std::array<Decoded, 13> cache_{};
     HDC sourceDc_ = nullptr;
 };
+
+// The embedded window icon (A1) as an icon of size x size pixels: its image of that size, else
+// its last one; null if it cannot be made.
+HICON EmbeddedWindowIcon(int size);
 
 }  // namespace tarvik::win32
