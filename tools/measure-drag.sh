@@ -11,11 +11,14 @@
 # server over the drag. Each drag is made RUNS times (default 5); prints medians, the worst lag
 # and the ratios to the best peer.
 #   tools/measure-drag.sh [BUILD_DIR]       VERBOSE=1 also prints every drag's line
+# PROGRAMS="tarvik gtk-drag" measures only those; SIZES="290x231" only that start size;
+# TARVIK_BEFORE=PATH also measures another build of tarvik (a copy made before a change) as tarvik-before.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="$(realpath "${1:-$root/build}")"
 export RUNS="${RUNS:-5}"
 export SIZES="${SIZES:-290x231 1920x1080}"
+export PROGRAMS="${PROGRAMS:-tarvik-before tarvik gtk-wm gtk-drag Tarvik.exe win32-wm}"
 cmake --build "$build" -j2 --target tarvik drag-meter gtk-minimal >/dev/null
 exe="$build/win64/Tarvik.exe"
 peer="$build/win64/bench/win32-peer.exe"
@@ -33,6 +36,7 @@ measure() {
   # drags LABEL TITLE COMMAND...: starts the program, drags its window, ends it.
   drags() {
     local label="$1" title="$2"; shift 2
+    [[ " $PROGRAMS " == *" $label "* ]] || return 0
     "$@" >/dev/null 2>&1 &
     local pid=$! window cpu
     window=$(timeout 60 xdotool search --sync --onlyvisible --name "^$title\$" | head -n 1)
@@ -62,6 +66,7 @@ measure() {
     kill "$pid" 2>/dev/null
     wait "$pid" 2>/dev/null || true
   }
+  [ -n "${TARVIK_BEFORE:-}" ] && drags tarvik-before Lumenta "$TARVIK_BEFORE"
   drags tarvik Lumenta "$build/host/gtk/tarvik"
   drags gtk-wm GtkPeer "$build/tools/gtk-minimal" --decorated --title GtkPeer
   drags gtk-drag GtkPeer "$build/tools/gtk-minimal" --drag --title GtkPeer
@@ -85,7 +90,7 @@ else
 fi
 
 [ "${VERBOSE:-0}" = 1 ] && cat "$results"
-echo "drags of 300 one-pixel pointer moves at 125 Hz, $RUNS runs each; $(nproc) CPUs: $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2- | sed 's/^ *//')"
+echo "drags of 300 one-pixel pointer moves at 125 Hz, $RUNS runs each; $(nproc) CPUs: $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2- | sed 's/^ *//'), load average $(cut -d' ' -f1-3 /proc/loadavg)"
 echo "shown/s: sizes (corner) or positions (title) on screen per second of the drag; share: of the 300 pointer positions;"
 echo "lag: last pointer move to the last change on screen, median (worst); CPU over the drag, median ms; x best peer"
 awk '
@@ -112,12 +117,12 @@ awk '
         if (!(group in bestLag) || l[k] < bestLag[group]) bestLag[group] = l[k]
       }
     }
-    printf "  %-10s %-9s %-6s %8s %6s %16s %9s %7s %7s %9s %8s\n", "program", "size", "drag", "shown/s", "share", "lag ms", "prog CPU", "X CPU", "WM CPU", "x shown/s", "x lag"
+    printf "  %-13s %-9s %-6s %8s %6s %16s %9s %7s %7s %9s %8s\n", "program", "size", "drag", "shown/s", "share", "lag ms", "prog CPU", "X CPU", "WM CPU", "x shown/s", "x lag"
     for (i = 1; i <= count; ++i) {
       k = order[i]; split(k, p, SUBSEP); group = p[2] SUBSEP p[3]
       rr = (group in bestRate) && bestRate[group] > 0 ? sprintf("%.2f", r[k] / bestRate[group]) : "-"
       lr = (group in bestLag) && bestLag[group] > 0 ? sprintf("%.2f", l[k] / bestLag[group]) : "-"
-      printf "  %-10s %-9s %-6s %8.1f %6.2f %7.1f (%6.1f) %9.0f %7.0f %7.0f %9s %8s\n", p[1], p[2], p[3], r[k], median(share[k]),
+      printf "  %-13s %-9s %-6s %8.1f %6.2f %7.1f (%6.1f) %9.0f %7.0f %7.0f %9s %8s\n", p[1], p[2], p[3], r[k], median(share[k]),
         l[k], worst(lag[k]), median(prog[k]), median(xs[k]), median(wm[k]), rr, lr
     }
   }' "$results"
