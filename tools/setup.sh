@@ -16,8 +16,8 @@ native=(cmake g++ make pkg-config libgtest-dev libbenchmark-dev libcairo2-dev li
 a11y=(python3-pyatspi at-spi2-core dbus-daemon dbus-x11)
 # The Windows program, cross-built, and Wine to run it.
 windows=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine64 qemu-user-static wine32:i386)
-# The sanitizer build and the fuzzer.
-checks=(clang libclang-rt-14-dev)
+# The sanitizer build and the fuzzer; the profilers the performance notes name (perf, an X protocol tracer).
+checks=(clang libclang-rt-14-dev linux-perf xtrace)
 
 case "$mode" in
   run) packages=("${native[@]}") ;;
