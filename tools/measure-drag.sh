@@ -50,7 +50,7 @@ measure() {
     # Under Wine the program's window calls go through the wineserver: its time counts as the program's.
     if [ -n "${WINEPREFIX:-}" ] && [[ "$*" == *.exe* ]]; then
       for p in $(ls /proc | grep -E '^[0-9]+$'); do
-        [ "$(cat "/proc/$p/comm" 2>/dev/null)" = wineserver ] &&
+        [[ "$(cat "/proc/$p/comm" 2>/dev/null)" == wineserver* ]] &&
           tr '\0' '\n' <"/proc/$p/environ" 2>/dev/null | grep -qx "WINEPREFIX=$WINEPREFIX" && cpu="$cpu,$p"
       done
     fi
