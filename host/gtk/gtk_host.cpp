@@ -52,6 +52,11 @@ GtkHost::GtkHost(const FormDesign& design) : FormsRuntime(design, kBackend), pai
     gtk_window_set_title(GTK_WINDOW(window_), design.caption);
     gtk_window_set_decorated(GTK_WINDOW(window_), FALSE);
     gtk_widget_set_app_paintable(window_, TRUE);
+    // The face is a finished picture of the whole window: painted straight onto the window, with
+    // no window-sized buffer made, cleared and copied again in the X server for every frame.
+    G_GNUC_BEGIN_IGNORE_DEPRECATIONS
+    gtk_widget_set_double_buffered(window_, FALSE);
+    G_GNUC_END_IGNORE_DEPRECATIONS
     // The 32 x 32 image of the window icon, and the 16 x 16 one that Imico holds as well.
     GList* icons = nullptr;
     for (Picture p : {design.icon, Picture::A3})
