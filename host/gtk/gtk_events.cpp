@@ -95,10 +95,13 @@ void GtkHost::ConnectSignals() {
 }
 
 // The face, with the visible images' pictures on top; the shape cuts the rest away.
-// GTK's context is in its own pixels; the face is in device pixels, one to one.
+// The face is in device pixels and goes onto the window one to one, whatever scale GTK's
+// context carries (its double buffer's and the window's own surface differ there).
 void GtkHost::Draw(void* cr) {
     auto* context = static_cast<cairo_t*>(cr);
-    if (!scale_.IsOne()) cairo_scale(context, 1 / scale_.Factor(), 1 / scale_.Factor());
+    double sx = 1, sy = 1;
+    cairo_surface_get_device_scale(cairo_get_target(context), &sx, &sy);
+    if (sx != 1 || sy != 1) cairo_scale(context, 1 / sx, 1 / sy);
     painter_.Compose(context, Elements());
 }
 

@@ -52,11 +52,6 @@ GtkHost::GtkHost(const FormDesign& design) : FormsRuntime(design, kBackend), pai
     gtk_window_set_title(GTK_WINDOW(window_), design.caption);
     gtk_window_set_decorated(GTK_WINDOW(window_), FALSE);
     gtk_widget_set_app_paintable(window_, TRUE);
-    // The face is a finished picture of the whole window: painted straight onto the window, with
-    // no window-sized buffer made, cleared and copied again in the X server for every frame.
-    G_GNUC_BEGIN_IGNORE_DEPRECATIONS
-    gtk_widget_set_double_buffered(window_, FALSE);
-    G_GNUC_END_IGNORE_DEPRECATIONS
     // The 32 x 32 image of the window icon, and the 16 x 16 one that Imico holds as well.
     GList* icons = nullptr;
     for (Picture p : {design.icon, Picture::A3})
@@ -73,6 +68,7 @@ GtkHost::GtkHost(const FormDesign& design) : FormsRuntime(design, kBackend), pai
     if (!gtk_widget_get_window(window_)) Fail("the window could not be realized");
     scale_ = DisplayScale(gtk_widget_get_scale_factor(window_));
     painter_.SetScale(scale_);
+    PaintDirect();
 
     GdkDisplay* display = gtk_widget_get_display(window_);
     for (std::size_t i = 0; i < cursors_.size(); ++i) cursors_[i] = gdk_cursor_new_from_name(display, kCursorNames[i]);
@@ -361,6 +357,15 @@ void GtkHost::ApplyShape() {
     }
 }
 
+// The face is a finished picture of the whole window: at scale 1 it is painted straight onto the
+// window, with no window-sized buffer made, cleared and copied again in the X server for every
+// frame. At other scales GTK paints nothing of a window drawn that way, so it keeps its buffer.
+void GtkHost::PaintDirect() {
+    G_GNUC_BEGIN_IGNORE_DEPRECATIONS
+    gtk_widget_set_double_buffered(window_, !scale_.IsOne());
+    G_GNUC_END_IGNORE_DEPRECATIONS
+}
+
 // The desktop's scale for the window changed (or the window moved to a monitor of another):
 // the face is drawn afresh at the new scale, and the layout runs again for its outline.
 void GtkHost::ScaleChanged() {
@@ -368,6 +373,7 @@ void GtkHost::ScaleChanged() {
     if (scale.Factor() == scale_.Factor()) return;
     scale_ = scale;
     painter_.SetScale(scale_);
+    PaintDirect();
     if (shown_ && Running()) WindowChanged();
 }
 

@@ -93,6 +93,7 @@ private:
     // Geometry and state (gtk_host.cpp).
     void SystemStateChange(int to);
     void ScaleChanged();
+    void PaintDirect();
     void ApplyShape();
     Size WorkArea(int* x, int* y) const;
     bool InsideWindow(int x, int y) const;
