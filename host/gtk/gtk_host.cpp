@@ -61,6 +61,11 @@ GtkHost::GtkHost(const FormDesign& design)
     size_ = {TwipsToPixels(design.clientWidth), TwipsToPixels(design.clientHeight)};
     restoredSize_ = size_;
     gtk_window_set_default_size(GTK_WINDOW(window_), size_.width, size_.height);
+    // The window manager's own resizes stop where the grips stop.
+    GdkGeometry hints{};
+    hints.min_width = kMinWindowWidthPx;
+    hints.min_height = kMinWindowHeightPx;
+    gtk_window_set_geometry_hints(GTK_WINDOW(window_), nullptr, &hints, GDK_HINT_MIN_SIZE);
     painter_.Resize(size_.width, size_.height);
     ConnectSignals();
     gtk_widget_realize(window_);

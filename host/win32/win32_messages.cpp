@@ -159,6 +159,8 @@ LRESULT Win32Host::Handle(UINT msg, WPARAM wparam, LPARAM lparam) {
                 info->ptMaxTrackSize.x = std::max(info->ptMaxTrackSize.x, info->ptMaxSize.x);
                 info->ptMaxTrackSize.y = std::max(info->ptMaxTrackSize.y, info->ptMaxSize.y);
             }
+            // The system's own resizes (Wine hands this to the window manager) stop where the grips stop.
+            info->ptMinTrackSize = {kMinWindowWidthPx, kMinWindowHeightPx};
             return 0;
         }
         case WM_MOVE:
