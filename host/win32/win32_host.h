@@ -122,6 +122,9 @@ private:
     void SetWindowPixels(int x, int y, int width, int height, UINT flags);
     bool LeftButtonHeld() const;
     void ShowSystemMenu();
+    LRESULT CaptionHitTest(LPARAM screenPoint);
+    bool HandleCaptionButton(UINT msg, WPARAM wparam, LPARAM lparam);
+    bool PointerOnWindow() const;
 
     HINSTANCE instance_;
     ::HWND hwnd_ = nullptr;
@@ -155,6 +158,7 @@ private:
     // Input bookkeeping.
     bool releasing_ = false;
     bool tracking_ = false;
+    bool ncTracking_ = false;  // the pointer's leave is tracked over the maximize button (non-client)
     int lastX_ = 0, lastY_ = 0;
     std::uint64_t clockMs_ = 0;
     DWORD lastTick_ = 0;
