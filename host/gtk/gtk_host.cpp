@@ -68,6 +68,7 @@ GtkHost::GtkHost(const FormDesign& design)
     gtk_window_set_geometry_hints(GTK_WINDOW(window_), nullptr, &hints, GDK_HINT_MIN_SIZE);
     painter_.Resize(size_.width, size_.height);
     ConnectSignals();
+    ConnectWindowMenu();
     gtk_widget_realize(window_);
     if (!gtk_widget_get_window(window_)) Fail("the window could not be realized");
 

@@ -75,6 +75,7 @@ protected:
     void ElementChanged(Elem elem) override;
     void PlatformCapture(bool take) override;
     void ReportUnhandled(const UnhandledFailure& failure) override;
+    void ShowWindowMenu(int x, int y) override;
 
 private:
     struct Size {
@@ -93,6 +94,10 @@ private:
     void GrabBroken();
     bool QueryToolTip(int x, int y, void* tooltip);
     void CloseRequested();
+
+    // The window menu (gtk_window_menu.cpp): Alt+Space, and the menu at a root point.
+    void ConnectWindowMenu();
+    void OpenWindowMenu(const GdkEvent* event, int rootX, int rootY);
 
     // Geometry and state (gtk_host.cpp).
     void CheckSizable(const char* what) const;

@@ -113,6 +113,9 @@ protected:
     virtual void PlatformCapture(bool take) = 0;
     // Tells the user about an unhandled failure; the program has already ended (Running() is false).
     virtual void ReportUnhandled(const UnhandledFailure& failure) = 0;
+    // A right press and release on the title bar ended (its MouseDown and MouseUp raised, the
+    // capture given back): show the system's window menu at face pixel (x, y). Nothing by default.
+    virtual void ShowWindowMenu(int x, int y) { (void)x, (void)y; }
 
 private:
     struct Target {

@@ -93,6 +93,7 @@ protected:
     void ElementChanged(Elem elem) override;
     void PlatformCapture(bool take) override;
     void ReportUnhandled(const UnhandledFailure& failure) override;
+    void ShowWindowMenu(int x, int y) override;
 
 private:
     // What the last Resize was raised for: a change of either raises the next one.
@@ -121,7 +122,7 @@ private:
     std::uint64_t Clock(DWORD messageTime);
     void SetWindowPixels(int x, int y, int width, int height, UINT flags);
     bool LeftButtonHeld() const;
-    void ShowSystemMenu();
+    void ShowSystemMenu(std::optional<::POINT> at = std::nullopt);
     LRESULT CaptionHitTest(LPARAM screenPoint);
     bool HandleCaptionButton(UINT msg, WPARAM wparam, LPARAM lparam);
     bool PointerOnWindow() const;

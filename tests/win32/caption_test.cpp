@@ -1,7 +1,8 @@
 // The painted caption as the system knows it: the maximize button's hit-test answer and its
-// non-client messages, and the smallest size.
+// non-client messages, the window menu of the title bar, and the smallest size.
 #include <atomic>
 #include <string>
+#include <thread>
 
 #include "tests/win32/check.h"
 #include "tests/win32/support.h"
@@ -50,6 +51,48 @@ LRESULT CALLBACK CountNonClient(int code, WPARAM wparam, LPARAM lparam) {
     const MSG* msg = reinterpret_cast<const MSG*>(lparam);
     if (code >= 0 && msg->message >= WM_NCMOUSEMOVE && msg->message <= WM_NCMBUTTONDBLCLK) ++nonClientMessages;
     return CallNextHookEx(nullptr, code, wparam, lparam);
+}
+
+// The window menu on show, found by its class; its rectangle in *where.
+bool MenuShown(RECT* where) {
+    ::HWND menu = FindWindowW(L"#32768", nullptr);
+    return menu && IsWindowVisible(menu) && GetWindowRect(menu, where);
+}
+
+void Key(WORD vk) {
+    INPUT in[2]{};
+    in[0].type = in[1].type = INPUT_KEYBOARD;
+    in[0].ki.wVk = in[1].ki.wVk = vk;
+    in[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(2, in, sizeof(INPUT));
+}
+
+void Right(DWORD flags) {
+    INPUT in{};
+    in.type = INPUT_MOUSE;
+    in.mi.dwFlags = flags;
+    SendInput(1, &in, sizeof(INPUT));
+}
+
+// A right click on the title bar while another thread waits for the menu and presses a key in
+// it; whether the menu showed, and where.
+bool RightClickMenu(::POINT at, WORD key, RECT* where) {
+    MoveMouse(at.x, at.y);
+    std::atomic<bool> shown{false};
+    std::thread chooser([&] {
+        for (int i = 0; i < 300 && !shown; ++i) {
+            if (MenuShown(where)) shown = true;
+            else Sleep(10);
+        }
+        Sleep(100);
+        Key(key);
+    });
+    Right(MOUSEEVENTF_RIGHTDOWN);
+    Right(MOUSEEVENTF_RIGHTUP);
+    PumpUntil([&] { return shown.load(); }, 3000);
+    chooser.join();
+    PumpIdle();
+    return shown;
 }
 
 }  // namespace
@@ -119,6 +162,27 @@ TEST(RealInputOverTheMaximizeButtonTakesTheNonClientRoute) {
     const auto down = log.find("Immax_MouseDown 1"), up = log.find("Immax_MouseUp 1"), click = log.find("Immax_Click");
     CHECK(down != std::string::npos && down < up && up < click && click != std::string::npos);
     CHECK_EQ(std::string::npos, log.find("IMBar"));
+    p.host.Attach(&p.form);
+}
+
+TEST(RightClickOnTheTitleBarOpensTheWindowMenuAtThePointer) {
+    Program p;
+    Recorder recorder(p.form);
+    p.host.Attach(&recorder);
+    const ::POINT at = p.Screen(100, 8);
+    RECT menu{};
+    // Escape closes it with nothing done; the core had the right button's press and release.
+    CHECK(RightClickMenu(at, VK_ESCAPE, &menu));
+    CHECK_EQ(at.x, menu.left);
+    CHECK_EQ(at.y, menu.top);
+    CHECK(!IsZoomed(p.host.Window()));
+    CHECK(recorder.Log().find("IMBar_MouseDown 2 (1500.000000, 120.000000) | IMBar_MouseUp 2 (1500.000000, 120.000000)") !=
+          std::string::npos);
+    // Its Maximize item maximizes, and the window looks as the maximize button leaves it.
+    CHECK(RightClickMenu(at, 'X', &menu));
+    CHECK(PumpUntil([&] { return IsZoomed(p.host.Window()) != FALSE; }));
+    CHECK_EQ(std::string("还原"), p.host.Elements()[static_cast<std::size_t>(Elem::Immax)].toolTip);
+    CHECK(!p.host.Elements()[static_cast<std::size_t>(Elem::Pbottom)].visible);
     p.host.Attach(&p.form);
 }
 
