@@ -3,6 +3,8 @@
 
 #include <functional>
 #include <sstream>
+#include <string>
+#include <vector>
 
 #include "tests/support.h"
 
@@ -75,6 +77,43 @@ TEST_F(TitleBarTest, DoubleClickMaximizesAndASecondOneRestores) {
     sim.Do("down left\nup left\nwait 100\ndown left\nup left");
     EXPECT_EQ(sim.Host().WindowGeometry().state, kNormal);
     EXPECT_TRUE(sim.Host().Elements()[static_cast<int>(Elem::Pbottom)].visible);
+}
+
+// With two monitors a maximize fills the work area of the one holding the window's centre,
+// wherever the title bar has dragged it, and the restore puts it back where it was.
+TEST(MonitorsTest, MaximizeFillsTheWorkAreaOfTheMonitorHoldingTheWindowsCentre) {
+    struct Case {
+        int dx, dy;         // the title bar's drag from the start place (367, 269), window 290 x 231
+        int x, y, w, h;     // the maximized window in pixels
+    };
+    const Case cases[] = {
+        {0, 0, 0, 0, 1024, 738},           // on the primary monitor: its work area, above its taskbar
+        {700, 0, 1024, -100, 1280, 994},   // centre at x 1212: the second monitor, its own work area
+        {511, 0, 0, 0, 1024, 738},         // straddling, centre on the primary's last column
+        {512, 0, 1024, -100, 1280, 994},   // centre one pixel further: the second's first column
+        {1900, 600, 1024, -100, 1280, 994},  // off every monitor: the nearest one
+    };
+    for (const Case& c : cases) {
+        test::Sim sim;
+        sim.Do("screen 1024 768 0 0 1024 738\nmonitor 1024 -100 1280 1024 1024 -100 1280 994\nstart");
+        auto& h = sim.Host();
+        const auto start = h.WindowGeometry();
+        const std::string grab = std::to_string(h.PixelLeft() + 60) + " " + std::to_string(h.PixelTop() + 8);
+        const std::string drop = std::to_string(h.PixelLeft() + 60 + c.dx) + " " + std::to_string(h.PixelTop() + 8 + c.dy);
+        sim.Do("move " + grab + "\ndown left\nmove " + drop + "\nup left\nwait 1000");
+        const std::string at = " after a drag by (" + std::to_string(c.dx) + ", " + std::to_string(c.dy) + ")";
+        ASSERT_EQ(h.WindowGeometry().left, start.left + c.dx * 15) << at;
+        sim.Do("down left\nup left\nwait 100\ndown left\nup left\nwait 1000");
+        const auto max = h.WindowGeometry();
+        EXPECT_EQ(max.state, kMaximized) << at;
+        EXPECT_EQ((std::vector<int>{h.PixelLeft(), h.PixelTop(), h.PixelWidth(), h.PixelHeight()}),
+                  (std::vector<int>{c.x, c.y, c.w, c.h}))
+            << "expected the maximized window at (" << c.x << ", " << c.y << ") " << c.w << " x " << c.h << at;
+        sim.Do("move " + std::to_string(h.PixelLeft() + 60) + " " + std::to_string(h.PixelTop() + 8) +
+               "\ndown left\nup left\nwait 100\ndown left\nup left");
+        EXPECT_EQ(h.WindowGeometry().left, start.left + c.dx * 15) << "restored" << at;
+        EXPECT_EQ(h.WindowGeometry().width, start.width) << "restored" << at;
+    }
 }
 
 TEST_F(TitleBarTest, SlowOrDistantSecondClicksAreNotDoubleClicks) {

@@ -121,6 +121,14 @@ public:
     std::uint64_t Generation() const { return generation_; }
     // Whether the system's move is following the pointer.
     bool SystemMoveActive() const { return systemMove_; }
+    // A monitor in screen pixels: its rectangle and its work area, which a maximized window fills.
+    struct Monitor {
+        int x, y, width, height;
+        int workX, workY, workWidth, workHeight;
+    };
+    // Adds a monitor, the primary one (at 0, 0, the screen's size) first. Without any, the screen
+    // is the one monitor, all of it work area.
+    void AddMonitor(const Monitor& monitor);
 
 protected:
     void ShowWindow() override;
@@ -136,11 +144,13 @@ private:
     void SizeChanged();
     void ApplySize(float width, float height);
     void ChangeState(int state);
+    Monitor MonitorOfWindow() const;
     void ClientPoint(int* x, int* y, bool* inside) const;
     HRGN NewRegion(Region region, std::string call);
     void Log(std::string call);
 
     int screenWidth_, screenHeight_;
+    std::vector<Monitor> monitors_;  // the primary first; none: the screen alone
     float left_ = 0, top_ = 0, width_, height_;
     float restoredLeft_ = 0, restoredTop_ = 0, restoredWidth_, restoredHeight_;
     int state_ = kNormal;

@@ -126,6 +126,7 @@ private:
     LRESULT CaptionHitTest(LPARAM screenPoint);
     bool HandleCaptionButton(UINT msg, WPARAM wparam, LPARAM lparam);
     bool PointerOnWindow() const;
+    void KeepMaximizeOnItsMonitor(WINDOWPOS* pos);
 
     HINSTANCE instance_;
     ::HWND hwnd_ = nullptr;

@@ -164,6 +164,9 @@ LRESULT Win32Host::Handle(UINT msg, WPARAM wparam, LPARAM lparam) {
             info->ptMinTrackSize = {kMinWindowWidthPx, kMinWindowHeightPx};
             return 0;
         }
+        case WM_WINDOWPOSCHANGING:
+            KeepMaximizeOnItsMonitor(reinterpret_cast<WINDOWPOS*>(lparam));
+            break;
         case WM_MOVE:
             if (!IsIconic(hwnd_)) GetWindowRect(hwnd_, &lastRestoredRect_);
             return 0;
@@ -313,6 +316,21 @@ LRESULT Win32Host::CaptionHitTest(LPARAM screenPoint) {
     if (!hwnd_ || IsIconic(hwnd_) || !ScreenToClient(hwnd_, &p)) return HTCLIENT;
     if (!InsideRegion(p.x, p.y) || HitTest(Elements(), p.x, p.y) != Elem::Immax) return HTCLIENT;
     return HTMAXBUTTON;
+}
+
+// A maximize fills the work area of the window's own monitor. WM_GETMINMAXINFO gives its position
+// relative to the monitor, which Windows moves onto the window's monitor; Wine takes it as a
+// screen position and would put the window on the primary monitor. So the placement that comes
+// with the maximize, the work area's size somewhere else, is moved onto that work area.
+void Win32Host::KeepMaximizeOnItsMonitor(WINDOWPOS* pos) {
+    if (shape_.state == kMaximized || !IsZoomed(hwnd_) || (pos->flags & (SWP_NOMOVE | SWP_NOSIZE))) return;
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof(monitor);
+    if (!GetMonitorInfoW(MonitorFromRect(&lastRestoredRect_, MONITOR_DEFAULTTONEAREST), &monitor)) return;
+    const RECT& work = monitor.rcWork;
+    if (pos->cx != work.right - work.left || pos->cy != work.bottom - work.top) return;
+    pos->x = work.left;
+    pos->y = work.top;
 }
 
 // Whether the pointer is over this window now (in either area), whatever message is being handled.
