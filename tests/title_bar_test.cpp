@@ -79,40 +79,26 @@ TEST_F(TitleBarTest, DoubleClickMaximizesAndASecondOneRestores) {
     EXPECT_TRUE(sim.Host().Elements()[static_cast<int>(Elem::Pbottom)].visible);
 }
 
-// With two monitors a maximize fills the work area of the one holding the window's centre,
-// wherever the title bar has dragged it, and the restore puts it back where it was.
+// With two monitors a maximize fills the work area of the one holding the window's centre
+// (else the nearest), wherever the title bar dragged it; the restore puts it back.
 TEST(MonitorsTest, MaximizeFillsTheWorkAreaOfTheMonitorHoldingTheWindowsCentre) {
-    struct Case {
-        int dx, dy;         // the title bar's drag from the start place (367, 269), window 290 x 231
-        int x, y, w, h;     // the maximized window in pixels
-    };
-    const Case cases[] = {
-        {0, 0, 0, 0, 1024, 738},           // on the primary monitor: its work area, above its taskbar
-        {700, 0, 1024, -100, 1280, 994},   // centre at x 1212: the second monitor, its own work area
-        {511, 0, 0, 0, 1024, 738},         // straddling, centre on the primary's last column
-        {512, 0, 1024, -100, 1280, 994},   // centre one pixel further: the second's first column
-        {1900, 600, 1024, -100, 1280, 994},  // off every monitor: the nearest one
-    };
-    for (const Case& c : cases) {
+    // The drag from the start place (367, 269; 290 x 231 pixels), and the maximized window.
+    const std::vector<std::vector<int>> cases = {{0, 0, 0, 0, 1024, 738}, {700, 0, 1024, -100, 1280, 994},
+                                                 {511, 0, 0, 0, 1024, 738}, {512, 0, 1024, -100, 1280, 994},
+                                                 {1900, 600, 1024, -100, 1280, 994}};
+    for (const auto& c : cases) {
         test::Sim sim;
         sim.Do("screen 1024 768 0 0 1024 738\nmonitor 1024 -100 1280 1024 1024 -100 1280 994\nstart");
         auto& h = sim.Host();
         const auto start = h.WindowGeometry();
-        const std::string grab = std::to_string(h.PixelLeft() + 60) + " " + std::to_string(h.PixelTop() + 8);
-        const std::string drop = std::to_string(h.PixelLeft() + 60 + c.dx) + " " + std::to_string(h.PixelTop() + 8 + c.dy);
-        sim.Do("move " + grab + "\ndown left\nmove " + drop + "\nup left\nwait 1000");
-        const std::string at = " after a drag by (" + std::to_string(c.dx) + ", " + std::to_string(c.dy) + ")";
-        ASSERT_EQ(h.WindowGeometry().left, start.left + c.dx * 15) << at;
-        sim.Do("down left\nup left\nwait 100\ndown left\nup left\nwait 1000");
-        const auto max = h.WindowGeometry();
-        EXPECT_EQ(max.state, kMaximized) << at;
-        EXPECT_EQ((std::vector<int>{h.PixelLeft(), h.PixelTop(), h.PixelWidth(), h.PixelHeight()}),
-                  (std::vector<int>{c.x, c.y, c.w, c.h}))
-            << "expected the maximized window at (" << c.x << ", " << c.y << ") " << c.w << " x " << c.h << at;
-        sim.Do("move " + std::to_string(h.PixelLeft() + 60) + " " + std::to_string(h.PixelTop() + 8) +
-               "\ndown left\nup left\nwait 100\ndown left\nup left");
-        EXPECT_EQ(h.WindowGeometry().left, start.left + c.dx * 15) << "restored" << at;
-        EXPECT_EQ(h.WindowGeometry().width, start.width) << "restored" << at;
+        const auto titleBar = [&](int dx, int dy) { return std::to_string(h.PixelLeft() + 60 + dx) + " " + std::to_string(h.PixelTop() + 8 + dy); };
+        sim.Do("move " + titleBar(0, 0) + "\ndown left\nmove " + titleBar(c[0], c[1]) + "\nup left\nwait 1000");
+        const std::string doubleClick = "\ndown left\nup left\nwait 100\ndown left\nup left\nwait 1000";
+        sim.Do("move " + titleBar(0, 0) + doubleClick);
+        EXPECT_EQ((std::vector<int>{c[0], c[1], h.PixelLeft(), h.PixelTop(), h.PixelWidth(), h.PixelHeight()}), c)
+            << "expected the maximized window's pixels after that drag";
+        sim.Do("move " + titleBar(0, 0) + doubleClick);
+        EXPECT_EQ(h.WindowGeometry().left, start.left + c[0] * 15) << "restored after a drag by " << c[0];
     }
 }
 
