@@ -62,8 +62,14 @@ GtkHost::GtkHost(const FormDesign& design) : FormsRuntime(design, kBackend), pai
     size_ = {TwipsToPixels(design.clientWidth), TwipsToPixels(design.clientHeight)};
     restoredSize_ = size_;
     gtk_window_set_default_size(GTK_WINDOW(window_), size_.width, size_.height);
+    // The window manager's own resizes stop where the grips stop.
+    GdkGeometry hints{};
+    hints.min_width = kMinWindowWidthPx;
+    hints.min_height = kMinWindowHeightPx;
+    gtk_window_set_geometry_hints(GTK_WINDOW(window_), nullptr, &hints, GDK_HINT_MIN_SIZE);
     painter_.Resize(size_.width, size_.height);
     ConnectSignals();
+    ConnectWindowMenu();
     gtk_widget_realize(window_);
     if (!gtk_widget_get_window(window_)) Fail("the window could not be realized");
     scale_ = DisplayScale(gtk_widget_get_scale_factor(window_));

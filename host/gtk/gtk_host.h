@@ -74,6 +74,7 @@ protected:
     void PlatformCapture(bool take) override;
     DoubleClickMetrics DoubleClickRule() const override;
     void ShowFailure(const std::string& message) override;
+    void ShowWindowMenu(int x, int y) override;
 
 private:
     using Size = PixelSize;
@@ -89,6 +90,10 @@ private:
     void GrabBroken();
     bool QueryToolTip(int x, int y, void* tooltip);
     void CloseRequested();
+
+    // The window menu (gtk_window_menu.cpp): Alt+Space, and the menu at a root point.
+    void ConnectWindowMenu();
+    void OpenWindowMenu(const GdkEvent* event, int rootX, int rootY);
 
     // Geometry and state (gtk_host.cpp).
     void SystemStateChange(int to);

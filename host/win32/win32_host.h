@@ -87,6 +87,7 @@ protected:
     void PlatformCapture(bool take) override;
     DoubleClickMetrics DoubleClickRule() const override;
     void ShowFailure(const std::string& message) override;
+    void ShowWindowMenu(int x, int y) override;
 
 private:
     static LRESULT CALLBACK WindowProc(::HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam);
@@ -103,7 +104,11 @@ private:
     bool InsideRegion(int x, int y);
     void SetWindowPixels(int x, int y, int width, int height, UINT flags);
     bool LeftButtonHeld() const;
-    void ShowSystemMenu();
+    void ShowSystemMenu(std::optional<::POINT> at = std::nullopt);
+    LRESULT CaptionHitTest(LPARAM screenPoint);
+    bool HandleCaptionButton(UINT msg, WPARAM wparam, LPARAM lparam);
+    bool PointerOnWindow() const;
+    void KeepMaximizeOnItsMonitor(WINDOWPOS* pos);
 
     HINSTANCE instance_;
     ::HWND hwnd_ = nullptr;
@@ -129,6 +134,7 @@ private:
 
     // Input bookkeeping.
     bool tracking_ = false;
+    bool ncTracking_ = false;  // the pointer's leave is tracked over the maximize button (non-client)
     int lastX_ = 0, lastY_ = 0;
 
     bool quietFailures_ = false;
