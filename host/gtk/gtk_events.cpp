@@ -148,6 +148,7 @@ void GtkHost::Button(const GdkEvent* event, bool down) {
         lastPressRootY_ = e.y_root;
         PointerDown(button, ShiftOf(e.state), x, y, now);
     } else {
+        if (button == kLeftButton) DisarmMove();
         PointerUp(button, ShiftOf(e.state), x, y, InsideWindow(x, y), now);
     }
     currentEvent_ = nullptr;
@@ -163,6 +164,7 @@ void GtkHost::Motion(const GdkEvent* event) {
     lastY_ = static_cast<int>(e.y);
     PointerMove(lastX_, lastY_, InsideWindow(lastX_, lastY_), EventTime(e.time));
     ShowCursor();
+    ArmedMotion(e.x_root, e.y_root, e.state, e.time);
 }
 
 void GtkHost::LeftWindow(const GdkEvent* event) {
@@ -173,6 +175,7 @@ void GtkHost::LeftWindow(const GdkEvent* event) {
 // Someone else took the pointer (another grab, the window hidden or minimized): the press ends
 // as if released.
 void GtkHost::GrabBroken() {
+    moveArmed_ = false;
     if (!grabbed_) return;
     grabbed_ = false;
     CaptureLost();

@@ -3,7 +3,7 @@
 //
 // Implements: sizes and states through the window manager, laid out before they return (the
 //   notifications of sizes asked for are not laid out again); the region as the window's shape
-//   for drawing and input; the title bar's move as the window manager's own move; a seat grab
+//   for drawing and input; the title bar's move as the window manager's own move, started past the drag threshold; a seat grab
 //   as the capture; sizing cursors; GTK's own tooltips (the runtime's are not shown); ATK
 //   accessibility (gtk_accessible.h); GTK's double-click time and distance; a failure dialog.
 // Leaves out: Wayland itself (X11 or XWayland only: a window cannot place or shape itself on
@@ -94,6 +94,10 @@ private:
     void SystemStateChange(int to);
     Size WorkArea(int* x, int* y) const;
     bool InsideWindow(int x, int y) const;
+    // The title bar's move, armed by SendMessageA until the pointer passes the drag threshold (gtk_host.cpp).
+    void ArmedMotion(double rootX, double rootY, unsigned state, std::uint32_t time);
+    void DisarmMove();
+    bool LeftButtonHeld() const;
     void ShowCursor();
     void QueueAnnouncement();
 
@@ -127,6 +131,7 @@ private:
     std::uint32_t lastMotionTime_ = 0;
     std::uint64_t lastButtonKey_ = 0;  // time, button and direction of the last button event handled
     bool grabbed_ = false;
+    bool moveArmed_ = false;  // the title bar's move waits for the pointer to pass the drag threshold
     std::array<std::string, kElemCount> tipTexts_;
     unsigned announceSource_ = 0;  // the idle that tells screen readers what changed, if queued
 };
