@@ -38,7 +38,7 @@ int StateOf(GdkWindowState state) {
 
 void GtkHost::ConnectSignals() {
     gtk_widget_add_events(window_, GDK_BUTTON_PRESS_MASK | GDK_BUTTON_RELEASE_MASK | GDK_POINTER_MOTION_MASK |
-                                       GDK_LEAVE_NOTIFY_MASK | GDK_STRUCTURE_MASK);
+                                       GDK_ENTER_NOTIFY_MASK | GDK_LEAVE_NOTIFY_MASK | GDK_STRUCTURE_MASK);
     gtk_widget_set_has_tooltip(window_, TRUE);
     g_signal_connect(window_, "draw", G_CALLBACK(+[](GtkWidget*, cairo_t* cr, GtkHost* self) -> gboolean {
         self->Draw(cr);
@@ -66,8 +66,12 @@ void GtkHost::ConnectSignals() {
         self->HandleEvent([&] { self->Motion(e); });
         return FALSE;
     }), this);
+    g_signal_connect(window_, "enter-notify-event", G_CALLBACK(+[](GtkWidget*, GdkEvent* e, GtkHost* self) -> gboolean {
+        self->HandleEvent([&] { self->Crossing(e); });
+        return FALSE;
+    }), this);
     g_signal_connect(window_, "leave-notify-event", G_CALLBACK(+[](GtkWidget*, GdkEvent* e, GtkHost* self) -> gboolean {
-        self->HandleEvent([&] { self->LeftWindow(e); });
+        self->HandleEvent([&] { self->Crossing(e); });
         return FALSE;
     }), this);
     g_signal_connect(window_, "grab-broken-event", G_CALLBACK(+[](GtkWidget*, GdkEvent*, GtkHost* self) -> gboolean {
@@ -157,19 +161,49 @@ void GtkHost::Button(const GdkEvent* event, bool down) {
 
 void GtkHost::Motion(const GdkEvent* event) {
     const GdkEventMotion& e = event->motion;
-    // An unhandled event reaches the window's handler a second time: the pointer moves once.
-    if (e.time == lastMotionTime_ && static_cast<int>(e.x) == lastX_ && static_cast<int>(e.y) == lastY_) return;
-    lastMotionTime_ = e.time;
-    lastX_ = static_cast<int>(e.x);
-    lastY_ = static_cast<int>(e.y);
-    PointerMove(lastX_, lastY_, InsideWindow(lastX_, lastY_), EventTime(e.time));
-    ShowCursor();
+    MovedTo(e.x, e.y, e.time, true);
     ArmedMotion(e.x_root, e.y_root, e.state, e.time);
 }
 
-void GtkHost::LeftWindow(const GdkEvent* event) {
-    if (HasCapture()) return;
-    PointerMove(lastX_, lastY_, false, EventTime(event->crossing.time));
+// A move at window pixels (x, y) to the runtime, once: an unhandled event reaches the window's
+// handler a second time.
+void GtkHost::MovedTo(double windowX, double windowY, std::uint32_t time, bool inside) {
+    const int x = static_cast<int>(windowX), y = static_cast<int>(windowY);
+    if (time == lastMotionTime_ && x == lastX_ && y == lastY_) return;
+    lastMotionTime_ = time;
+    lastX_ = x;
+    lastY_ = y;
+    PointerMove(x, y, inside && InsideWindow(x, y), EventTime(time));
+    ShowCursor();
+}
+
+// The pointer came onto the window or left it. A crossing is a move of its own: a jump from a
+// caption button can land on the button's tooltip, which takes the pointer from the window (a
+// leave) and then hides under it (an enter), with no motion over the window in between. Over
+// its own tooltip the pointer still counts as over the window, as tooltips are transparent to
+// the pointer on Windows. The crossings of grabs taken and given back are no moves.
+void GtkHost::Crossing(const GdkEvent* event) {
+    const GdkEventCrossing& e = event->crossing;
+    if (e.mode != GDK_CROSSING_NORMAL || HasCapture()) return;
+    MovedTo(e.x, e.y, e.time, e.type == GDK_ENTER_NOTIFY || OverOwnToolTip(e.x_root, e.y_root));
+}
+
+// Whether a tooltip this program shows covers the screen point.
+bool GtkHost::OverOwnToolTip(double rootX, double rootY) const {
+    bool over = false;
+    GList* windows = gtk_window_list_toplevels();
+    for (GList* w = windows; w && !over; w = w->next) {
+        GtkWindow* tip = GTK_WINDOW(w->data);
+        GdkWindow* gdk = gtk_widget_get_window(GTK_WIDGET(tip));
+        if (!gdk || !gtk_widget_get_mapped(GTK_WIDGET(tip)) ||
+            gtk_window_get_type_hint(tip) != GDK_WINDOW_TYPE_HINT_TOOLTIP)
+            continue;
+        GdkRectangle r{};
+        gdk_window_get_frame_extents(gdk, &r);
+        over = rootX >= r.x && rootY >= r.y && rootX < r.x + r.width && rootY < r.y + r.height;
+    }
+    g_list_free(windows);
+    return over;
 }
 
 // Someone else took the pointer (another grab, the window hidden or minimized): the press ends

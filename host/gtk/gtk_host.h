@@ -85,7 +85,9 @@ private:
     void StateEvent(int newState);
     void Button(const GdkEvent* event, bool down);
     void Motion(const GdkEvent* event);
-    void LeftWindow(const GdkEvent* event);
+    void MovedTo(double windowX, double windowY, std::uint32_t time, bool inside);
+    void Crossing(const GdkEvent* event);
+    bool OverOwnToolTip(double rootX, double rootY) const;
     void GrabBroken();
     bool QueryToolTip(int x, int y, void* tooltip);
     void CloseRequested();
