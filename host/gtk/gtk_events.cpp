@@ -99,15 +99,16 @@ void GtkHost::Draw(void* cr) { painter_.Compose(static_cast<cairo_t*>(cr), Eleme
 // and is laid out here. Requests that never got an answer of their own (GTK sends only the last
 // of several asked for in one event) are forgotten then, so that none can swallow a later size.
 void GtkHost::Configured(int x, int y, int width, int height) {
+    const Size size{width, height};
     if (state_ != kMinimized) {
         x_ = x;
         y_ = y;
-        if (state_ == kNormal) {
+        configured_ = size;
+        if (state_ == kNormal && !FillsWorkArea(x, y, size)) {
             restoredX_ = x;
             restoredY_ = y;
         }
     }
-    const Size size{width, height};
     const auto asked = std::find(pendingSizes_.begin(), pendingSizes_.end(), size);
     if (asked != pendingSizes_.end()) {
         pendingSizes_.erase(pendingSizes_.begin(), asked + 1);

@@ -134,9 +134,10 @@ void GtkHost::ResizeWindow(int width, int height) {
 }
 
 // The window's new size or state, before its Resize: the face keeps its drawing, and a normal
-// window's place is the one a restore comes back to.
+// window's place is the one a restore comes back to. Some window managers (xfwm4) size the window
+// to the work area before they say it is maximized: that size is no place to come back to.
 void GtkHost::ResizeFace(int width, int height) {
-    if (state_ == kNormal) {
+    if (state_ == kNormal && !FillsWorkArea(x_, y_, size_)) {
         restoredSize_ = size_;
         restoredX_ = x_;
         restoredY_ = y_;
@@ -198,11 +199,23 @@ void GtkHost::SystemStateChange(int to) {
     if (to == kMaximized) {
         size_ = WorkArea(&x_, &y_);
     } else if (to == kNormal) {
-        x_ = restoredX_;
-        y_ = restoredY_;
-        size_ = restoredSize_;
+        // The window manager may have given the restored size before the state (xfwm4): that one holds.
+        if (FillsWorkArea(x_, y_, configured_) || configured_ == Size{}) {
+            x_ = restoredX_;
+            y_ = restoredY_;
+            size_ = restoredSize_;
+        } else {
+            size_ = configured_;
+        }
     }
     WindowChanged();
+}
+
+// Whether a window at (x, y) of this size covers exactly the work area, as a maximized one does.
+bool GtkHost::FillsWorkArea(int x, int y, Size size) const {
+    int workX = 0, workY = 0;
+    const Size work = WorkArea(&workX, &workY);
+    return size == work && x == workX && y == workY;
 }
 
 // GTK's double-click time, and its distance either way around the first press.

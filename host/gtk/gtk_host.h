@@ -95,6 +95,7 @@ private:
     // Geometry and state (gtk_host.cpp).
     void SystemStateChange(int to);
     Size WorkArea(int* x, int* y) const;
+    bool FillsWorkArea(int x, int y, Size size) const;
     bool InsideWindow(int x, int y) const;
     // The title bar's move, armed by SendMessageA until the pointer passes the drag threshold (gtk_host.cpp).
     void ArmedMotion(double rootX, double rootY, unsigned state, std::uint32_t time);
@@ -111,6 +112,7 @@ private:
     Size size_;
     int restoredX_ = 0, restoredY_ = 0;
     Size restoredSize_;
+    Size configured_;  // the size the window manager last reported
     int state_ = kNormal;
     // Sizes and states the program asked for whose notifications have not come back yet: they
     // are laid out already and must not be laid out again.
