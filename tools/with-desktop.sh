@@ -9,6 +9,7 @@
 # TARVIK_DISPLAYS picks the display numbers to try (first-last, default 150-199).
 set -uo pipefail
 
+icewm_config=""
 wm_name="${TARVIK_WM:-openbox}"
 case "$wm_name" in
   openbox) wm_command=(openbox --sm-disable); taskbar=tint2 ;;
@@ -17,7 +18,8 @@ case "$wm_name" in
     # Its own taskbar, without the load meters (their colours are no part of a window's entry).
     wm_command=(icewm)
     taskbar=""
-    export ICEWM_PRIVCFG="$(mktemp -d)"
+    icewm_config="$(mktemp -d)"
+    export ICEWM_PRIVCFG="$icewm_config"
     printf 'TaskBarShowCPUStatus=0\nTaskBarShowNetStatus=0\nTaskBarShowMEMStatus=0\n' > "$ICEWM_PRIVCFG/preferences"
     ;;
   mutter) wm_command=(mutter --x11 --sm-disable); taskbar=tint2 ;;
@@ -42,6 +44,7 @@ screen="${TARVIK_SCREEN:-1024x768x24}"
 pids=()
 cleanup() {
   for (( i=${#pids[@]}-1; i>=0; i-- )); do kill "${pids[$i]}" 2>/dev/null; wait "${pids[$i]}" 2>/dev/null; done
+  [ -n "$icewm_config" ] && rm -rf "$icewm_config"
 }
 trap cleanup EXIT
 
