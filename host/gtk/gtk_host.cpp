@@ -144,9 +144,10 @@ void GtkHost::ResizeWindow(int width, int height) {
 }
 
 // The window's new size or state, before its Resize: the face keeps its drawing, and a normal
-// window's place is the one a restore comes back to.
+// window's place is the one a restore comes back to. Some window managers (xfwm4) size the window
+// to the work area before they say it is maximized: that size is no place to come back to.
 void GtkHost::ResizeFace(int width, int height) {
-    if (state_ == kNormal) {
+    if (state_ == kNormal && !FillsWorkArea(x_, y_, size_)) {
         restoredSize_ = size_;
         restoredX_ = x_;
         restoredY_ = y_;
@@ -208,11 +209,23 @@ void GtkHost::SystemStateChange(int to) {
     if (to == kMaximized) {
         size_ = WorkArea(&x_, &y_);
     } else if (to == kNormal) {
-        x_ = restoredX_;
-        y_ = restoredY_;
-        size_ = restoredSize_;
+        // The window manager may have given the restored size before the state (xfwm4): that one holds.
+        if (FillsWorkArea(x_, y_, configured_) || configured_ == Size{}) {
+            x_ = restoredX_;
+            y_ = restoredY_;
+            size_ = restoredSize_;
+        } else {
+            size_ = configured_;
+        }
     }
     WindowChanged();
+}
+
+// Whether a window at (x, y) of this size covers exactly the work area, as a maximized one does.
+bool GtkHost::FillsWorkArea(int x, int y, Size size) const {
+    int workX = 0, workY = 0;
+    const Size work = WorkArea(&workX, &workY);
+    return size == work && x == workX && y == workY;
 }
 
 // GTK's double-click time, and its distance either way around the first press.
@@ -399,13 +412,54 @@ int GtkHost::GetCursorPos(POINT* point) {
 }
 
 // (hWnd, WM_NCLBUTTONDOWN, HTCAPTION) hands the pointer to the window manager's own move, from
-// the press that is being handled.
+// the press being handled. The move is only armed here: a window manager that takes the pointer
+// for a move holds it for a while even when the button is already up, and swallows the second
+// click of a quick double-click (xfwm4, icewm). The host keeps the pointer itself and starts the
+// move once it has travelled past the drag threshold with the left button held (ArmedMotion).
 std::intptr_t GtkHost::SendMessageA(HWND hwnd, unsigned msg, std::uintptr_t wparam, std::intptr_t lparam) {
     (void)lparam;
     if (hwnd != hWnd() || msg != WM_NCLBUTTONDOWN || wparam != HTCAPTION) return 0;
-    gtk_window_begin_move_drag(GTK_WINDOW(window_), 1, static_cast<int>(lastPressRootX_),
-                               static_cast<int>(lastPressRootY_), lastPressTime_);
+    // Outside a press, or with the press's release already done: no move, as on Windows.
+    if (!currentEvent_ || currentEvent_->type != GDK_BUTTON_PRESS || !LeftButtonHeld()) return 0;
+    GdkSeat* seat = gdk_display_get_default_seat(gtk_widget_get_display(window_));
+    // The runtime gave its capture back; the pointer is held again for the motion up to the threshold.
+    moveArmed_ = gdk_seat_grab(seat, gtk_widget_get_window(window_), GDK_SEAT_CAPABILITY_ALL_POINTING, FALSE, nullptr,
+                               currentEvent_, nullptr, nullptr) == GDK_GRAB_SUCCESS;
     return 0;
+}
+
+// A motion while the move is armed: past the drag threshold with the left button still down,
+// the window manager's move starts from the press's place, so that it moves the window by the
+// whole distance the pointer has come.
+void GtkHost::ArmedMotion(double rootX, double rootY, unsigned state, std::uint32_t time) {
+    if (!moveArmed_) return;
+    if (!(state & GDK_BUTTON1_MASK)) {
+        DisarmMove();
+        return;
+    }
+    gint threshold = 0;
+    g_object_get(gtk_settings_get_default(), "gtk-dnd-drag-threshold", &threshold, nullptr);
+    if (std::abs(rootX - lastPressRootX_) <= threshold && std::abs(rootY - lastPressRootY_) <= threshold) return;
+    DisarmMove();
+    // The motion may be old: a move asked for once the button is up would hold the pointer.
+    if (!LeftButtonHeld()) return;
+    gtk_window_begin_move_drag(GTK_WINDOW(window_), 1, static_cast<int>(lastPressRootX_),
+                               static_cast<int>(lastPressRootY_), time);
+}
+
+// The armed move ends without a move: its grab goes.
+void GtkHost::DisarmMove() {
+    if (!moveArmed_) return;
+    moveArmed_ = false;
+    gdk_seat_ungrab(gdk_display_get_default_seat(gtk_widget_get_display(window_)));
+}
+
+// Whether the left button is down now, as the X server has it (not as queued events say).
+bool GtkHost::LeftButtonHeld() const {
+    GdkDevice* pointer = gdk_seat_get_pointer(gdk_display_get_default_seat(gtk_widget_get_display(window_)));
+    GdkModifierType mask{};
+    if (pointer) gdk_device_get_state(pointer, gtk_widget_get_window(window_), nullptr, &mask);
+    return (mask & GDK_BUTTON1_MASK) != 0;
 }
 
 bool GtkHost::InsideWindow(int x, int y) const {
