@@ -208,12 +208,51 @@ int Win32Host::GetCursorPos(tarvik::POINT* point) {
     return 1;
 }
 
-// The system's move of a window whose left button is already up would outlive the press: Wine
-// hands it to the window manager, which then takes the next click, the second of a quick
-// double-click. Such a move is not started (on Windows it would end at once all the same).
+// The title bar's system move. Under Wine the window manager takes the move over and holds the
+// pointer a while (xfwm4 some 80 ms), long enough to swallow the second click of a quick
+// double-click; so the move is only armed here, with the pointer held, and handed to the system
+// once the pointer has moved past the system's drag distance with the button still down
+// (MoveIfDragged). A move whose button is already up is never asked for.
 std::intptr_t Win32Host::SendMessageA(tarvik::HWND hwnd, unsigned msg, std::uintptr_t wparam, std::intptr_t lparam) {
-    if (msg == WM_NCLBUTTONDOWN && wparam == HTCAPTION && !LeftButtonHeld()) return 0;
-    return ::SendMessageA(ToHwnd(hwnd), msg, wparam, lparam);
+    if (msg != WM_NCLBUTTONDOWN || wparam != HTCAPTION || ToHwnd(hwnd) != hwnd_)
+        return ::SendMessageA(ToHwnd(hwnd), msg, wparam, lparam);
+    if (!LeftButtonHeld() || !::GetCursorPos(&moveFrom_)) return 0;
+    moveArmed_ = true;
+    SetCapture(hwnd_);
+    return 0;
+}
+
+// An armed move follows a pointer that went past the drag distance: the window first moves by
+// what the pointer has already gone, then the system's move takes over from there, so the window
+// keeps to the pointer from the first pixel. A release or a lost capture disarms it.
+bool Win32Host::MoveIfDragged(UINT msg, WPARAM wparam) {
+    if (!moveArmed_) return false;
+    if (msg == WM_MOUSEMOVE && (wparam & MK_LBUTTON)) {
+        ::POINT now{};
+        ::GetCursorPos(&now);
+        const int dx = now.x - moveFrom_.x, dy = now.y - moveFrom_.y;
+        if (std::abs(dx) < GetSystemMetrics(SM_CXDRAG) && std::abs(dy) < GetSystemMetrics(SM_CYDRAG)) return true;
+        moveArmed_ = false;
+        {
+            const Scope request = Request();
+            ::ReleaseCapture();
+            if (!IsZoomed(hwnd_) && !IsIconic(hwnd_)) {
+                RECT r{};
+                GetWindowRect(hwnd_, &r);
+                SetWindowPos(hwnd_, nullptr, r.left + dx, r.top + dy, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+            }
+        }
+        ::SendMessageA(hwnd_, WM_NCLBUTTONDOWN, HTCAPTION, MAKELPARAM(now.x, now.y));
+        return true;
+    }
+    if (msg == WM_MOUSEMOVE || msg == WM_LBUTTONUP || msg == WM_CAPTURECHANGED) {
+        moveArmed_ = false;
+        if (msg != WM_CAPTURECHANGED && GetCapture() == hwnd_) {
+            const Scope request = Request();
+            ::ReleaseCapture();
+        }
+    }
+    return msg == WM_MOUSEMOVE;
 }
 
 // Whether the left button is still down: no release waits in the queue (looking also takes in

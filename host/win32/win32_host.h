@@ -104,6 +104,7 @@ private:
     bool InsideRegion(int x, int y);
     void SetWindowPixels(int x, int y, int width, int height, UINT flags);
     bool LeftButtonHeld() const;
+    bool MoveIfDragged(UINT msg, WPARAM wparam);
     void ShowSystemMenu(std::optional<::POINT> at = std::nullopt);
     LRESULT CaptionHitTest(LPARAM screenPoint);
     bool HandleCaptionButton(UINT msg, WPARAM wparam, LPARAM lparam);
@@ -134,7 +135,9 @@ private:
 
     // Input bookkeeping.
     bool tracking_ = false;
-    bool ncTracking_ = false;  // the pointer's leave is tracked over the maximize button (non-client)
+    bool ncTracking_ = false;
+    bool moveArmed_ = false;  // the title bar's system move waits for the pointer to go past the drag distance
+    ::POINT moveFrom_{};      // where the press that armed it was, on the screen  // the pointer's leave is tracked over the maximize button (non-client)
     int lastX_ = 0, lastY_ = 0;
 
     bool quietFailures_ = false;

@@ -174,6 +174,7 @@ LRESULT Win32Host::Handle(UINT msg, WPARAM wparam, LPARAM lparam) {
             }
             break;
         case WM_CAPTURECHANGED:
+            if (!OwnRequest()) MoveIfDragged(msg, wparam);
             // Taken by someone else while the runtime holds it: the pressed element gets its MouseUp.
             if (!OwnRequest() && HasCapture() && reinterpret_cast<::HWND>(lparam) != hwnd_) CaptureLost();
             return 0;
@@ -206,6 +207,7 @@ LRESULT Win32Host::Handle(UINT msg, WPARAM wparam, LPARAM lparam) {
 // Mouse messages to the shared runtime: client pixels, message time; double-click messages
 // count as plain presses because the runtime recognises double-clicks itself.
 bool Win32Host::HandlePointer(UINT msg, WPARAM wparam, LPARAM lparam) {
+    if (MoveIfDragged(msg, wparam)) return true;
     const int x = GET_X_LPARAM(lparam), y = GET_Y_LPARAM(lparam);
     int button = 0;
     bool down = false;
