@@ -13,6 +13,9 @@ namespace tarvik::win32 {
 
 namespace {
 
+// The window's DPI changed (Windows 8.1 on); older headers may lack the name.
+constexpr UINT kDpiChangedMessage = 0x02E0;
+
 LPCWSTR CursorName(Cursor cursor) {
     switch (cursor) {
         case Cursor::SizeNS: return IDC_SIZENS;
@@ -161,6 +164,10 @@ LRESULT Win32Host::Handle(UINT msg, WPARAM wparam, LPARAM lparam) {
             // The system's own changes (taskbar, Win+Up, the system menu) are laid out here.
             SystemResized();
             return 0;
+        case kDpiChangedMessage:
+            // The new DPI is the same each way; the system suggests where the window goes.
+            DpiChanged(LOWORD(wparam), *reinterpret_cast<const RECT*>(lparam));
+            return 0;
         case WM_SETCURSOR:
             if (LOWORD(lparam) == HTCLIENT) {
                 SetCursor(LoadCursorW(nullptr, CursorName(CurrentCursor())));
@@ -197,7 +204,8 @@ LRESULT Win32Host::Handle(UINT msg, WPARAM wparam, LPARAM lparam) {
 }
 
 // Mouse messages to the shared runtime: client pixels, message time; double-click messages
-// count as plain presses because the runtime recognises double-clicks itself.
+// count as plain presses because the runtime recognises double-clicks itself. The region is
+// tested in device pixels; the runtime gets the layout pixel that holds the pointer.
 bool Win32Host::HandlePointer(UINT msg, WPARAM wparam, LPARAM lparam) {
     const int x = GET_X_LPARAM(lparam), y = GET_Y_LPARAM(lparam);
     int button = 0;
@@ -211,14 +219,16 @@ bool Win32Host::HandlePointer(UINT msg, WPARAM wparam, LPARAM lparam) {
             lastX_ = x;
             lastY_ = y;
             const bool inside = InsideRegion(x, y);
-            PointerMove(x, y, inside, EventTime(static_cast<DWORD>(GetMessageTime())));
+            PointerMove(scale_.ToLayout(x), scale_.ToLayout(y), inside, EventTime(static_cast<DWORD>(GetMessageTime())));
             // WM_SETCURSOR came before this move reached the runtime: the shape follows here.
             if (inside || HasCapture()) SetCursor(LoadCursorW(nullptr, CursorName(CurrentCursor())));
             return true;
         }
         case WM_MOUSELEAVE:
             tracking_ = false;
-            if (!HasCapture()) PointerMove(lastX_, lastY_, false, EventTime(static_cast<DWORD>(GetMessageTime())));
+            if (!HasCapture())
+                PointerMove(scale_.ToLayout(lastX_), scale_.ToLayout(lastY_), false,
+                            EventTime(static_cast<DWORD>(GetMessageTime())));
             return true;
         case WM_LBUTTONDOWN: case WM_LBUTTONDBLCLK: button = kLeftButton; down = true; break;
         case WM_RBUTTONDOWN: case WM_RBUTTONDBLCLK: button = kRightButton; down = true; break;
@@ -232,13 +242,13 @@ bool Win32Host::HandlePointer(UINT msg, WPARAM wparam, LPARAM lparam) {
     lastX_ = x;
     lastY_ = y;
     if (down)
-        PointerDown(button, ShiftState(wparam), x, y, now);
+        PointerDown(button, ShiftState(wparam), scale_.ToLayout(x), scale_.ToLayout(y), now);
     else
-        PointerUp(button, ShiftState(wparam), x, y, InsideRegion(x, y), now);
+        PointerUp(button, ShiftState(wparam), scale_.ToLayout(x), scale_.ToLayout(y), InsideRegion(x, y), now);
     return true;
 }
 
-// Whether a client point lies on the window: inside its rectangle and its region.
+// Whether a client point (device pixels) lies on the window: inside its rectangle and its region.
 bool Win32Host::InsideRegion(int x, int y) {
     RECT client{};
     GetClientRect(hwnd_, &client);
@@ -262,7 +272,7 @@ void Win32Host::PlatformCapture(bool take) {
 void Win32Host::ElementChanged(Elem elem) {
     accessibility_.MarkChanged();
     const std::size_t i = static_cast<std::size_t>(elem);
-    if (tips_) tips_->Sync(elem, Elements()[i]);
+    if (tips_) tips_->Sync(elem, Elements()[i], scale_);
     const RECT now = ShownRect(elem);
     const Picture picture = Elements()[i].picture;
     Shown& was = pictureShown_[i];
