@@ -57,16 +57,16 @@ TEST(WineWindowCommands, TitleBarDragMovesAndMaximizeRestoreByButtonAndDoubleCli
             [&] {
                 shot = Screenshot(OutPath(name + "-wine.png"), &error);
                 if (!shot) return false;
-                agreement = Compare(*shot, area.x, area.y, reference, kCaptionTextBox, 0);
-                return agreement.Percent() >= kRequiredAgreementPercent;
+                agreement = Compare(*shot, area.x, area.y, reference, CaptionTextBox(), 0);
+                return agreement.Percent() >= RequiredAgreementPercent();
             },
             10s, 200ms);
         ASSERT_TRUE(shot) << error;
-        agreement = Compare(*shot, area.x, area.y, reference, kCaptionTextBox, 0, OutPath(name + "-diff.png"));
+        agreement = Compare(*shot, area.x, area.y, reference, CaptionTextBox(), 0, OutPath(name + "-diff.png"));
         std::printf("%s frame: %.3f%% of %ld pixels agree exactly\n", name.c_str(), agreement.Percent(), agreement.compared);
-        EXPECT_GE(agreement.Percent(), kRequiredAgreementPercent)
+        EXPECT_GE(agreement.Percent(), RequiredAgreementPercent())
             << "expected the " << name << " window and the simulated host's frame to agree on at least "
-            << kRequiredAgreementPercent << "% of the pixels; " << agreement.agreeing << " of " << agreement.compared
+            << RequiredAgreementPercent() << "% of the pixels; " << agreement.agreeing << " of " << agreement.compared
             << " agree. First differences:\n"
             << agreement.firstDifferences << "Pictures: " << OutPath(name + "-wine.png") << ", "
             << OutPath(name + "-diff.png");
@@ -86,11 +86,14 @@ TEST(WineWindowCommands, TitleBarDragMovesAndMaximizeRestoreByButtonAndDoubleCli
         SCOPED_TRACE("maximized frame");
         // The same clicks in the simulated host, then the pointer to the same spot on the face.
         // The simulated host maximizes to its screen: one of the work area's size.
+        // At another DPI the simulated host's screen and pointer are the layout pixels of these.
+        const DisplayScale scale = TestScale();
         const int faceX = 500, faceY = 400;
         PointerTo(faceX, faceY);
-        const std::string commands = "screen " + std::to_string(workArea.width) + " " +
-                                     std::to_string(workArea.height) + "\nstart\nsystem-state maximized\nmove " +
-                                     std::to_string(faceX) + " " + std::to_string(faceY) + "\n";
+        const std::string commands = "screen " + std::to_string(scale.ToLayoutLength(workArea.width)) + " " +
+                                     std::to_string(scale.ToLayoutLength(workArea.height)) +
+                                     "\nstart\nsystem-state maximized\nmove " + std::to_string(scale.ToLayout(faceX)) +
+                                     " " + std::to_string(scale.ToLayout(faceY)) + "\n";
         const auto reference = SimSnapshot(commands, OutPath("maximized-sim.png"), &error);
         ASSERT_TRUE(reference) << error;
         ASSERT_EQ(reference->width, workArea.width) << "the simulated host did not maximize to the work area";
