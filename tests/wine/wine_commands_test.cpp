@@ -146,11 +146,14 @@ TEST(WineWindowCommands, TitleBarDragMovesAndMaximizeRestoreByButtonAndDoubleCli
         ASSERT_TRUE(start) << error;
         ExpectFrame(*start, g, "after-system-menu");
         // Where the menu's icon was drawn: the top-left corner, exactly as the frame paints it.
-        const Rect corner{0, 0, 32, 24};
+        const Rect corner = ToDevice({0, 0, 32, 24});
         const auto shot = Screenshot(OutPath("after-system-menu-wine.png"), &error);
         ASSERT_TRUE(shot) << error;
         const long stray = CountDifferences(Crop(*shot, {g.x, g.y, corner.width, corner.height}), Crop(*start, corner));
-        EXPECT_LE(stray, 2) << "expected the window's top-left corner (" << ToString(corner)
+        // At another scale the outline's curve is cut at device resolution, a few pixels inside
+        // the enlarged reference's; a menu icon left on the face would differ in hundreds.
+        std::printf("top-left corner after the system menu: %ld pixels differ\n", stray);
+        EXPECT_LE(stray, TestScale().IsOne() ? 2 : 16) << "expected the window's top-left corner (" << ToString(corner)
                             << ") as the frame paints it after the system menu closed; " << stray << " pixels differ";
         Xdotool({"key", "alt+space"});
         std::this_thread::sleep_for(800ms);

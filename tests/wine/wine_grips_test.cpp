@@ -75,12 +75,12 @@ TEST(WineResizeGrips, FollowThePointerStopAtTheLimitsAndPaintTheSimulatedFrame) 
         SCOPED_TRACE("corner grip to 400 x 300");
         PointerTo(g.x + g.width - 5, g.y + g.height - 5);
         ButtonDown();
-        DragTo(program, rule, Grip::Corner, g, 330, 260, "corner grip");
+        DragTo(program, rule, Grip::Corner, g, 280, 220, "corner grip");
         {
             // 100 device pixels further each way grow the window by 100 device pixels (at a
             // fractional scale, by the device pixels of the layout pixels they reach).
             const Geometry before{g.x, g.y, rule.Width(), rule.Height()};
-            const int px = g.x + TestScale().ToDevice(330) + 100, py = g.y + TestScale().ToDevice(260) + 100;
+            const int px = g.x + TestScale().ToDevice(280) + 100, py = g.y + TestScale().ToDevice(220) + 100;
             PointerTo(px, py);
             rule.Move(px, py, true, true);
             const auto now = program.WaitForGeometry({g.x, g.y, rule.Width(), rule.Height()});
@@ -92,6 +92,7 @@ TEST(WineResizeGrips, FollowThePointerStopAtTheLimitsAndPaintTheSimulatedFrame) 
                                                                  << "grew the window from " << ToString(before) << " to " << ToString(*now);
             std::printf("corner grip: 100 device pixels each way grew %s to %s\n", ToString(before).c_str(), ToString(*now).c_str());
         }
+        DragTo(program, rule, Grip::Corner, g, 330, 260, "corner grip");
         // 299 * 15 + 4035 - 4027.5 = 4492.5 twips high, 299.5 pixels: 300.
         DragTo(program, rule, Grip::Corner, g, 400, 299, "corner grip");
         ButtonUp();
@@ -157,7 +158,7 @@ TEST(WineResizeGrips, FollowThePointerStopAtTheLimitsAndPaintTheSimulatedFrame) 
         SCOPED_TRACE("right grip");
         PointerTo(g.x + rule.Width() - 4, g.y + 60);
         ButtonDown();
-        DragTo(program, rule, Grip::Right, g, 420, 90, "right grip, pointer also moved down");
+        DragTo(program, rule, Grip::Right, g, 390, 90, "right grip, pointer also moved down");
         DragTo(program, rule, Grip::Right, g, 250, 60, "right grip");
         ButtonUp();
     }
