@@ -119,7 +119,8 @@ int Win32Host::PrintText(const std::string& text, float textX, float textY, Colo
 
 // Each visible image shows its picture at its top-left, natural size, clipped to its rectangle;
 // the design order's later elements lie beneath, so they are drawn first.
-void Win32Host::ComposeImages(HDC dc, int originX, int originY) {
+// The target is a width x height memory bitmap whose pixel (0, 0) is device pixel (-originX, -originY).
+void Win32Host::ComposeImages(const MemoryBitmap& target, int width, int height, int originX, int originY) {
     const ElementTable& elements = Elements();
     for (int i = kElemCount - 1; i >= 0; --i) {
         const ElementState& e = elements[static_cast<std::size_t>(i)];
@@ -129,9 +130,12 @@ void Win32Host::ComposeImages(HDC dc, int originX, int originY) {
         const PixelRect r = TwipsRectToPixels(e.left, e.top, e.width, e.height);
         const int w = std::min(pw, r.w), h = std::min(ph, r.h);
         if (w <= 0 || h <= 0) continue;
-        // At the device's scale, nearest neighbour: each picture pixel fills its layout pixel's device pixels.
-        const PixelRect d = scale_.ToDevice(PixelRect{r.x, r.y, w, h});
-        pictures_.Draw(dc, e.picture, d.x + originX, d.y + originY, d.w, d.h, 0, 0, w, h);
+        if (scale_.IsOne()) {
+            pictures_.Draw(target.dc, e.picture, r.x + originX, r.y + originY, w, h, 0, 0, w, h);
+            continue;
+        }
+        // Enlarged as the face is, each picture pixel filling its layout pixel's device pixels.
+        pictures_.Enlarge(target.bits, width, height, -originX, -originY, e.picture, r.x, r.y, w, h, scale_);
     }
 }
 
@@ -154,7 +158,7 @@ void Win32Host::Paint(HDC dc, const RECT& area) {
             const Face& face = DeviceFace();
             const int fw = std::min(w, face.Width() - x), fh = std::min(h, face.Height() - y);
             if (fw > 0 && fh > 0) BitBlt(paintTile_.dc, 0, 0, fw, fh, face.Dc(), x, y, SRCCOPY);
-            ComposeImages(paintTile_.dc, -x, -y);
+            ComposeImages(paintTile_, kPaintTile, kPaintTile, -x, -y);
             BitBlt(dc, x, y, w, h, paintTile_.dc, 0, 0, SRCCOPY);
         }
     }
@@ -165,7 +169,7 @@ Color Win32Host::ShownPixel(int x, int y) {
     if (x < 0 || y < 0 || x >= face.Width() || y >= face.Height()) return 0xFFFFFFFFu;
     MemoryBitmap one = NewMemoryBitmap(1, 1);
     BitBlt(one.dc, 0, 0, 1, 1, face.Dc(), x, y, SRCCOPY);
-    ComposeImages(one.dc, -x, -y);
+    ComposeImages(one, 1, 1, -x, -y);
     GdiFlush();
     const std::uint32_t p = one.bits[0];
     FreeMemoryBitmap(one);

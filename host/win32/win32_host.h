@@ -102,7 +102,7 @@ private:
     void Release();
     bool HandlePointer(UINT msg, WPARAM wparam, LPARAM lparam);
     void Paint(HDC dc, const RECT& area);
-    void ComposeImages(HDC dc, int originX, int originY);
+    void ComposeImages(const MemoryBitmap& target, int width, int height, int originX, int originY);
     void Invalidate(const RECT& area);
     RECT ShownRect(Elem elem);
     RECT OuterRect() const;
