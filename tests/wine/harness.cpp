@@ -278,7 +278,9 @@ std::string OutPath(const std::string& name) {
 #ifndef TARVIK_OUT_SUBDIR
 #define TARVIK_OUT_SUBDIR "wine"
 #endif
-    const std::string dir = std::string(TARVIK_TEST_OUT) + "/" TARVIK_OUT_SUBDIR;
+    // Each DPI's pictures in a folder of their own, so that runs at several DPIs keep theirs.
+    const std::string dir = std::string(TARVIK_TEST_OUT) + "/" TARVIK_OUT_SUBDIR +
+                            (TestDpi() == 96 ? std::string() : "-dpi" + std::to_string(TestDpi()));
     std::filesystem::create_directories(dir);
     return dir + "/" + name;
 }
