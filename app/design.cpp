@@ -50,14 +50,4 @@ const char* ElemName(Elem elem) {
     return kForm1.elements[static_cast<std::size_t>(i)].name;
 }
 
-bool ElemByName(const std::string& name, Elem* elem) {
-    for (const ElementDesign& d : kForm1.elements) {
-        if (name == d.name) {
-            *elem = d.elem;
-            return true;
-        }
-    }
-    return false;
-}
-
 }  // namespace tarvik

@@ -2,7 +2,6 @@
 #pragma once
 
 #include <array>
-#include <string>
 
 #include "host/types.h"
 
@@ -47,8 +46,5 @@ const FormDesign& Form1Design();
 
 // The element's design name, e.g. "Immax".
 const char* ElemName(Elem elem);
-
-// Looks an element up by its design name; false if there is none.
-bool ElemByName(const std::string& name, Elem* elem);
 
 }  // namespace tarvik

@@ -42,7 +42,9 @@ TEST(LayoutTest, StartSizeLayout) {
     Sim sim;
     sim.Do("start");
     auto& h = sim.Host();
+    EXPECT_EQ(h.ResizeCount(), 1) << "showing the window raises the one first Resize";
     ExpectBox(h, Elem::IMBar, {0, 0, 3250, 255});
+    ExpectBox(h, Elem::Immax, {3570, 120, 255, 240});
     ExpectBox(h, Elem::Immin, {3255, 120, 255, 240});
     ExpectBox(h, Elem::Pjiao, {4095, 3210, 255, 255});
 }

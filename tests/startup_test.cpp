@@ -30,14 +30,6 @@ INSTANTIATE_TEST_SUITE_P(Screens, CentringTest,
                                            // Smaller than the window: it overhangs both edges alike.
                                            Centring{200, 100, -675.0f, -982.5f}));
 
-TEST(StartupTest, TheFirstLayoutRunsOnceAtTheStartSize) {
-    test::Sim sim;
-    sim.Do("start");
-    EXPECT_EQ(sim.Host().ResizeCount(), 1) << "showing the window raises the one first Resize";
-    EXPECT_EQ(sim.Host().ElemWidth(Elem::IMBar), 3250.0f);
-    EXPECT_EQ(sim.Host().ElemLeft(Elem::Immax), 3570.0f);
-}
-
 TEST(StartupTest, AFailedCentringStillShowsAndPaintsTheWindow) {
     test::Sim sim;
     sim.Do("fail Move\nstart");

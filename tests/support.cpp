@@ -3,6 +3,7 @@
 #include <cairo.h>
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
 
 #include "host/cairo/cairo_pictures.h"
@@ -21,6 +22,9 @@ std::string Sim::Output(const std::string& commands) {
     std::ostringstream out;
     std::string line;
     for (int n = 1; std::getline(in, line); ++n) {
+        int x = 0, y = 0;
+        if (std::sscanf(line.c_str(), "at %d %d", &x, &y) == 2)
+            line = "move " + std::to_string(Host().PixelLeft() + x) + " " + std::to_string(Host().PixelTop() + y);
         try {
             scenario_.Execute(line, out);
         } catch (const std::exception& e) {
@@ -43,6 +47,13 @@ std::string Sim::Refusal(const std::string& command) {
 sim::SimHost& Sim::Host() {
     if (!scenario_.Host()) Do("start");
     return *scenario_.Host();
+}
+
+void Sim::MoveToWindow(int x, int y) { Do("at " + std::to_string(x) + " " + std::to_string(y)); }
+
+std::string Sim::Look(Elem e) {
+    const Picture p = Host().GetPicture(e);
+    return (p == Picture::None ? "" : "A" + std::to_string(static_cast<int>(p))) + "/" + Host().Tag(e);
 }
 
 static Rgba Unpremultiply(std::uint32_t v) {
@@ -71,6 +82,16 @@ Rgba Sim::PicturePixel(Picture picture, int x, int y) {
     const auto* row = reinterpret_cast<const std::uint32_t*>(cairo_image_surface_get_data(s) +
                                                             y * cairo_image_surface_get_stride(s));
     return Unpremultiply(row[x]);
+}
+
+void FormSpy::OnResize() {
+    sizes.emplace_back(host_.WindowGeometry().width, host_.WindowGeometry().height);
+    form_.OnResize();
+}
+
+void FormSpy::OnWindowStateChanged() {
+    ++systemChanges;
+    form_.OnWindowStateChanged();
 }
 
 std::string OutPath(const std::string& name) {

@@ -8,15 +8,16 @@ mode="${1:-run}"
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="$root/build"
 
-# The native program and its virtual desktop (a window manager and a taskbar where there is no display).
+# The native program and its virtual desktop (a window manager and a taskbar where there is no display);
+# XTest and Damage for the drag measurement (tools/measure-drag.sh).
 native=(cmake g++ make pkg-config libgtest-dev libbenchmark-dev libcairo2-dev libpango1.0-dev libgdk-pixbuf-2.0-dev
-        libgtk-3-dev fonts-liberation fonts-wqy-microhei xvfb openbox tint2 xdotool imagemagick x11-utils wmctrl)
+        libgtk-3-dev libxtst-dev libxdamage-dev fonts-liberation fonts-wqy-microhei xvfb openbox tint2 xdotool imagemagick x11-utils wmctrl)
 # Screen-reader tests: an AT-SPI client on a session bus of its own.
 a11y=(python3-pyatspi at-spi2-core dbus-daemon dbus-x11)
 # The Windows program, cross-built, and Wine to run it.
 windows=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine64 qemu-user-static wine32:i386)
-# The sanitizer build and the fuzzer.
-checks=(clang libclang-rt-14-dev)
+# The sanitizer build and the fuzzer; the profilers the performance notes name (perf, an X protocol tracer).
+checks=(clang libclang-rt-14-dev linux-perf xtrace)
 
 case "$mode" in
   run) packages=("${native[@]}") ;;

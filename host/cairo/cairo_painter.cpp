@@ -53,6 +53,9 @@ void FillPixels(std::uint32_t* to, int count, std::uint32_t value) {
 Painter::Painter(const FormDesign& design) : design_(design) { Resize(1, 1); }
 
 Painter::~Painter() {
+    if (deviceLayout_) g_object_unref(deviceLayout_);
+    if (deviceCr_) cairo_destroy(deviceCr_);
+    if (device_) cairo_surface_destroy(device_);
     if (layout_) g_object_unref(layout_);
     if (cr_) cairo_destroy(cr_);
     if (face_) cairo_surface_destroy(face_);
@@ -105,6 +108,74 @@ void Painter::Resize(int width, int height) {
     if (w > oldW) FillRect(oldW, 0, w - oldW, std::min(h, oldH), design_.backColor);
     if (h > oldH) FillRect(0, oldH, w, h - oldH, design_.backColor);
     if (layout_) pango_cairo_update_layout(cr_, layout_);
+    if (!scale_.IsOne()) ResizeDevice();
+}
+
+void Painter::SetScale(DisplayScale scale) {
+    if (scale.Factor() == scale_.Factor()) return;
+    scale_ = scale;
+    if (deviceLayout_) g_object_unref(deviceLayout_);
+    if (deviceCr_) cairo_destroy(deviceCr_);
+    if (device_) cairo_surface_destroy(device_);
+    deviceLayout_ = nullptr;
+    deviceCr_ = nullptr;
+    device_ = nullptr;
+    if (!scale_.IsOne()) ResizeDevice();
+}
+
+// The device face for the layout face's size, keeping what it showed; new parts are the
+// layout face's pixels enlarged.
+void Painter::ResizeDevice() {
+    const int w = std::clamp(scale_.ToDevice(width_), 1, kMaxFaceSide), h = std::clamp(scale_.ToDevice(height_), 1, kMaxFaceSide);
+    if (device_ && w == deviceWidth_ && h == deviceHeight_) return;
+    cairo_surface_t* device = cairo_image_surface_create(CAIRO_FORMAT_RGB24, w, h);
+    const int oldW = device_ ? deviceWidth_ : 0, oldH = device_ ? deviceHeight_ : 0;
+    if (device_) {
+        cairo_surface_flush(device_);
+        const int keepW = std::min(oldW, w), keepH = std::min(oldH, h);
+        for (int y = 0; y < keepH; ++y) std::memcpy(Row(device, y), Row(device_, y), static_cast<std::size_t>(keepW) * 4);
+        cairo_surface_mark_dirty(device);
+        cairo_destroy(deviceCr_);
+        cairo_surface_destroy(device_);
+    }
+    device_ = device;
+    deviceCr_ = cairo_create(device_);
+    deviceWidth_ = w;
+    deviceHeight_ = h;
+    if (deviceLayout_) pango_cairo_update_layout(deviceCr_, deviceLayout_);
+    if (oldW == 0) {
+        Enlarge(0, 0, width_, height_);
+        return;
+    }
+    // The layout pixels whose device pixels are new.
+    const int fromX = scale_.ToLayout(std::min(oldW, w)), fromY = scale_.ToLayout(std::min(oldH, h));
+    Enlarge(fromX, 0, width_ - fromX, height_);
+    Enlarge(0, fromY, width_, height_ - fromY);
+}
+
+// Copies a rectangle of the layout face onto the device face, each layout pixel filling the
+// device pixels between its edges' device positions (so neighbours tile without gaps).
+void Painter::Enlarge(int x, int y, int width, int height) {
+    if (!device_) return;
+    const int x0 = std::max(x, 0), x1 = std::min(x + width, width_);
+    const int y0 = std::max(y, 0), y1 = std::min(y + height, height_);
+    if (x0 >= x1 || y0 >= y1) return;
+    cairo_surface_flush(face_);
+    cairo_surface_flush(device_);
+    const int dx0 = std::min(scale_.ToDevice(x0), deviceWidth_), dx1 = std::min(scale_.ToDevice(x1), deviceWidth_);
+    for (int ly = y0; ly < y1; ++ly) {
+        const int dy0 = std::min(scale_.ToDevice(ly), deviceHeight_), dy1 = std::min(scale_.ToDevice(ly + 1), deviceHeight_);
+        if (dy0 >= dy1) continue;
+        const std::uint32_t* from = Row(face_, ly);
+        std::uint32_t* to = Row(device_, dy0);
+        for (int lx = x0; lx < x1; ++lx) {
+            const int a = std::min(scale_.ToDevice(lx), deviceWidth_), b = std::min(scale_.ToDevice(lx + 1), deviceWidth_);
+            if (a < b) FillPixels(to + a, b - a, from[lx]);
+        }
+        for (int dy = dy0 + 1; dy < dy1; ++dy)
+            std::memcpy(Row(device_, dy) + dx0, to + dx0, static_cast<std::size_t>(dx1 - dx0) * 4);
+    }
+    cairo_surface_mark_dirty(device_);
 }
 
 void Painter::FillRect(int x, int y, int width, int height, Color color) {
@@ -120,6 +191,7 @@ void Painter::Line(float x1, float y1, float x2, float y2, Color color, LineKind
         SetSource(cr_, color);
         cairo_rectangle(cr_, r.x, r.y, r.w, r.h);
         cairo_fill(cr_);
+        Enlarge(r.x, r.y, r.w, r.h);
         return;
     }
     cairo_save(cr_);
@@ -133,6 +205,7 @@ void Painter::Line(float x1, float y1, float x2, float y2, Color color, LineKind
     }
     cairo_stroke(cr_);
     cairo_restore(cr_);
+    Enlarge(r.x, r.y, r.w + 1, r.h + 1);  // both ends are drawn
 }
 
 bool Painter::PaintPicture(Picture picture, float dx, float dy, float dw, float dh, float sx, float sy, float sw,
@@ -145,11 +218,13 @@ bool Painter::PaintPicture(Picture picture, float dx, float dy, float dw, float 
     // An opaque picture copied at its own height: whole rows, straight into the face.
     if (d.h == s.h && PictureOpaque(picture)) {
         CopyRows(source, d.x, d.y, d.w, d.h, s.x, s.y, s.w, s.h);
+        Enlarge(d.x, d.y, d.w, d.h);
         return true;
     }
     // One stretched only down, within the picture's columns (the edge strips): row by row.
     if (d.w == s.w && s.x >= 0 && s.x + s.w <= cairo_image_surface_get_width(source) && PictureOpaque(picture)) {
         CopyColumns(source, d.x, d.y, d.w, d.h, s.x, s.y, s.w, s.h);
+        Enlarge(d.x, d.y, d.w, d.h);
         return true;
     }
     cairo_save(cr_);
@@ -162,6 +237,7 @@ bool Painter::PaintPicture(Picture picture, float dx, float dy, float dw, float 
     cairo_pattern_set_extend(cairo_get_source(cr_), CAIRO_EXTEND_PAD);
     cairo_paint(cr_);
     cairo_restore(cr_);
+    Enlarge(d.x, d.y, d.w, d.h);
     return true;
 }
 
@@ -326,22 +402,38 @@ int Painter::Print(const std::string& text, float x, float y, Color color) {
     cairo_move_to(cr_, TwipsToPixels(x), TwipsToPixels(y));
     pango_cairo_show_layout(cr_, layout_);
     cairo_new_path(cr_);
+    if (device_) PrintOnDevice(text, x, y, color);
     return layoutHeight_;
+}
+
+// The same text on the device face in the same font at the device's resolution: sharp, not
+// the layout's pixels enlarged.
+void Painter::PrintOnDevice(const std::string& text, float x, float y, Color color) {
+    if (!deviceLayout_) {
+        deviceLayout_ = pango_layout_copy(layout_);
+        pango_cairo_context_set_resolution(pango_layout_get_context(deviceLayout_), kLayoutDpi * scale_.Factor());
+        pango_cairo_update_layout(deviceCr_, deviceLayout_);
+    }
+    pango_layout_set_text(deviceLayout_, text.c_str(), -1);
+    SetSource(deviceCr_, color);
+    cairo_move_to(deviceCr_, scale_.TwipsToDevice(x), scale_.TwipsToDevice(y));
+    pango_cairo_show_layout(deviceCr_, deviceLayout_);
+    cairo_new_path(deviceCr_);
 }
 
 void Painter::Compose(cairo_t* cr, const ElementTable& elements) const {
     cairo_save(cr);
     double x1, y1, x2, y2;
     cairo_clip_extents(cr, &x1, &y1, &x2, &y2);
-    if (x2 > Width() || y2 > Height()) {
+    if (x2 > DeviceWidth() || y2 > DeviceHeight()) {
         // Beyond a capped face: the back colour.
         SetSource(cr, design_.backColor);
         cairo_set_fill_rule(cr, CAIRO_FILL_RULE_EVEN_ODD);
         cairo_rectangle(cr, x1, y1, x2 - x1, y2 - y1);
-        cairo_rectangle(cr, 0, 0, Width(), Height());
+        cairo_rectangle(cr, 0, 0, DeviceWidth(), DeviceHeight());
         cairo_fill(cr);
     }
-    cairo_set_source_surface(cr, face_, 0, 0);
+    cairo_set_source_surface(cr, DeviceFace(), 0, 0);
     cairo_paint(cr);
     for (int i = kElemCount - 1; i >= 0; --i) {
         const ElementState& e = elements[static_cast<std::size_t>(i)];
@@ -349,10 +441,18 @@ void Painter::Compose(cairo_t* cr, const ElementTable& elements) const {
         cairo_surface_t* picture = PictureSurface(e.picture);
         if (!picture) continue;
         const PixelRect r = TwipsRectToPixels(e.left, e.top, e.width, e.height);
+        // The picture at its natural size, enlarged as the face is: nearest neighbour, sharp.
+        const int w = std::min(r.w, cairo_image_surface_get_width(picture));
+        const int h = std::min(r.h, cairo_image_surface_get_height(picture));
+        if (w <= 0 || h <= 0) continue;
+        const PixelRect d = scale_.ToDevice(PixelRect{r.x, r.y, w, h});
         cairo_save(cr);
-        cairo_rectangle(cr, r.x, r.y, r.w, r.h);
+        cairo_rectangle(cr, d.x, d.y, d.w, d.h);
         cairo_clip(cr);
-        cairo_set_source_surface(cr, picture, r.x, r.y);
+        cairo_translate(cr, d.x, d.y);
+        if (!scale_.IsOne()) cairo_scale(cr, static_cast<double>(d.w) / w, static_cast<double>(d.h) / h);
+        cairo_set_source_surface(cr, picture, 0, 0);
+        cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_NEAREST);
         cairo_paint(cr);
         cairo_restore(cr);
     }

@@ -13,6 +13,7 @@
 #include "host/design.h"
 #include "host/runtime/hit_test.h"
 #include "host/host.h"
+#include "host/runtime/display_scale.h"
 #include "host/twips.h"
 
 typedef struct _cairo cairo_t;
@@ -29,13 +30,22 @@ public:
     Painter(const Painter&) = delete;
     Painter& operator=(const Painter&) = delete;
 
-    // Makes the face width x height pixels (at least 1 x 1, at most kMaxFaceSide), keeping what
-    // was drawn at its top-left; new parts get the back colour.
+    // Makes the face width x height layout pixels (at least 1 x 1, at most kMaxFaceSide),
+    // keeping what was drawn at its top-left; new parts get the back colour.
     void Resize(int width, int height);
-    // The face: an RGB24 image surface that lives until the next Resize that changes its size.
+    // Draws from now on for a display of this scale: boxes and pictures are the layout's
+    // pixels enlarged (each layout pixel fills its device pixels), text is drawn at the
+    // device's resolution. The device face is drawn afresh from the layout face.
+    void SetScale(DisplayScale scale);
+    const DisplayScale& Scale() const { return scale_; }
+    // The face in layout pixels: an RGB24 image surface that lives until the next Resize that changes its size.
     cairo_surface_t* Face() const { return face_; }
     int Width() const { return width_; }
     int Height() const { return height_; }
+    // The face in device pixels (the layout face itself at scale 1).
+    cairo_surface_t* DeviceFace() const { return device_ ? device_ : face_; }
+    int DeviceWidth() const { return device_ ? deviceWidth_ : width_; }
+    int DeviceHeight() const { return device_ ? deviceHeight_ : height_; }
 
     // Draws a line, box or filled box between two corners (twips) in the colour.
     void Line(float x1, float y1, float x2, float y2, Color color, LineKind kind);
@@ -46,13 +56,16 @@ public:
     // Draws text in the design's font with its top-left at (x, y) twips; returns its height in pixels.
     int Print(const std::string& text, float x, float y, Color color);
 
-    // What the user sees, onto cr with the window's top-left at its origin: the face (the back
-    // colour beyond it), then the pictures of the visible image elements, the bottom of the
-    // z-order first.
+    // What the user sees, onto cr in device pixels with the window's top-left at its origin:
+    // the face (the back colour beyond it), then the pictures of the visible image elements,
+    // the bottom of the z-order first.
     void Compose(cairo_t* cr, const ElementTable& elements) const;
 
 private:
     void NewStore(int width, int height);
+    void ResizeDevice();
+    void Enlarge(int x, int y, int width, int height);
+    void PrintOnDevice(const std::string& text, float x, float y, Color color);
     void FillRect(int x, int y, int width, int height, Color color);
     void CopyRows(cairo_surface_t* source, int dx, int dy, int dw, int dh, int sx, int sy, int sw, int sh);
     cairo_surface_t* IndexPicture(int width, int height, bool rows);
@@ -69,6 +82,12 @@ private:
     PangoLayout* layout_ = nullptr;
     std::string layoutText_;
     int layoutHeight_ = 0;
+    // At a scale other than 1: the face in device pixels, and the caption's layout for it.
+    DisplayScale scale_;
+    cairo_surface_t* device_ = nullptr;
+    cairo_t* deviceCr_ = nullptr;
+    int deviceWidth_ = 0, deviceHeight_ = 0;
+    PangoLayout* deviceLayout_ = nullptr;
     // Pictures whose every pixel holds its own column (or row) number, one per picture size.
     std::map<std::array<int, 3>, cairo_surface_t*> indexPictures_;
     struct Run {

@@ -79,10 +79,4 @@ bool PictureOpaque(Picture picture) {
     return state == 1;
 }
 
-int DecodedPictureCount() {
-    int n = 0;
-    for (cairo_surface_t* s : g_cache) n += s != nullptr;
-    return n;
-}
-
 }  // namespace tarvik::cairo

@@ -14,7 +14,4 @@ cairo_surface_t* PictureSurface(Picture picture);
 // Whether every pixel of the picture is fully opaque (found once per picture); false for None.
 bool PictureOpaque(Picture picture);
 
-// How many picture surfaces have been decoded so far (each at most once).
-int DecodedPictureCount();
-
 }  // namespace tarvik::cairo

@@ -45,8 +45,15 @@ void GtkHost::ConnectSignals() {
         return TRUE;
     }), this);
     g_signal_connect(window_, "configure-event", G_CALLBACK(+[](GtkWidget*, GdkEventConfigure* e, GtkHost* self) -> gboolean {
-        self->HandleEvent([&] { self->Configured(e->x, e->y, e->width, e->height); });
+        // Reparented into the window manager's frame, the window hears of its place within the
+        // frame, (0, 0), which GDK cannot always turn into a screen position; such a report
+        // says nothing of where the window is.
+        const bool framed = !e->send_event && e->x == 0 && e->y == 0;
+        self->HandleEvent([&] { self->Configured(framed, e->x, e->y, e->width, e->height); });
         return FALSE;  // GTK allocates the window from it too
+    }), this);
+    g_signal_connect(window_, "notify::scale-factor", G_CALLBACK(+[](GtkWidget*, GParamSpec*, GtkHost* self) {
+        self->HandleEvent([&] { self->ScaleChanged(); });
     }), this);
     g_signal_connect(window_, "window-state-event", G_CALLBACK(+[](GtkWidget*, GdkEventWindowState* e, GtkHost* self) -> gboolean {
         self->HandleEvent([&] { self->StateEvent(StateOf(e->new_window_state)); });
@@ -88,14 +95,19 @@ void GtkHost::ConnectSignals() {
 }
 
 // The face, with the visible images' pictures on top; the shape cuts the rest away.
-void GtkHost::Draw(void* cr) { painter_.Compose(static_cast<cairo_t*>(cr), Elements()); }
+// GTK's context is in its own pixels; the face is in device pixels, one to one.
+void GtkHost::Draw(void* cr) {
+    auto* context = static_cast<cairo_t*>(cr);
+    if (!scale_.IsOne()) cairo_scale(context, 1 / scale_.Factor(), 1 / scale_.Factor());
+    painter_.Compose(context, Elements());
+}
 
 // A size the program asked for is laid out already (notifications of older requests on the way
 // to it come first, and are passed over with it); any other size is the window manager's choice
 // and is laid out here. Requests that never got an answer of their own (GTK sends only the last
 // of several asked for in one event) are forgotten then, so that none can swallow a later size.
-void GtkHost::Configured(int x, int y, int width, int height) {
-    if (state_ != kMinimized) {
+void GtkHost::Configured(bool placeUnknown, int x, int y, int width, int height) {
+    if (state_ != kMinimized && !placeUnknown) {
         x_ = x;
         y_ = y;
         if (state_ == kNormal) {

@@ -1,9 +1,11 @@
 #include "host/gtk/gtk_host.h"
 
+#include <X11/extensions/shape.h>
 #include <gdk/gdkx.h>
 #include <gtk/gtk.h>
 
 #include <algorithm>
+#include <cmath>
 
 #include "assets/embedded.h"
 #include "host/runtime/ellipse.h"
@@ -50,6 +52,11 @@ GtkHost::GtkHost(const FormDesign& design) : FormsRuntime(design, kBackend), pai
     gtk_window_set_title(GTK_WINDOW(window_), design.caption);
     gtk_window_set_decorated(GTK_WINDOW(window_), FALSE);
     gtk_widget_set_app_paintable(window_, TRUE);
+    // The face is a finished picture of the whole window: painted straight onto the window, with
+    // no window-sized buffer made, cleared and copied again in the X server for every frame.
+    G_GNUC_BEGIN_IGNORE_DEPRECATIONS
+    gtk_widget_set_double_buffered(window_, FALSE);
+    G_GNUC_END_IGNORE_DEPRECATIONS
     // The 32 x 32 image of the window icon, and the 16 x 16 one that Imico holds as well.
     GList* icons = nullptr;
     for (Picture p : {design.icon, Picture::A3})
@@ -64,6 +71,8 @@ GtkHost::GtkHost(const FormDesign& design) : FormsRuntime(design, kBackend), pai
     ConnectSignals();
     gtk_widget_realize(window_);
     if (!gtk_widget_get_window(window_)) Fail("the window could not be realized");
+    scale_ = DisplayScale(gtk_widget_get_scale_factor(window_));
+    painter_.SetScale(scale_);
 
     GdkDisplay* display = gtk_widget_get_display(window_);
     for (std::size_t i = 0; i < cursors_.size(); ++i) cursors_[i] = gdk_cursor_new_from_name(display, kCursorNames[i]);
@@ -258,6 +267,7 @@ int GtkHost::PrintText(const std::string& text, float x, float y, Color color) {
 HRGN GtkHost::CreateRectRgn(int x1, int y1, int x2, int y2) {
     if (x1 > x2) std::swap(x1, x2);  // GDI normalises the corners
     if (y1 > y2) std::swap(y1, y2);
+    x1 = scale_.ToDevice(x1), y1 = scale_.ToDevice(y1), x2 = scale_.ToDevice(x2), y2 = scale_.ToDevice(y2);
     const cairo_rectangle_int_t r{x1, y1, x2 - x1, y2 - y1};
     cairo_region_t* region = cairo_region_create_rectangle(&r);
     if (cairo_region_status(region) != CAIRO_STATUS_SUCCESS) {
@@ -270,7 +280,7 @@ HRGN GtkHost::CreateRectRgn(int x1, int y1, int x2, int y2) {
 
 HRGN GtkHost::CreateEllipticRgn(int x1, int y1, int x2, int y2) {
     cairo_region_t* region = cairo_region_create();
-    for (const Span& s : EllipseSpans(x1, y1, x2, y2)) {
+    for (const Span& s : EllipseSpans(x1, y1, x2, y2, scale_)) {
         const cairo_rectangle_int_t row{s.from, s.y, s.to - s.from, 1};
         cairo_region_union_rectangle(region, &row);
     }
@@ -319,20 +329,60 @@ int GtkHost::SetWindowRgn(HWND hwnd, HRGN region, int redraw) {
     }
     if (windowRegion_) cairo_region_destroy(windowRegion_);
     windowRegion_ = shape;
-    gtk_widget_shape_combine_region(window_, shape);
-    gtk_widget_input_shape_combine_region(window_, shape);
+    ApplyShape();
     return 1;
+}
+
+// The region as the window's shape, for what is drawn and for where the pointer lands. GTK
+// takes shapes in its own pixels and enlarges them by the scale; at a scale other than 1 the
+// device's shape is given to X directly, so that the curves are cut at the device's resolution.
+void GtkHost::ApplyShape() {
+    if (scale_.IsOne()) {
+        gtk_widget_shape_combine_region(window_, windowRegion_);
+        gtk_widget_input_shape_combine_region(window_, windowRegion_);
+        return;
+    }
+    Display* display = GDK_WINDOW_XDISPLAY(gtk_widget_get_window(window_));
+    const ::Window xid = GDK_WINDOW_XID(gtk_widget_get_window(window_));
+    for (const int kind : {ShapeBounding, ShapeInput}) {
+        if (!windowRegion_) {
+            XShapeCombineMask(display, xid, kind, 0, 0, 0, ShapeSet);
+            continue;
+        }
+        const int n = cairo_region_num_rectangles(windowRegion_);
+        std::vector<XRectangle> rects(static_cast<std::size_t>(n));
+        for (int i = 0; i < n; ++i) {
+            cairo_rectangle_int_t r;
+            cairo_region_get_rectangle(windowRegion_, i, &r);
+            rects[static_cast<std::size_t>(i)] = {static_cast<short>(r.x), static_cast<short>(r.y),
+                                                  static_cast<unsigned short>(r.width), static_cast<unsigned short>(r.height)};
+        }
+        XShapeCombineRectangles(display, xid, kind, 0, 0, rects.data(), n, ShapeSet, YXBanded);
+    }
+}
+
+// The desktop's scale for the window changed (or the window moved to a monitor of another):
+// the face is drawn afresh at the new scale, and the layout runs again for its outline.
+void GtkHost::ScaleChanged() {
+    const DisplayScale scale(gtk_widget_get_scale_factor(window_));
+    if (scale.Factor() == scale_.Factor()) return;
+    scale_ = scale;
+    painter_.SetScale(scale_);
+    if (shown_ && Running()) WindowChanged();
 }
 
 // --- Pointer and the system move -------------------------------------------------------------
 
+// The pointer on the screen as the window's place plus where it is over the window: the grips
+// set the size from it less the window's place, which so stays exact whatever the scale, and
+// even where the window manager's notifications of the place come late or within its frame.
 int GtkHost::GetCursorPos(POINT* point) {
     GdkDevice* pointer = gdk_seat_get_pointer(gdk_display_get_default_seat(gtk_widget_get_display(window_)));
     if (!pointer) return 0;
-    int x = 0, y = 0;
-    gdk_device_get_position(pointer, nullptr, &x, &y);
-    point->x = x;
-    point->y = y;
+    double x = 0, y = 0;
+    gdk_window_get_device_position_double(gtk_widget_get_window(window_), pointer, &x, &y, nullptr);
+    point->x = x_ + static_cast<int>(std::floor(x));
+    point->y = y_ + static_cast<int>(std::floor(y));
     return 1;
 }
 
@@ -348,7 +398,7 @@ std::intptr_t GtkHost::SendMessageA(HWND hwnd, unsigned msg, std::uintptr_t wpar
 
 bool GtkHost::InsideWindow(int x, int y) const {
     if (x < 0 || y < 0 || x >= size_.width || y >= size_.height) return false;
-    return !windowRegion_ || cairo_region_contains_point(windowRegion_, x, y);
+    return !windowRegion_ || cairo_region_contains_point(windowRegion_, scale_.ToDevice(x), scale_.ToDevice(y));
 }
 
 }  // namespace tarvik::gtk

@@ -81,7 +81,7 @@ private:
     // Signal handlers (gtk_events.cpp), each a static trampoline to the member that follows.
     void ConnectSignals();
     void Draw(void* cr);
-    void Configured(int x, int y, int width, int height);
+    void Configured(bool placeUnknown, int x, int y, int width, int height);
     void StateEvent(int newState);
     void Button(const GdkEvent* event, bool down);
     void Motion(const GdkEvent* event);
@@ -92,6 +92,8 @@ private:
 
     // Geometry and state (gtk_host.cpp).
     void SystemStateChange(int to);
+    void ScaleChanged();
+    void ApplyShape();
     Size WorkArea(int* x, int* y) const;
     bool InsideWindow(int x, int y) const;
     void ShowCursor();
@@ -99,6 +101,7 @@ private:
 
     GtkWidget* window_ = nullptr;
     cairo::Painter painter_;
+    DisplayScale scale_;  // the window's scale factor: device pixels per layout (GTK) pixel
 
     // Geometry in pixels as the program last made it or the window manager last reported it.
     int x_ = 0, y_ = 0;
@@ -112,7 +115,7 @@ private:
     std::deque<int> pendingStates_;
     bool shown_ = false;
 
-    // Regions the program owns, and the one the window owns.
+    // Regions the program owns, and the one the window owns, in device pixels.
     std::map<HRGN, cairo_region_t*> regions_;
     HRGN nextRegion_ = 0x2000;
     cairo_region_t* windowRegion_ = nullptr;

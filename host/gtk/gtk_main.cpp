@@ -16,8 +16,6 @@ int main() {
         g_printerr("Tarvik (gtk): cannot open an X11 display\n");
         return 1;
     }
-    // One device pixel per layout pixel, 15 twips each, whatever scale the desktop asks for.
-    gdk_x11_display_set_window_scale(gdk_display_get_default(), 1);
     try {
         tarvik::gtk::GtkHost host(tarvik::Form1Design());
         tarvik::Form1 form(host);

@@ -30,4 +30,19 @@ std::vector<Span> EllipseSpans(int x1, int y1, int x2, int y2) {
     return spans;
 }
 
+std::vector<Span> EllipseSpans(int x1, int y1, int x2, int y2, const DisplayScale& scale) {
+    if (scale.IsOne()) return EllipseSpans(x1, y1, x2, y2);
+    if (y1 > y2) std::swap(y1, y2);
+    const std::vector<Span> layout = EllipseSpans(x1, y1, x2, y2);
+    std::vector<Span> spans;
+    for (const Span& d : EllipseSpans(scale.ToDevice(x1), scale.ToDevice(y1), scale.ToDevice(x2), scale.ToDevice(y2))) {
+        const int row = scale.ToLayout(d.y);
+        const auto held = std::find_if(layout.begin(), layout.end(), [&](const Span& s) { return s.y == row; });
+        if (held == layout.end()) continue;
+        const int from = std::max(d.from, scale.ToDevice(held->from)), to = std::min(d.to, scale.ToDevice(held->to));
+        if (from < to) spans.push_back({d.y, from, to});
+    }
+    return spans;
+}
+
 }  // namespace tarvik

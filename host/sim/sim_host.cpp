@@ -39,15 +39,25 @@ std::string Call(const char* name, int a, int b, int c, int d) {
 
 }  // namespace
 
-SimHost::SimHost(int screenWidth, int screenHeight)
+SimHost::SimHost(int screenWidth, int screenHeight, DisplayScale scale)
     : FormsRuntime(Form1Design(), kBackend),
       screenWidth_(screenWidth),
       screenHeight_(screenHeight),
+      scale_(scale),
       rect_{0, 0, TwipsToPixels(Form1Design().clientWidth), TwipsToPixels(Form1Design().clientHeight)},
       restored_(rect_),
       painter_(Form1Design()) {
     assert(screenWidth > 0 && screenHeight > 0 && "screen size must be positive");
+    painter_.SetScale(scale_);
     ResizeFace(rect_.w, rect_.h);
+}
+
+PixelSize SimHost::ScreenPixels() const {
+    return {scale_.ToLayoutLength(screenWidth_), scale_.ToLayoutLength(screenHeight_)};
+}
+
+PixelRect SimHost::DeviceRect() const {
+    return {scale_.ToDevice(rect_.x), scale_.ToDevice(rect_.y), scale_.ToDevice(rect_.w), scale_.ToDevice(rect_.h)};
 }
 
 SimHost::~SimHost() = default;
@@ -83,7 +93,7 @@ void SimHost::ResizeWindow(int width, int height) {
 void SimHost::ResizeOuter(int width, int height) {
     if (!Running() || state_ != kNormal) return;
     HandleEvent([&] {
-        ResizeWindow(width, height);
+        ResizeWindow(scale_.ToLayoutLength(width), scale_.ToLayoutLength(height));
         SystemResized();
     });
 }
@@ -109,7 +119,7 @@ void SimHost::SystemSetState(int state) {
 void SimHost::ChangeState(int state) {
     if (state_ == kNormal) restored_ = rect_;
     if (state == kMinimized) stateBeforeMinimize_ = state_;
-    if (state == kMaximized) rect_ = {0, 0, screenWidth_, screenHeight_};
+    if (state == kMaximized) rect_ = {0, 0, ScreenPixels().width, ScreenPixels().height};
     if (state == kNormal) rect_ = restored_;
     state_ = state;
 }
@@ -163,7 +173,9 @@ HRGN SimHost::CreateRectRgn(int x1, int y1, int x2, int y2) {
         Log(Call("CreateRectRgn", x1, y1, x2, y2));
         return 0;
     }
-    return NewRegion(Region::Rect(x1, y1, x2, y2), Call("CreateRectRgn", x1, y1, x2, y2));
+    // Regions live in device pixels: a curve is cut at the device's resolution.
+    return NewRegion(Region::Rect(scale_.ToDevice(x1), scale_.ToDevice(y1), scale_.ToDevice(x2), scale_.ToDevice(y2)),
+                     Call("CreateRectRgn", x1, y1, x2, y2));
 }
 
 HRGN SimHost::CreateEllipticRgn(int x1, int y1, int x2, int y2) {
@@ -171,7 +183,7 @@ HRGN SimHost::CreateEllipticRgn(int x1, int y1, int x2, int y2) {
         Log(Call("CreateEllipticRgn", x1, y1, x2, y2));
         return 0;
     }
-    return NewRegion(Region::Ellipse(x1, y1, x2, y2), Call("CreateEllipticRgn", x1, y1, x2, y2));
+    return NewRegion(Region::Ellipse(x1, y1, x2, y2, scale_), Call("CreateEllipticRgn", x1, y1, x2, y2));
 }
 
 // Only RGN_OR is supported; unknown handles fail with 0 (ERROR) as GDI does.
@@ -223,8 +235,8 @@ int SimHost::SetWindowRgn(HWND hwnd, HRGN region, int redraw) {
 
 int SimHost::GetCursorPos(POINT* point) {
     if (Failing("GetCursorPos")) return 0;
-    point->x = pointerX_;
-    point->y = pointerY_;
+    point->x = scale_.ToLayout(pointerX_);
+    point->y = scale_.ToLayout(pointerY_);
     return 1;
 }
 
@@ -241,11 +253,15 @@ std::intptr_t SimHost::SendMessageA(HWND hwnd, unsigned msg, std::uintptr_t wpar
     return 0;
 }
 
+// The pointer in the window's layout pixels, and whether it is on the window (in device pixels).
 void SimHost::ClientPoint(int* x, int* y, bool* inside) const {
-    *x = HeldPixels(static_cast<std::int64_t>(pointerX_) - rect_.x);
-    *y = HeldPixels(static_cast<std::int64_t>(pointerY_) - rect_.y);
-    *inside = shown_ && state_ != kMinimized && *x >= 0 && *y >= 0 && *x < PixelWidth() && *y < PixelHeight() &&
-              (!windowRegion_ || windowRegion_->Contains(*x, *y));
+    const PixelRect d = DeviceRect();
+    const int dx = HeldPixels(static_cast<std::int64_t>(pointerX_) - d.x);
+    const int dy = HeldPixels(static_cast<std::int64_t>(pointerY_) - d.y);
+    *inside = shown_ && state_ != kMinimized && dx >= 0 && dy >= 0 && dx < d.w && dy < d.h &&
+              (!windowRegion_ || windowRegion_->Contains(dx, dy));
+    *x = scale_.ToLayout(dx);
+    *y = scale_.ToLayout(dy);
 }
 
 void SimHost::PointerTo(int x, int y) {
@@ -253,8 +269,8 @@ void SimHost::PointerTo(int x, int y) {
     pointerY_ = y;
     if (!Running()) return;
     if (systemMove_) {
-        rect_.x = HeldPosition(std::int64_t{moveStart_.x} + x - moveAnchorX_);
-        rect_.y = HeldPosition(std::int64_t{moveStart_.y} + y - moveAnchorY_);
+        rect_.x = HeldPosition(scale_.ToLayout(HeldPixels(std::int64_t{scale_.ToDevice(moveStart_.x)} + x - moveAnchorX_)));
+        rect_.y = HeldPosition(scale_.ToLayout(HeldPixels(std::int64_t{scale_.ToDevice(moveStart_.y)} + y - moveAnchorY_)));
         return;
     }
     int cx, cy;
@@ -307,7 +323,7 @@ void SimHost::ShowFailure(const std::string& message) {
 // --- Snapshots -----------------------------------------------------------------------------
 
 std::vector<std::uint32_t> SimHost::Snapshot(int* width, int* height) const {
-    const int w = PixelWidth(), h = PixelHeight();
+    const int w = DeviceRect().w, h = DeviceRect().h;
     *width = *height = 0;
     if (w == 0 || h == 0 || static_cast<std::int64_t>(w) * h > kMaxSnapshotPixels) return {};
     cairo_surface_t* shot = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, w, h);

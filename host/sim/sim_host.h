@@ -34,8 +34,8 @@ inline constexpr std::int64_t kMaxSnapshotPixels = std::int64_t{8192} * 8192;
 
 class SimHost final : public FormsRuntime {
 public:
-    // A hidden window on a screen of the given pixel size.
-    SimHost(int screenWidth, int screenHeight);
+    // A hidden window on a screen of the given device pixel size, at a display scale.
+    SimHost(int screenWidth, int screenHeight, DisplayScale scale = DisplayScale());
     ~SimHost() override;
     SimHost(const SimHost&) = delete;
     SimHost& operator=(const SimHost&) = delete;
@@ -50,14 +50,14 @@ public:
     int DeleteObject(HRGN region) override;
 
     // --- What the user and the system do ------------------------------------------------
-    // The pointer moves to a screen pixel.
+    // The pointer moves to a screen pixel (device pixels).
     void PointerTo(int x, int y);
     // A mouse button goes down or up at the pointer.
     void ButtonDown(int button, int shift);
     void ButtonUp(int button, int shift);
     // The clock advances.
     void Wait(std::uint64_t ms);
-    // The system sets the window's outer size in pixels (one Resize).
+    // The system sets the window's outer size in device pixels (one Resize).
     void ResizeOuter(int width, int height);
     // The system brings a minimized window back to the state it had.
     void RestoreFromMinimized();
@@ -76,8 +76,8 @@ public:
 
     // --- What can be observed -----------------------------------------------------------
     // What the user sees: face, visible elements' pictures, transparent outside the region.
-    // Returns ARGB32 (premultiplied) pixels, row by row, of the window's pixel size; nothing
-    // (0 x 0) for a window of more than kMaxSnapshotPixels.
+    // Returns ARGB32 (premultiplied) pixels, row by row, of the window's device pixel size;
+    // nothing (0 x 0) for a window of more than kMaxSnapshotPixels.
     std::vector<std::uint32_t> Snapshot(int* width, int* height) const;
     // Writes the snapshot as an RGBA PNG; false if it cannot be written.
     bool WriteSnapshot(const std::string& path) const;
@@ -87,11 +87,13 @@ public:
     std::size_t LiveRegions() const { return regions_.size(); }
     // The window's region, if one is set.
     const Region* WindowRegion() const { return windowRegion_.get(); }
-    // The window's pixel position and size on the screen.
+    // The window's position and size in layout pixels (device pixels at scale 1).
     int PixelLeft() const { return rect_.x; }
     int PixelTop() const { return rect_.y; }
     int PixelWidth() const { return rect_.w; }
     int PixelHeight() const { return rect_.h; }
+    // The window on the screen in device pixels.
+    PixelRect DeviceRect() const;
     // How many unhandled failures were reported (at most one).
     int FailureReports() const { return reports_; }
     // Counts every change to what the user sees (drawing, elements, outline, size).
@@ -103,7 +105,7 @@ protected:
     PixelRect WindowPixels() const override { return rect_; }
     int PlatformState() const override { return state_; }
     HWND Handle() const override { return kSimWindow; }
-    PixelSize ScreenPixels() const override { return {screenWidth_, screenHeight_}; }
+    PixelSize ScreenPixels() const override;
     void ShowWindow() override;
     void ResizeWindow(int width, int height) override;
     void MoveWindow(int x, int y) override;
@@ -128,8 +130,9 @@ private:
     HRGN NewRegion(Region region, std::string call);
     void Log(std::string call);
 
-    int screenWidth_, screenHeight_;
-    PixelRect rect_;
+    int screenWidth_, screenHeight_;  // device pixels
+    DisplayScale scale_;
+    PixelRect rect_;  // layout pixels
     PixelRect restored_;  // where a normal window was before it was maximized or minimized
     int state_ = kNormal;
     int stateBeforeMinimize_ = kNormal;

@@ -17,9 +17,9 @@ Region Region::Rect(int x1, int y1, int x2, int y2) {
 }
 
 // GDI's rasterisation, shared with every backend that builds regions itself.
-Region Region::Ellipse(int x1, int y1, int x2, int y2) {
+Region Region::Ellipse(int x1, int y1, int x2, int y2, const DisplayScale& scale) {
     Region r;
-    for (const tarvik::Span& s : EllipseSpans(x1, y1, x2, y2)) {
+    for (const tarvik::Span& s : EllipseSpans(x1, y1, x2, y2, scale)) {
         const Span span{s.from, s.to};
         r.AddBand(s.y, s.y + 1, &span, 1);
     }

@@ -5,6 +5,8 @@
 #include <span>
 #include <vector>
 
+#include "host/runtime/display_scale.h"
+
 namespace tarvik::sim {
 
 class Region {
@@ -16,8 +18,9 @@ public:
 
     // The pixels x1 <= x < x2, y1 <= y < y2 (empty if the box is empty).
     static Region Rect(int x1, int y1, int x2, int y2);
-    // The ellipse inscribed in the box, rasterised as GDI does (right and bottom edges left out).
-    static Region Ellipse(int x1, int y1, int x2, int y2);
+    // The ellipse inscribed in the box, rasterised as GDI does (right and bottom edges left out);
+    // a box in layout pixels, cut in device pixels at a display scale (ellipse.h).
+    static Region Ellipse(int x1, int y1, int x2, int y2, const DisplayScale& scale = DisplayScale());
     // Adds every pixel of the other region.
     void Union(const Region& other);
     // Whether the pixel belongs to the region.

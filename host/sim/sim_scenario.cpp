@@ -15,7 +15,7 @@ namespace tarvik {
 namespace {
 
 const char* const kUsage =
-    "commands: screen W H | start | resize W H | move X Y | down B [mods] | up B [mods] | wait MS |"
+    "commands: screen W H | scale F | start | resize W H | move X Y | down B [mods] | up B [mods] | wait MS |"
     " minimize-restore | system-state normal|minimized|maximized | double-click MS W H | capture-lost | state |"
     " snapshot FILE | fail COMMAND";
 
@@ -32,6 +32,20 @@ long Integer(const std::string& word, long lo, long hi) {
     }
     if (used != word.size()) Bad("'" + word + "' is not a whole number");
     if (v < lo || v > hi) Bad("'" + word + "' is out of range " + std::to_string(lo) + ".." + std::to_string(hi));
+    return v;
+}
+
+// Parses a decimal number within [lo, hi].
+double Real(const std::string& word, double lo, double hi) {
+    std::size_t used = 0;
+    double v = 0;
+    try {
+        v = std::stod(word, &used);
+    } catch (const std::exception&) {
+        Bad("'" + word + "' is not a number");
+    }
+    if (used != word.size() || !(v >= lo && v <= hi))
+        Bad("'" + word + "' is not a number in " + std::to_string(lo) + ".." + std::to_string(hi));
     return v;
 }
 
@@ -142,10 +156,16 @@ void Scenario::Execute(const std::string& line, std::ostream& out) {
         screenHeight_ = static_cast<int>(Integer(words[2], 1, 16384));
         return;
     }
+    if (cmd == "scale") {
+        Arity(words, 1);
+        if (host_) Bad("'scale' must come before 'start'");
+        scale_ = Real(words[1], 1, 4);
+        return;
+    }
     if (cmd == "start") {
         Arity(words, 0);
         if (host_) Bad("the window is already started");
-        host_ = std::make_unique<sim::SimHost>(screenWidth_, screenHeight_);
+        host_ = std::make_unique<sim::SimHost>(screenWidth_, screenHeight_, DisplayScale(scale_));
         for (const std::string& command : pendingFailures_) host_->FailCommand(command);
         form_ = std::make_unique<Form1>(*host_);
         host_->Attach(form_.get());
@@ -208,7 +228,7 @@ void Scenario::Execute(const std::string& line, std::ostream& out) {
                 " pixels; a snapshot holds at most " + std::to_string(sim::kMaxSnapshotPixels) + " pixels");
         if (snapshotsToMemory_) {
             int w = 0, hh = 0;
-            lastSnapshotPixels_ = h.Snapshot(&w, &hh).size();
+            h.Snapshot(&w, &hh);
         } else if (!h.WriteSnapshot(words[1])) {
             Bad("cannot write snapshot to '" + words[1] + "'");
         }

@@ -24,16 +24,14 @@ public:
     std::string StateJson() const;
     // Snapshots are composed in memory and never written (for fuzzing: no file names from input).
     void KeepSnapshotsInMemory() { snapshotsToMemory_ = true; }
-    // The pixel count of the last snapshot kept in memory.
-    std::size_t LastSnapshotPixels() const { return lastSnapshotPixels_; }
 
 private:
     int screenWidth_ = 1024, screenHeight_ = 768;
+    double scale_ = 1;
     std::vector<std::string> pendingFailures_;  // test aid: commands that fail from the start
     std::unique_ptr<sim::SimHost> host_;
     std::unique_ptr<Form1> form_;
     bool snapshotsToMemory_ = false;
-    std::size_t lastSnapshotPixels_ = 0;
 };
 
 }  // namespace tarvik

@@ -24,17 +24,7 @@ constexpr int kIconResource = 1;
 HICON LoadWindowIcon(HINSTANCE instance, int size) {
     if (HICON icon = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(kIconResource), IMAGE_ICON, size, size, 0)))
         return icon;
-    const AssetBytes ico = EmbeddedAsset(static_cast<int>(Picture::A1));
-    const int count = ico.data[4] | (ico.data[5] << 8);
-    for (int i = 0; i < count; ++i) {
-        const unsigned char* e = ico.data + 6 + 16 * i;
-        const int width = e[0] ? e[0] : 256;
-        if (width != size && i + 1 < count) continue;
-        const DWORD bytes = e[8] | (e[9] << 8) | (e[10] << 16) | (DWORD(e[11]) << 24);
-        const DWORD offset = e[12] | (e[13] << 8) | (e[14] << 16) | (DWORD(e[15]) << 24);
-        return CreateIconFromResourceEx(const_cast<BYTE*>(ico.data + offset), bytes, TRUE, 0x00030000, size, size, 0);
-    }
-    return nullptr;
+    return EmbeddedWindowIcon(size);
 }
 
 // A user32 function that older systems lack, or null there.

@@ -3,18 +3,16 @@
 #include <algorithm>
 #include <cassert>
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
+#include <string>
 #include <vector>
 
+#include "assets/bitmap_file.h"
 #include "assets/embedded.h"
 
 namespace tarvik::win32 {
 
 namespace {
-
-std::uint32_t Read32(const unsigned char* p) { return p[0] | (p[1] << 8) | (p[2] << 16) | (std::uint32_t(p[3]) << 24); }
-std::uint16_t Read16(const unsigned char* p) { return static_cast<std::uint16_t>(p[0] | (p[1] << 8)); }
 
 // A top-down 32 bpp DIB section of the given size; bits receives its pixels.
 HBITMAP NewColorBitmap(int width, int height, std::uint32_t** bits) {
@@ -43,15 +41,6 @@ HBITMAP RenderDib(HDC dc, const BITMAPINFO* info, const void* bits, int width, i
     return bitmap;
 }
 
-// Offset of the pixel bits after a BITMAPINFOHEADER and its colour table.
-std::size_t BitsOffset(const unsigned char* header) {
-    const std::uint32_t size = Read32(header);
-    const std::uint16_t bitCount = Read16(header + 14);
-    std::uint32_t colors = Read32(header + 32);
-    if (colors == 0 && bitCount <= 8) colors = 1u << bitCount;
-    return size + colors * 4;
-}
-
 }  // namespace
 
 Pictures::~Pictures() {
@@ -60,12 +49,6 @@ Pictures::~Pictures() {
         if (d.mask) ::DeleteObject(d.mask);
     }
     if (sourceDc_) DeleteDC(sourceDc_);
-}
-
-int Pictures::DecodedCount() const {
-    int n = 0;
-    for (const Decoded& d : cache_) n += d.color != nullptr;
-    return n;
 }
 
 // Decodes a BMP, or the largest image of an ICO with its AND mask, on first use.
@@ -78,47 +61,44 @@ const Pictures::Decoded& Pictures::Get(Picture picture) {
         sourceDc_ = CreateCompatibleDC(nullptr);
         if (!sourceDc_) throw Failure("win32: CreateCompatibleDC for pictures failed" + LastError());
     }
-    const AssetBytes bytes = EmbeddedAsset(n);
-    const unsigned char* p = bytes.data;
+    const AssetBytes asset = EmbeddedAsset(n);
+    const bitmap::Bytes bytes(asset.data, asset.size);
+    std::string error;
+    const auto refuse = [&] { return Failure("win32: picture A" + std::to_string(n) + " cannot be read: " + error); };
     std::uint32_t* pixels = nullptr;
-    if (p[0] == 'B' && p[1] == 'M') {
-        const unsigned char* header = p + 14;
-        d.width = static_cast<int>(Read32(header + 4));
-        d.height = std::abs(static_cast<int>(Read32(header + 8)));
-        d.color = RenderDib(sourceDc_, reinterpret_cast<const BITMAPINFO*>(header), p + Read32(p + 10), d.width,
+    if (bitmap::IsBmp(bytes)) {
+        const auto bmp = bitmap::ReadBmp(bytes, &error);
+        if (!bmp) throw refuse();
+        d.width = bmp->dib.width;
+        d.height = bmp->dib.height;
+        d.color = RenderDib(sourceDc_, reinterpret_cast<const BITMAPINFO*>(bmp->dib.info), bmp->dib.bits, d.width,
                             d.height, &pixels);
         d.bits = pixels;
         return d;
     }
-    // ICO: pick the largest entry; its header gives twice the height (colour rows, then mask rows).
-    assert(Read16(p + 2) == 1 && "embedded picture is neither BMP nor ICO");
-    const int count = Read16(p + 4);
-    const unsigned char* best = p + 6;
-    for (int i = 1; i < count; ++i) {
-        const unsigned char* e = p + 6 + 16 * i;
-        if ((e[0] ? e[0] : 256) > (best[0] ? best[0] : 256)) best = e;
-    }
-    const unsigned char* header = p + Read32(best + 12);
-    d.width = static_cast<int>(Read32(header + 4));
-    d.height = static_cast<int>(Read32(header + 8)) / 2;
-    std::vector<unsigned char> info(header, header + BitsOffset(header));
+    // ICO: the largest image; its header gives twice the height (colour rows, then mask rows).
+    const auto ico = bitmap::ReadIco(bytes, &error);
+    if (!ico || ico->entries.empty()) throw refuse();
+    const bitmap::IconEntry* best = &ico->entries[0];
+    for (const bitmap::IconEntry& e : ico->entries)
+        if (e.width > best->width) best = &e;
+    const auto image = bitmap::ReadIconImage(best->image, &error);
+    if (!image) throw refuse();
+    d.width = image->width;
+    d.height = image->height;
+    std::vector<unsigned char> info(image->info, image->info + image->infoSize);
     const std::int32_t halfHeight = d.height;
     std::memcpy(info.data() + 8, &halfHeight, 4);
-    const unsigned char* colorBits = header + BitsOffset(header);
-    d.color = RenderDib(sourceDc_, reinterpret_cast<const BITMAPINFO*>(info.data()), colorBits, d.width, d.height,
+    d.color = RenderDib(sourceDc_, reinterpret_cast<const BITMAPINFO*>(info.data()), image->bits, d.width, d.height,
                         &pixels);
-    const int bitCount = Read16(header + 14);
-    const unsigned char* maskBits = colorBits + static_cast<std::size_t>((d.width * bitCount + 31) / 32 * 4) * d.height;
-    const int maskStride = (d.width + 31) / 32 * 4;
-    // CreateBitmap wants top-down rows padded to 16 bits; the icon stores them bottom-up padded to 32.
+    // CreateBitmap wants top-down rows padded to 16 bits.
     const int monoStride = (d.width + 15) / 16 * 2;
     std::vector<unsigned char> mono(static_cast<std::size_t>(monoStride) * d.height, 0);
     d.bits = pixels;
     d.clear.assign(static_cast<std::size_t>(d.width) * d.height, false);
     for (int y = 0; y < d.height; ++y) {
-        const unsigned char* row = maskBits + static_cast<std::size_t>(maskStride) * (d.height - 1 - y);
         for (int x = 0; x < d.width; ++x) {
-            if (!(row[x / 8] & (0x80 >> (x % 8)))) continue;
+            if (!image->Clear(x, y)) continue;
             mono[static_cast<std::size_t>(monoStride) * y + x / 8] |= static_cast<unsigned char>(0x80 >> (x % 8));
             d.clear[static_cast<std::size_t>(y) * d.width + x] = true;
             pixels[static_cast<std::size_t>(y) * d.width + x] = 0;  // OR-ed onto the masked face: no change
@@ -181,6 +161,19 @@ void Pictures::Enlarge(std::uint32_t* bits, int width, int height, int originX, 
                 for (int column = left; column < right; ++column) bits[static_cast<std::size_t>(row) * width + column] = d.bits[at];
         }
     }
+}
+
+HICON EmbeddedWindowIcon(int size) {
+    const AssetBytes asset = EmbeddedAsset(static_cast<int>(Picture::A1));
+    const auto ico = bitmap::ReadIco({asset.data, asset.size}, nullptr);
+    if (!ico || ico->entries.empty()) return nullptr;
+    const bitmap::IconEntry* pick = &ico->entries.back();
+    for (const bitmap::IconEntry& e : ico->entries)
+        if (e.width == size) {
+            pick = &e;
+            break;
+        }
+    return CreateIconFromResourceEx(const_cast<BYTE*>(pick->image.data()), pick->size, TRUE, 0x00030000, size, size, 0);
 }
 
 }  // namespace tarvik::win32

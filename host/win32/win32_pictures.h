@@ -29,8 +29,6 @@ public:
     // device positions, as the face is enlarged. Transparent icon pixels leave the bitmap as it was.
     void Enlarge(std::uint32_t* bits, int width, int height, int originX, int originY, Picture picture, int x, int y,
                  int w, int h, const DisplayScale& scale);
-    // How many pictures have been decoded so far.
-    int DecodedCount() const;
 
 private:
     struct Decoded {
@@ -45,5 +43,9 @@ private:
     std::array<Decoded, 13> cache_{};
     HDC sourceDc_ = nullptr;
 };
+
+// The embedded window icon (A1) as an icon of size x size pixels: its image of that size, else
+// its last one; null if it cannot be made.
+HICON EmbeddedWindowIcon(int size);
 
 }  // namespace tarvik::win32

@@ -10,12 +10,12 @@
 
 namespace tarvik::desktop {
 
+using namespace wine;
+
 namespace {
 
 constexpr int kInkContrast = 60;       // grey levels between a glyph pixel and the tip's ground
 constexpr const char* kToolTipFont = "Sans 10";  // GTK's default font where no desktop settings say otherwise
-
-int Luma(const Pixel& p) { return (p.r * 3 + p.g * 6 + p.b) / 10; }
 
 // The word as pango draws it in the tooltip font at 96 dpi.
 Ink Rendered(const std::string& word) { return RenderedInk(word, kToolTipFont, kInkContrast); }
@@ -32,24 +32,6 @@ double Overlap(const Ink& a, const Ink& b) {
     return either ? static_cast<double>(both) / static_cast<double>(either) : 0.0;
 }
 
-std::optional<Geometry> WindowGeometry(unsigned long window) {
-    const CommandResult r = Run({"xdotool", "getwindowgeometry", "--shell", std::to_string(window)}, "", 10s);
-    if (r.status != 0) return std::nullopt;
-    Geometry g;
-    std::istringstream lines(r.out);
-    for (std::string line; std::getline(lines, line);) {
-        const auto eq = line.find('=');
-        if (eq == std::string::npos) continue;
-        const int v = std::atoi(line.c_str() + eq + 1);
-        const std::string key = line.substr(0, eq);
-        if (key == "X") g.x = v;
-        else if (key == "Y") g.y = v;
-        else if (key == "WIDTH") g.width = v;
-        else if (key == "HEIGHT") g.height = v;
-    }
-    return g;
-}
-
 }  // namespace
 
 std::optional<Started> StartTarvik(const std::string& logName, std::string* error) {
@@ -59,17 +41,6 @@ std::optional<Started> StartTarvik(const std::string& logName, std::string* erro
     if (!g) return std::nullopt;
     s.window = *g;
     return s;
-}
-
-std::optional<Geometry> WorkArea() {
-    const CommandResult r = Run({"xprop", "-root", "_NET_WORKAREA"}, "", 10s);
-    const auto eq = r.out.find('=');
-    if (r.status != 0 || eq == std::string::npos) return std::nullopt;
-    Geometry g;
-    char comma;
-    std::istringstream in(r.out.substr(eq + 1));
-    if (!(in >> g.x >> comma >> g.y >> comma >> g.width >> comma >> g.height)) return std::nullopt;
-    return g;
 }
 
 Agreement AgreeWithSim(const Geometry& g, const std::string& simCommands, const std::string& name) {
@@ -86,16 +57,7 @@ Agreement AgreeWithSim(const Geometry& g, const std::string& simCommands, const 
     Image full = *reference;
     for (Pixel& p : full.pixels)
         if (p.a == 0) p = {0, 0, 0, 255};
-    std::optional<Image> shot;
-    PollUntil(
-        [&] {
-            shot = Screenshot(OutPath(name + "-screen.png"), &error);
-            if (shot) result = Compare(*shot, g.x, g.y, full, Rect{}, 0, OutPath(name + "-diff.png"));
-            return shot && result.Percent() >= kRequiredPercent;
-        },
-        10s, 250ms);
-    if (!shot) result.firstDifferences = error;
-    return result;
+    return PollAgreement(full, g.x, g.y, Rect{}, kRequiredPercent, name);
 }
 
 std::optional<Geometry> ShownToolTip(unsigned long mainWindow) {
@@ -157,19 +119,6 @@ std::string ToolTipWord(unsigned long mainWindow, const std::string& name) {
     std::printf("%s at %s reads %s (overlaps %.2f %.2f %.2f %.2f)\n", name.c_str(), ToString(*tip).c_str(), word.c_str(),
                 scores[0], scores[1], scores[2], scores[3]);
     return word;
-}
-
-long SquareDifferences(const Geometry& g, const Rect& r, const Image& sim, const std::string& name) {
-    long differences = -1;
-    PollUntil(
-        [&] {
-            std::string error;
-            const auto shot = Screenshot(OutPath(name + ".png"), &error);
-            differences = shot ? CountDifferences(Crop(*shot, {g.x + r.x, g.y + r.y, r.width, r.height}), Crop(sim, r)) : -1;
-            return differences == 0;
-        },
-        10s, 150ms);
-    return differences;
 }
 
 std::string SimMaximized(const Geometry& work, int x, int y) {

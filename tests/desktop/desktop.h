@@ -5,50 +5,42 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "tests/wine/harness.h"
 
 namespace tarvik::desktop {
 
-using namespace tarvik::wine;
-
 // tarvik started and its window found at the centred start place; fails the test otherwise.
 struct Started {
-    std::unique_ptr<Program> program;
-    Geometry window;
+    std::unique_ptr<wine::Program> program;
+    wine::Geometry window;
 };
 // Starts the program; nullopt with why in *error if its window did not come up centred.
 std::optional<Started> StartTarvik(const std::string& logName, std::string* error);
 
-// The desktop's work area (the screen less the taskbar), from _NET_WORKAREA.
-std::optional<Geometry> WorkArea();
-
 // Polls screenshots until the window at g agrees with the simulated host's frame made by
 // simCommands (pixels inside the outline exactly, outside it the empty black desktop); the last result.
 // Pictures go to OutPath(name + "-screen.png"), "-sim.png" and "-diff.png".
-Agreement AgreeWithSim(const Geometry& g, const std::string& simCommands, const std::string& name);
+wine::Agreement AgreeWithSim(const wine::Geometry& g, const std::string& simCommands, const std::string& name);
 // Frames agree when at least this share of the pixels match exactly (the text included).
 inline constexpr double kRequiredPercent = 99.9;
 
 // The tooltip window tarvik shows now, if any.
-std::optional<Geometry> ShownToolTip(unsigned long mainWindow);
+std::optional<wine::Geometry> ShownToolTip(unsigned long mainWindow);
 // Waits up to 5 s for tarvik's tooltip and tells which of the four tooltip words it shows, by
 // comparing its ink with each word rendered in GTK's default font; "" if no tooltip came. The
 // screenshot goes to OutPath(name + ".png").
 std::string ToolTipWord(unsigned long mainWindow, const std::string& name);
 
-// Polls screenshots until the square r of the window at g equals the same square of the
-// simulated frame sim; the number of pixels that differ at the end (-1: no screenshot).
-long SquareDifferences(const Geometry& g, const Rect& r, const Image& sim, const std::string& name);
-
 // Scenario commands for the simulated frame maximized by a title-bar double-click on a screen of
 // the work area's size, the pointer then resting at (x, y).
-std::string SimMaximized(const Geometry& work, int x, int y);
+std::string SimMaximized(const wine::Geometry& work, int x, int y);
 
 // Where the taskbar shows the window's entry: the middle of the blue of its icon (the only blue
 // in the taskbar strip below the work area); nullopt if there is none.
-std::optional<std::pair<int, int>> TaskbarEntry(const Geometry& work);
+std::optional<std::pair<int, int>> TaskbarEntry(const wine::Geometry& work);
 
 // The window's viewable state and _NET_WM_STATE atoms, as xprop reports them.
 std::string WindowStateAtoms(unsigned long window);

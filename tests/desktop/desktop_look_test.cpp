@@ -8,6 +8,8 @@
 namespace tarvik::desktop {
 namespace {
 
+using namespace wine;
+
 // A point on the bare face of the start window, clear of every element.
 constexpr int kFaceX = 150, kFaceY = 120;
 
@@ -89,15 +91,12 @@ TEST(DesktopWindow, CaptionButtonsShowTheirPicturesAndTooltipsWithTheirWords) {
     }
 
     // Maximized, the maximize button's tooltip follows its new text.
-    const Rect max = ButtonRect(Button::Maximize, g.width);
-    PointerTo(g.x + max.x + 8, g.y + max.y + 8);
-    Click();
+    ClickButton(Button::Maximize, g);
     const auto work = WorkArea();
     ASSERT_TRUE(work);
     ASSERT_EQ(started->program->WaitForGeometry(*work), *work) << "expected the window to fill the work area";
-    const Rect restore = ButtonRect(Button::Maximize, work->width);
     PointerTo(work->x + kFaceX, work->y + kFaceY);
-    PointerTo(work->x + restore.x + 8, work->y + restore.y + 8);
+    PointAtButton(Button::Maximize, *work);
     EXPECT_EQ(ToolTipWord(window, "restore-tooltip"), "还原");
 
     const auto status = CloseByButton(*started->program, *work);

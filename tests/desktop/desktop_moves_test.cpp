@@ -11,13 +11,9 @@
 namespace tarvik::desktop {
 namespace {
 
-constexpr int kFaceX = 150, kFaceY = 120;
+using namespace wine;
 
-void ClickButton(Button b, const Geometry& g) {
-    const Rect r = ButtonRect(b, g.width);
-    PointerTo(g.x + r.x + 8, g.y + r.y + 8);
-    Click();
-}
+constexpr int kFaceX = 150, kFaceY = 120;
 
 TEST(DesktopCommands, MaximizeRestoreMinimizeAndTheTitleBar) {
     PointerTo(2, 2);
@@ -111,7 +107,7 @@ TEST(DesktopCommands, StatesTheWindowManagerMakesLookAsTheCommandsMakeThem) {
     EXPECT_EQ(differences, 0) << "expected the restore face under the maximize button ("
                               << OutPath("system-maximized.png") << ")";
     // And the button's tooltip says restore.
-    PointerTo(work->x + button.x + 8, work->y + button.y + 8);
+    PointAtButton(Button::Maximize, *work);
     EXPECT_EQ(ToolTipWord(program.Window(), "system-maximized-tooltip"), "还原");
     PointerTo(2, 700);
 

@@ -10,18 +10,13 @@ namespace tarvik::test {
 
 namespace {
 
-std::string Text(const RECT& r) {
-    return "(" + std::to_string(r.left) + ", " + std::to_string(r.top) + ", " + std::to_string(r.right) + ", " +
-           std::to_string(r.bottom) + ")";
-}
-
 // The window's pending update rectangle after the step, with nothing pending before it.
 std::string UpdateAfter(Program& p, void (*step)(Program&)) {
     ValidateRect(p.host.Window(), nullptr);
     step(p);
     RECT r{};
     if (!GetUpdateRect(p.host.Window(), &r, FALSE)) return "nothing";
-    return Text(r);
+    return Rect(r);
 }
 
 }  // namespace
@@ -50,17 +45,17 @@ TEST(EachChangeInvalidatesOnlyItsOwnRectangle) {
     for (const Case& c : cases) CHECK_EQ(std::string(c.what) + ": " + c.expected, std::string(c.what) + ": " + UpdateAfter(p, c.step));
 
     // A picture shown on a caption button, and taken away again: the button's square only.
-    const std::string button = Text(RECT{immax.x, immax.y, immax.x + immax.w, immax.y + immax.h});
+    const std::string button = Rect(RECT{immax.x, immax.y, immax.x + immax.w, immax.y + immax.h});
     ValidateRect(p.host.Window(), nullptr);
     p.host.SetPicture(Elem::Immax, hover);
     RECT r{};
     CHECK(GetUpdateRect(p.host.Window(), &r, FALSE));
-    CHECK_EQ("hover picture: " + button, "hover picture: " + Text(r));
+    CHECK_EQ("hover picture: " + button, "hover picture: " + Rect(r));
     ValidateRect(p.host.Window(), nullptr);
     p.host.SetPicture(Elem::Immax, Picture::None);
     r = {};
     CHECK(GetUpdateRect(p.host.Window(), &r, FALSE));
-    CHECK_EQ("picture taken away: " + button, "picture taken away: " + Text(r));
+    CHECK_EQ("picture taken away: " + button, "picture taken away: " + Rect(r));
 
     // Text: where it starts, and far less than the window.
     ValidateRect(p.host.Window(), nullptr);
@@ -71,7 +66,7 @@ TEST(EachChangeInvalidatesOnlyItsOwnRectangle) {
     CHECK(GetUpdateRect(p.host.Window(), &r, FALSE));
     CHECK(r.left <= 36 && r.top <= 8 && r.right > 60 && r.bottom > 16);
     CHECK_EQ(std::string("text within the title bar"),
-             std::string(r.bottom <= 40 && r.right <= 150 ? "text within the title bar" : "text invalidated " + Text(r)));
+             std::string(r.bottom <= 40 && r.right <= 150 ? "text within the title bar" : "text invalidated " + Rect(r)));
     PumpIdle();
 }
 

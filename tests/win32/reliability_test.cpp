@@ -11,12 +11,6 @@ namespace {
 
 constexpr int kHugeSide = 16000;
 
-std::string Hex(Color c) {
-    char buffer[16];
-    std::snprintf(buffer, sizeof buffer, "0x%06X", static_cast<unsigned>(c));
-    return buffer;
-}
-
 }  // namespace
 
 // Another program sizes the window to 16000 x 16000: the window takes what the system allows

@@ -1,7 +1,9 @@
 #include "tests/win32/support.h"
 
-#include <cassert>
+#include <cstdio>
+#include <stdexcept>
 
+#include "assets/bitmap_file.h"
 #include "assets/embedded.h"
 #include "host/twips.h"
 
@@ -107,32 +109,48 @@ void ReleaseLeft() {
     PumpIdle();
 }
 
+namespace {
+
+// Picture n's bytes as the reader sees them.
+bitmap::Bytes PictureBytes(Picture picture) {
+    const AssetBytes asset = EmbeddedAsset(static_cast<int>(picture));
+    return {asset.data, asset.size};
+}
+
+Color ToColor(const bitmap::Rgb& c) { return Rgb(c.r, c.g, c.b); }
+
+}  // namespace
+
 Color BmpPixel(Picture picture, int x, int y) {
-    const AssetBytes bytes = EmbeddedAsset(static_cast<int>(picture));
-    const unsigned char* p = bytes.data;
-    assert(p[0] == 'B' && p[1] == 'M' && "picture is not a BMP");
-    const auto read32 = [](const unsigned char* q) { return q[0] | (q[1] << 8) | (q[2] << 16) | (q[3] << 24); };
-    const int width = read32(p + 18), height = read32(p + 22), offset = read32(p + 10);
-    assert((p[28] | (p[29] << 8)) == 24 && "picture is not 24-bit");
-    const int stride = (width * 3 + 3) / 4 * 4;
-    const unsigned char* px = p + offset + static_cast<std::size_t>(stride) * (height - 1 - y) + x * 3;
-    return Rgb(px[2], px[1], px[0]);
+    std::string error;
+    const auto bmp = bitmap::ReadBmp(PictureBytes(picture), &error);
+    if (!bmp) throw std::runtime_error("picture A" + std::to_string(static_cast<int>(picture)) + ": " + error);
+    return ToColor(bmp->dib.At(x, y));
 }
 
 Color IcoPixel(Picture picture, int x, int y, bool* transparent) {
-    const AssetBytes bytes = EmbeddedAsset(static_cast<int>(picture));
-    const unsigned char* p = bytes.data;
-    const auto read32 = [](const unsigned char* q) { return q[0] | (q[1] << 8) | (q[2] << 16) | (q[3] << 24); };
-    assert(p[2] == 1 && p[4] == 1 && "picture is not an icon of one image");
-    const unsigned char* header = p + read32(p + 18);
-    const int width = read32(header + 4), height = read32(header + 8) / 2;
-    assert((header[14] | (header[15] << 8)) == 24 && "icon is not 24-bit");
-    const int stride = (width * 3 + 3) / 4 * 4, maskStride = (width + 31) / 32 * 4;
-    const unsigned char* colors = header + read32(header);
-    const unsigned char* px = colors + static_cast<std::size_t>(stride) * (height - 1 - y) + x * 3;
-    const unsigned char* mask = colors + static_cast<std::size_t>(stride) * height + static_cast<std::size_t>(maskStride) * (height - 1 - y);
-    *transparent = (mask[x / 8] & (0x80 >> (x % 8))) != 0;
-    return Rgb(px[2], px[1], px[0]);
+    std::string error;
+    const auto ico = bitmap::ReadIco(PictureBytes(picture), &error);
+    const auto image = ico && ico->entries.size() == 1 ? bitmap::ReadIconImage(ico->entries[0].image, &error) : std::nullopt;
+    if (!image) throw std::runtime_error("picture A" + std::to_string(static_cast<int>(picture)) + " is not an icon of one image " + error);
+    *transparent = image->Clear(x, y);
+    return ToColor(image->At(x, y));
+}
+
+std::string FirstPictureDifference(const Program& p, int x, int y, Picture picture, int sx, int sy, int w, int h) {
+    for (int j = 0; j < h; ++j)
+        for (int i = 0; i < w; ++i) {
+            const Color want = BmpPixel(picture, sx + i, sy + j), got = p.host.FacePixel(x + i, y + j);
+            if (want != got)
+                return "at " + std::to_string(x + i) + "," + std::to_string(y + j) + " want " + Hex(want) + " got " + Hex(got);
+        }
+    return "";
+}
+
+std::string Hex(Color c) {
+    char buffer[16];
+    std::snprintf(buffer, sizeof buffer, "0x%06X", static_cast<unsigned>(c));
+    return buffer;
 }
 
 std::string Rect(const RECT& r) {

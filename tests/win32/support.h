@@ -42,6 +42,13 @@ Color BmpPixel(Picture picture, int x, int y);
 // The colour of an icon picture's pixel (x, y) and whether its AND mask makes it transparent.
 Color IcoPixel(Picture picture, int x, int y, bool* transparent);
 
+// Where the face at (x, y) first differs from the w x h area of picture at (sx, sy), as "at x,y
+// want ... got ..."; "" if the face shows the area exactly.
+std::string FirstPictureDifference(const Program& p, int x, int y, Picture picture, int sx, int sy, int w, int h);
+
+// A colour as "0xBBGGRR", for messages.
+std::string Hex(Color c);
+
 // The desktop's work area.
 RECT WorkArea();
 

@@ -1,6 +1,4 @@
 // The window as created and shown, its outline, its face, and its size and state changes.
-#include <cstdio>
-
 #include "host/twips.h"
 #include "tests/win32/check.h"
 #include "tests/win32/support.h"
@@ -11,12 +9,6 @@
 namespace tarvik::test {
 
 namespace {
-
-std::string Hex(Color c) {
-    char buffer[16];
-    std::snprintf(buffer, sizeof buffer, "0x%06X", static_cast<unsigned>(c));
-    return buffer;
-}
 
 // Checks the rounded outline of a window of w x h pixels at its corners and just inside them.
 void CheckOutline(::HWND hwnd, int w, int h) {
@@ -84,15 +76,7 @@ TEST(OutlineIsRounded) {
 TEST(FaceShowsTheFrameFromTheAtlas) {
     Program p;
     // The top-right block is copied unscaled: atlas (39..149, 0..28) lands at (179..289, 0..28).
-    int mismatches = 0;
-    std::string first;
-    for (int y = 0; y < 29; ++y)
-        for (int x = 0; x < 111; ++x) {
-            const Color want = BmpPixel(Picture::A2, 39 + x, y), got = p.host.FacePixel(179 + x, y);
-            if (want != got && mismatches++ == 0)
-                first = "at " + std::to_string(179 + x) + "," + std::to_string(y) + " want " + Hex(want) + " got " + Hex(got);
-        }
-    CHECK_EQ(std::string(), first);
+    CHECK_EQ(std::string(), FirstPictureDifference(p, 179, 0, Picture::A2, 39, 0, 111, 29));
     CHECK_EQ(Hex(Rgb(255, 0, 0)), Hex(p.host.FacePixel(0, 0)));      // the red corner outside the outline
     CHECK_EQ(Hex(Rgb(250, 250, 250)), Hex(p.host.FacePixel(145, 115)));  // the interior is the back colour
     // The caption text: some pixels of the title band near the text colour.
@@ -147,13 +131,7 @@ TEST(MaximizeAndRestoreThroughTheButton) {
     // The restore face under the button is the top-left 16 x 16 of A4.
     const PixelRect moved = p.ElemPixels(Elem::Immax);
     CHECK_EQ((work.right - work.left) - 52, moved.x);
-    std::string first;
-    for (int y = 0; y < 16; ++y)
-        for (int x = 0; x < 16; ++x)
-            if (first.empty() && p.host.FacePixel(moved.x + x, moved.y + y) != BmpPixel(Picture::A4, x, y))
-                first = "at " + std::to_string(x) + "," + std::to_string(y) + " want " + Hex(BmpPixel(Picture::A4, x, y)) +
-                        " got " + Hex(p.host.FacePixel(moved.x + x, moved.y + y));
-    CHECK_EQ(std::string(), first);
+    CHECK_EQ(std::string(), FirstPictureDifference(p, moved.x, moved.y, Picture::A4, 0, 0, 16, 16));
     CheckOutline(p.host.Window(), work.right - work.left, work.bottom - work.top);
 
     const ::POINT back = p.Screen(moved.x + 8, moved.y + 8);
@@ -167,7 +145,7 @@ TEST(MaximizeAndRestoreThroughTheButton) {
     CHECK(p.host.Elements()[static_cast<std::size_t>(Elem::Pbottom)].visible);
     CHECK(p.host.Elements()[static_cast<std::size_t>(Elem::Pright)].visible);
     CHECK_EQ(std::string("最大化"), p.host.ToolText(Elem::Immax));
-    CHECK(p.host.FacePixel(238 + 4, 8 + 4) == BmpPixel(Picture::A2, 98 + 4, 8 + 4));
+    CHECK_EQ(std::string(), FirstPictureDifference(p, 238, 8, Picture::A2, 98, 8, 16, 16));
     CheckOutline(p.host.Window(), 290, 231);
 }
 

@@ -19,6 +19,7 @@
 #include <ostream>
 #include <sstream>
 #include <thread>
+#include <utility>
 
 extern char** environ;
 
@@ -164,6 +165,8 @@ bool PollUntil(const std::function<bool()>& condition, Clock::duration timeout, 
     }
 }
 
+int Luma(const Pixel& p) { return (p.r * 3 + p.g * 6 + p.b) / 10; }
+
 std::string ToString(const Pixel& p) {
     return "rgba(" + std::to_string(p.r) + ", " + std::to_string(p.g) + ", " + std::to_string(p.b) + ", " +
            std::to_string(p.a) + ")";
@@ -283,6 +286,28 @@ std::string OutPath(const std::string& name) {
                             (TestDpi() == 96 ? std::string() : "-dpi" + std::to_string(TestDpi()));
     std::filesystem::create_directories(dir);
     return dir + "/" + name;
+}
+
+std::string Agreement::Report() const {
+    return std::to_string(agreeing) + " of " + std::to_string(compared) + " agree; first differences:\n" + firstDifferences;
+}
+
+Agreement PollAgreement(const Image& reference, int left, int top, const Rect& exclude, double required,
+                        const std::string& name, std::optional<Image>* shot, Clock::duration timeout) {
+    Agreement result;
+    std::optional<Image> last;
+    std::string error;
+    PollUntil(
+        [&] {
+            last = Screenshot(OutPath(name + "-screen.png"), &error);
+            if (last) result = Compare(*last, left, top, reference, exclude, 0);
+            return last && result.Percent() >= required;
+        },
+        timeout, 200ms);
+    if (last) result = Compare(*last, left, top, reference, exclude, 0, OutPath(name + "-diff.png"));
+    else result.firstDifferences = error;
+    if (shot) *shot = std::move(last);
+    return result;
 }
 
 std::optional<Image> Screenshot(const std::string& path, std::string* error) {
@@ -441,10 +466,14 @@ std::optional<Geometry> Program::CurrentGeometry() const {
         geometryError_ = "no window found yet";
         return std::nullopt;
     }
-    const std::vector<std::string> argv{"xdotool", "getwindowgeometry", "--shell", std::to_string(window_)};
+    return WindowGeometry(window_, &geometryError_);
+}
+
+std::optional<Geometry> WindowGeometry(unsigned long window, std::string* error) {
+    const std::vector<std::string> argv{"xdotool", "getwindowgeometry", "--shell", std::to_string(window)};
     const CommandResult r = Run(argv, "", 10s);
     if (r.status != 0) {
-        geometryError_ = "'" + Describe(argv) + "' " + (r.timedOut ? "did not finish in 10 s" : "ended with status " + std::to_string(r.status)) + ": " + r.err;
+        if (error) *error = "'" + Describe(argv) + "' " + (r.timedOut ? "did not finish in 10 s" : "ended with status " + std::to_string(r.status)) + ": " + r.err;
         return std::nullopt;
     }
     Geometry g;
@@ -461,7 +490,7 @@ std::optional<Geometry> Program::CurrentGeometry() const {
         else if (key == "HEIGHT") g.height = value, ++found;
     }
     if (found != 4) {
-        geometryError_ = "unexpected output of '" + Describe(argv) + "': " + r.out;
+        if (error) *error = "unexpected output of '" + Describe(argv) + "': " + r.out;
         return std::nullopt;
     }
     return g;
@@ -514,6 +543,19 @@ Image Crop(const Image& image, const Rect& r) {
     return out;
 }
 
+long SquareDifferences(const Geometry& g, const Rect& r, const Image& reference, const std::string& name) {
+    long differences = -1;
+    PollUntil(
+        [&] {
+            std::string error;
+            const auto shot = Screenshot(OutPath(name + ".png"), &error);
+            differences = shot ? CountDifferences(Crop(*shot, {g.x + r.x, g.y + r.y, r.width, r.height}), Crop(reference, r)) : -1;
+            return differences == 0;
+        },
+        10s, 150ms);
+    return differences;
+}
+
 long CountDifferences(const Image& a, const Image& b) {
     if (a.width != b.width || a.height != b.height) return -1;
     long n = 0;
@@ -538,8 +580,9 @@ bool UnderWindowManager() {
     return wm && *wm;
 }
 
-std::optional<Geometry> WorkAreaOrScreen() {
-    if (!UnderWindowManager()) return ScreenGeometry();
+std::optional<Geometry> WorkAreaOrScreen() { return UnderWindowManager() ? WorkArea() : ScreenGeometry(); }
+
+std::optional<Geometry> WorkArea() {
     const CommandResult r = Run({"xprop", "-root", "_NET_WORKAREA"}, "", 10s);
     const auto eq = r.out.find('=');
     Geometry g;
@@ -563,8 +606,6 @@ namespace {
 constexpr int kToolTipSearchWidth = 240, kToolTipSearchHeight = 70;  // at 96 DPI
 constexpr int kInkLuma = 200;  // tooltip pixels darker than this are ink (the ground is white)
 constexpr const char* kToolTipFont = "WenQuanYi Micro Hei 11px";  // the linked font at the tooltip's size
-
-int Luma(const Pixel& p) { return (p.r * 3 + p.g * 6 + p.b) / 10; }
 
 }  // namespace
 
@@ -673,10 +714,18 @@ std::optional<Geometry> StartAndWaitForWindow(Program& program, std::string* err
     return g;
 }
 
-std::optional<int> CloseByButton(Program& program, const Geometry& g, Clock::duration timeout) {
-    const Rect r = ButtonRect(Button::Close, g.width);
-    PointerTo(g.x + r.x + 8, g.y + r.y + 8);
+void PointAtButton(Button b, const Geometry& g) {
+    const Rect r = ButtonRect(b, g.width);
+    PointerTo(g.x + r.x + r.width / 2, g.y + r.y + r.height / 2);
+}
+
+void ClickButton(Button b, const Geometry& g) {
+    PointAtButton(b, g);
     Click();
+}
+
+std::optional<int> CloseByButton(Program& program, const Geometry& g, Clock::duration timeout) {
+    ClickButton(Button::Close, g);
     return program.WaitForExit(timeout);
 }
 

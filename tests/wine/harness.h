@@ -41,6 +41,8 @@ struct Pixel {
     bool operator==(const Pixel&) const = default;
 };
 std::string ToString(const Pixel& p);
+// The pixel's brightness, 0 to 255.
+int Luma(const Pixel& p);
 
 struct Image {
     int width = 0, height = 0;
@@ -64,6 +66,8 @@ struct Agreement {
     long agreeing = 0;   // of those, the ones whose every channel is within the tolerance
     std::string firstDifferences;  // a few "x,y: got ... expected ..." lines
     double Percent() const { return compared ? 100.0 * static_cast<double>(agreeing) / compared : 0.0; }
+    // "N of M agree" and the first differences, for failure messages.
+    std::string Report() const;
 };
 // Compares reference (window pixels, alpha > 0 inside the outline) with screen at the window's
 // place (left, top). Pixels in exclude (window coordinates) are not compared. Writes a picture of
@@ -73,6 +77,13 @@ Agreement Compare(const Image& screen, int left, int top, const Image& reference
 
 // The whole virtual screen, also kept at path for people to look at.
 std::optional<Image> Screenshot(const std::string& path, std::string* error);
+
+// Polls screenshots until the window at (left, top) agrees exactly with reference on at least
+// `required` percent of the compared pixels (exclude left out) or timeout passes; the last result.
+// The screenshot goes to OutPath(name + "-screen.png") (and to *shot), the differences to
+// OutPath(name + "-diff.png"); without a screenshot firstDifferences says why.
+Agreement PollAgreement(const Image& reference, int left, int top, const Rect& exclude, double required,
+                        const std::string& name, std::optional<Image>* shot = nullptr, Clock::duration timeout = 10s);
 
 // A frame from the simulated host: runs tarvik-sim with commands and then a snapshot, enlarged
 // to the test's scale (each layout pixel filling its device pixels).
@@ -169,6 +180,9 @@ Image Enlarge(const Image& image, const DisplayScale& scale);
 enum class Button { Minimize, Maximize, Close };
 Rect ButtonRect(Button b, int windowWidth);
 const char* ButtonName(Button b);
+// Moves the pointer to the middle of a caption button of the window at g; ClickButton clicks it too.
+void PointAtButton(Button b, const Geometry& g);
+void ClickButton(Button b, const Geometry& g);
 
 // The screen's size as the X server reports it.
 std::optional<Geometry> ScreenGeometry();
@@ -178,16 +192,24 @@ Image Crop(const Image& image, const Rect& r);
 // The number of pixels that differ between two images of the same size (-1 if the sizes differ).
 long CountDifferences(const Image& a, const Image& b);
 
+// Polls screenshots until the square r of the window at g equals the same square of reference (a
+// frame of the window's size); the number of pixels that differ at the end (-1: no screenshot).
+// The screenshot goes to OutPath(name + ".png").
+long SquareDifferences(const Geometry& g, const Rect& r, const Image& reference, const std::string& name);
+
+// A window's place and size as xdotool reports them; nullopt with why in *error if it cannot be read.
+std::optional<Geometry> WindowGeometry(unsigned long window, std::string* error = nullptr);
+
 // Whether the tests run under a window manager (TARVIK_WM=openbox, set by the desktop runs).
 bool UnderWindowManager();
-// The desktop's work area: _NET_WORKAREA under a window manager, else the whole screen.
+// The desktop's work area (the screen less the taskbar), from _NET_WORKAREA.
+std::optional<Geometry> WorkArea();
+// The work area under a window manager, else the whole screen.
 std::optional<Geometry> WorkAreaOrScreen();
 // Presses and releases the left button twice, each held about 50 ms: a slower double-click than
 // DoubleClick's quick taps.
 void SlowDoubleClick();
 
-// The tooltip shown below the pointer at (x, y) on a screenshot: the box of its white ground
-// (the window face and the frame are never pure white); nullopt if there is none.
 // A bitmap of ink cropped to its bounding box.
 struct Ink {
     int width = 0, height = 0;
@@ -198,6 +220,8 @@ struct Ink {
 Ink CropInk(const std::vector<bool>& on, int width, int height);
 // The word as pango draws it in a font (a pango description, at 96 dpi), as ink above a coverage threshold.
 Ink RenderedInk(const std::string& word, const char* font, int threshold);
+// The tooltip shown below the pointer at (x, y) on a screenshot: the box of its white ground
+// (the window face and the frame are never pure white); nullopt if there is none.
 std::optional<Rect> FindToolTip(const Image& screen, int x, int y);
 // How well the ink in a tooltip's box matches word as drawn by a font that has its glyphs
 // (WenQuanYi Micro Hei, through pango), both scaled to the same box: shared ink over all ink.

@@ -7,7 +7,11 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
 
+#include "assets/bitmap_file.h"
+#include "assets/embedded.h"
+#include "host/types.h"
 #include "tests/wine/pe_file.h"
 
 namespace tarvik::pe {
@@ -127,24 +131,12 @@ TEST_P(BuiltProgram, VersionResourceNamesTarvik100) {
                                   << (translations.empty() ? " none" : translations);
 }
 
-// The image bytes of each entry of an .ico file, by width.
-std::map<int, std::vector<std::uint8_t>> IcoImages(const std::string& path, std::string* error) {
-    std::ifstream in(path, std::ios::binary);
-    std::vector<std::uint8_t> b((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+// The image bytes of each entry of the embedded window icon (the committed assets/window.ico), by width.
+std::map<int, std::vector<std::uint8_t>> WindowIconImages(std::string* error) {
+    const AssetBytes asset = EmbeddedAsset(static_cast<int>(Picture::A1));
     std::map<int, std::vector<std::uint8_t>> out;
-    if (b.size() < 6) {
-        *error = "cannot read " + path;
-        return out;
-    }
-    const int count = b[4] | b[5] << 8;
-    for (int i = 0; i < count; ++i) {
-        const std::size_t e = 6 + 16u * static_cast<unsigned>(i);
-        if (e + 16 > b.size()) break;
-        const std::uint32_t size = b[e + 8] | b[e + 9] << 8 | b[e + 10] << 16 | static_cast<std::uint32_t>(b[e + 11]) << 24;
-        const std::uint32_t at = b[e + 12] | b[e + 13] << 8 | b[e + 14] << 16 | static_cast<std::uint32_t>(b[e + 15]) << 24;
-        if (at + size > b.size()) break;
-        out[b[e] ? b[e] : 256].assign(b.begin() + at, b.begin() + at + size);
-    }
+    if (const auto ico = bitmap::ReadIco({asset.data, asset.size}, error))
+        for (const bitmap::IconEntry& e : ico->entries) out[e.width].assign(e.image.begin(), e.image.end());
     return out;
 }
 
@@ -163,7 +155,7 @@ TEST_P(BuiltProgram, IconGroupHoldsTheWindowIconAt32And16Pixels) {
     std::sort(widths.begin(), widths.end());
     EXPECT_EQ(widths, (std::vector<int>{16, 32})) << "expected images 32x32 and 16x16, got:" << sizes;
 
-    const auto ico = IcoImages(TARVIK_ASSET_DIR "/window.ico", &error);
+    const auto ico = WindowIconImages(&error);
     ASSERT_TRUE(error.empty()) << error;
     for (const IconGroupEntry& e : *entries) {
         SCOPED_TRACE("icon " + std::to_string(e.width) + "x" + std::to_string(e.height) + ", RT_ICON " +

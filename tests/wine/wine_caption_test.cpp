@@ -43,15 +43,7 @@ TEST(WineCaptionButtons, HoverShowsTheHoverPictureAndAFaceMoveTakesItAway) {
         PointerTo(g.x + faceX, g.y + faceY);
         PointerTo(g.x + bx, g.y + by);
         const std::string shotPath = OutPath("caption-wine-" + name + "-hover.png");
-        long differences = -1;
-        PollUntil(
-            [&] {
-                const auto shot = Screenshot(shotPath, &error);
-                if (!shot) return false;
-                differences = CountDifferences(Crop(*shot, {g.x + r.x, g.y + r.y, r.width, r.height}), hoverLook);
-                return differences == 0;
-            },
-            10s, 150ms);
+        long differences = SquareDifferences(g, r, *simHover, "caption-wine-" + name + "-hover");
         EXPECT_EQ(differences, 0) << "expected the " << r.width << " x " << r.height << " square of the " << name
                                   << " button (" << ToString(r) << ") to show the hover picture of the simulated host; "
                                   << differences << " pixels differ (" << shotPath << " against "
@@ -84,14 +76,7 @@ TEST(WineCaptionButtons, HoverShowsTheHoverPictureAndAFaceMoveTakesItAway) {
         // A move over the bare face puts the button back at rest.
         PointerTo(g.x + faceX, g.y + faceY);
         const std::string restPath = OutPath("caption-wine-" + name + "-rest.png");
-        PollUntil(
-            [&] {
-                const auto shot = Screenshot(restPath, &error);
-                if (!shot) return false;
-                differences = CountDifferences(Crop(*shot, {g.x + r.x, g.y + r.y, r.width, r.height}), restLook);
-                return differences == 0;
-            },
-            10s, 150ms);
+        differences = SquareDifferences(g, r, *simRest, "caption-wine-" + name + "-rest");
         EXPECT_EQ(differences, 0) << "expected the " << name << " button back at rest after a move over the face; "
                                   << differences << " pixels differ from the resting look (" << restPath << ")";
     }

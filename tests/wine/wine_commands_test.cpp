@@ -51,33 +51,18 @@ TEST(WineWindowCommands, TitleBarDragMovesAndMaximizeRestoreByButtonAndDoubleCli
 
     // Polls screenshots until the window filling area agrees with reference; reports the differences.
     const auto ExpectFrame = [&](const Image& reference, const Geometry& area, const std::string& name) {
-        std::optional<Image> shot;
-        Agreement agreement;
-        PollUntil(
-            [&] {
-                shot = Screenshot(OutPath(name + "-wine.png"), &error);
-                if (!shot) return false;
-                agreement = Compare(*shot, area.x, area.y, reference, CaptionTextBox(), 0);
-                return agreement.Percent() >= RequiredAgreementPercent();
-            },
-            10s, 200ms);
-        ASSERT_TRUE(shot) << error;
-        agreement = Compare(*shot, area.x, area.y, reference, CaptionTextBox(), 0, OutPath(name + "-diff.png"));
+        const Agreement agreement = PollAgreement(reference, area.x, area.y, CaptionTextBox(), RequiredAgreementPercent(), name);
         std::printf("%s frame: %.3f%% of %ld pixels agree exactly\n", name.c_str(), agreement.Percent(), agreement.compared);
         EXPECT_GE(agreement.Percent(), RequiredAgreementPercent())
             << "expected the " << name << " window and the simulated host's frame to agree on at least "
-            << RequiredAgreementPercent() << "% of the pixels; " << agreement.agreeing << " of " << agreement.compared
-            << " agree. First differences:\n"
-            << agreement.firstDifferences << "Pictures: " << OutPath(name + "-wine.png") << ", "
-            << OutPath(name + "-diff.png");
+            << RequiredAgreementPercent() << "% of the pixels; " << agreement.Report() << "Pictures in "
+            << OutPath(name + "-*.png");
     };
     Image maximizedFrame;
 
-    const Rect maxButton = ButtonRect(Button::Maximize, g.width);
     {
         SCOPED_TRACE("maximize button");
-        PointerTo(g.x + maxButton.x + 8, g.y + maxButton.y + 8);
-        Click();
+        ClickButton(Button::Maximize, g);
         const auto now = program.WaitForGeometry(workArea);
         ASSERT_EQ(now, workArea) << "expected a click on the maximize button to fill the work area "
                                  << ToString(workArea) << ", got " << (now ? ToString(*now) : program.GeometryError());
@@ -103,9 +88,7 @@ TEST(WineWindowCommands, TitleBarDragMovesAndMaximizeRestoreByButtonAndDoubleCli
     }
     {
         SCOPED_TRACE("restore button");
-        const Rect restore = ButtonRect(Button::Maximize, workArea.width);
-        PointerTo(workArea.x + restore.x + 8, workArea.y + restore.y + 8);
-        Click();
+        ClickButton(Button::Maximize, workArea);
         const auto now = program.WaitForGeometry(g);
         ASSERT_EQ(now, g) << "expected a second click on the maximize button to restore the window to "
                           << ToString(g) << ", got " << (now ? ToString(*now) : program.GeometryError());
@@ -147,7 +130,7 @@ TEST(WineWindowCommands, TitleBarDragMovesAndMaximizeRestoreByButtonAndDoubleCli
         ExpectFrame(*start, g, "after-system-menu");
         // Where the menu's icon was drawn: the top-left corner, exactly as the frame paints it.
         const Rect corner = ToDevice({0, 0, 32, 24});
-        const auto shot = Screenshot(OutPath("after-system-menu-wine.png"), &error);
+        const auto shot = Screenshot(OutPath("after-system-menu-screen.png"), &error);
         ASSERT_TRUE(shot) << error;
         const Image got = Crop(*shot, {g.x, g.y, corner.width, corner.height}), want = Crop(*start, corner);
         // At another scale the outline's curve is cut at device resolution, a little inside the
@@ -176,18 +159,14 @@ TEST(WineWindowCommands, TitleBarDragMovesAndMaximizeRestoreByButtonAndDoubleCli
         // The same frame, restore face and all, as the maximize button gave.
         PointerTo(500, 400);
         ExpectFrame(maximizedFrame, workArea, "system-maximized");
-        const Rect restore = ButtonRect(Button::Maximize, workArea.width);
-        PointerTo(workArea.x + restore.x + 8, workArea.y + restore.y + 8);
-        Click();
+        ClickButton(Button::Maximize, workArea);
         now = program.WaitForGeometry(g);
         ASSERT_EQ(now, g) << "expected the restore button to bring back " << ToString(g);
     }
     if (UnderWindowManager()) {
         // Minimized by its button, back as the taskbar brings it (activation), where it was.
         SCOPED_TRACE("minimize and back");
-        const Rect min = ButtonRect(Button::Minimize, g.width);
-        PointerTo(g.x + min.x + 8, g.y + min.y + 8);
-        Click();
+        ClickButton(Button::Minimize, g);
         const auto state = [&] { return wine::Run({"xprop", "-id", std::to_string(program.Window()), "WM_STATE"}).out; };
         ASSERT_TRUE(PollUntil([&] { return state().find("Iconic") != std::string::npos; }, 10s))
             << "expected the minimize button to iconify the window; " << state();

@@ -103,25 +103,13 @@ TEST(WineResizeGrips, FollowThePointerStopAtTheLimitsAndPaintTheSimulatedFrame) 
         ASSERT_TRUE(reference) << error;
         ASSERT_EQ(reference->width, TestScale().ToDevice(400));
         ASSERT_EQ(reference->height, TestScale().ToDevice(300));
-        std::optional<Image> shot;
-        Agreement agreement;
-        PollUntil(
-            [&] {
-                shot = Screenshot(OutPath("grips-400x300-wine.png"), &error);
-                if (!shot) return false;
-                agreement = Compare(*shot, g.x, g.y, *reference, CaptionTextBox(), 0);
-                return agreement.Percent() >= RequiredAgreementPercent();
-            },
-            10s, 200ms);
-        ASSERT_TRUE(shot) << error;
-        agreement = Compare(*shot, g.x, g.y, *reference, CaptionTextBox(), 0, OutPath("grips-400x300-diff.png"));
+        const Agreement agreement =
+            PollAgreement(*reference, g.x, g.y, CaptionTextBox(), RequiredAgreementPercent(), "grips-400x300");
         std::printf("400 x 300 frame: %.3f%% of %ld pixels agree exactly\n", agreement.Percent(), agreement.compared);
         EXPECT_GE(agreement.Percent(), RequiredAgreementPercent())
             << "expected the window resized to 400 x 300 by its corner grip and the simulated host's frame at that "
-            << "size to agree on at least " << RequiredAgreementPercent() << "% of the pixels; "
-            << agreement.agreeing << " of " << agreement.compared << " agree. First differences:\n"
-            << agreement.firstDifferences << "Pictures: " << OutPath("grips-400x300-wine.png") << ", "
-            << OutPath("grips-400x300-sim.png") << ", " << OutPath("grips-400x300-diff.png");
+            << "size to agree on at least " << RequiredAgreementPercent() << "% of the pixels; " << agreement.Report()
+            << "Pictures in " << OutPath("grips-400x300-*.png");
     }
     {
         // Narrower than 2500 twips (166.7 pixels) or lower than 1500 twips (100 pixels) is refused:

@@ -16,18 +16,11 @@ TEST(WineStartWindow, OpensCentredRoundedAndLikeTheSimulatedFrameThenClosesWithS
     const auto background = Screenshot(OutPath("start-background.png"), &error);
     ASSERT_TRUE(background) << error;
 
-    Program program(TARVIK_WIN64_EXE, "start-wine.log");
-    ASSERT_TRUE(program.Started()) << program.StartError();
-    ASSERT_NE(program.WaitForWindow(), 0ul) << "expected a visible window named \"Lumenta\" within 30 s; "
-                                            << (program.Running() ? "none appeared" : "the program ended") << "\n"
-                                            << program.Log();
-
     // Centred on 1024 x 768 at the start size.
-    const auto geometry = program.WaitForGeometry(StartGeometry());
-    ASSERT_TRUE(geometry) << "cannot read the window's geometry";
-    ASSERT_EQ(*geometry, StartGeometry()) << "expected the window at " << ToString(StartGeometry()) << ", got "
-                                         << ToString(*geometry);
-    const Geometry g = *geometry;
+    Program program(TARVIK_WIN64_EXE, "start-wine.log");
+    const auto started = StartAndWaitForWindow(program, &error);
+    ASSERT_TRUE(started) << error;
+    const Geometry g = *started;
     // Centred to within a layout pixel (the program centres in twips and rounds half pixels up).
     const int layoutPixel = TestScale().ToDevice(1);
     EXPECT_LE(std::abs(2 * g.x + g.width - 1024), 2 * layoutPixel) << "expected the window centred across 1024 pixels";
@@ -41,17 +34,9 @@ TEST(WineStartWindow, OpensCentredRoundedAndLikeTheSimulatedFrameThenClosesWithS
 
     // Wait for the first paint to arrive on the screen: poll until the frame agrees.
     std::optional<Image> shot;
-    Agreement agreement;
-    PollUntil(
-        [&] {
-            shot = Screenshot(OutPath("start-wine.png"), &error);
-            if (!shot) return false;
-            agreement = Compare(*shot, g.x, g.y, *reference, CaptionTextBox(), 0);
-            return agreement.Percent() >= RequiredAgreementPercent();
-        },
-        15s, 200ms);
-    ASSERT_TRUE(shot) << error;
-    agreement = Compare(*shot, g.x, g.y, *reference, CaptionTextBox(), 0, OutPath("start-diff.png"));
+    const Agreement agreement =
+        PollAgreement(*reference, g.x, g.y, CaptionTextBox(), RequiredAgreementPercent(), "start", &shot, 15s);
+    ASSERT_TRUE(shot) << agreement.firstDifferences;
     const Agreement close = Compare(*shot, g.x, g.y, *reference, CaptionTextBox(), 8);
     RecordProperty("agreement_percent", std::to_string(agreement.Percent()));
     std::printf("start frame: %.3f%% of %ld pixels agree exactly, %.3f%% within 8 levels\n", agreement.Percent(),
@@ -59,9 +44,7 @@ TEST(WineStartWindow, OpensCentredRoundedAndLikeTheSimulatedFrameThenClosesWithS
     EXPECT_GE(agreement.Percent(), RequiredAgreementPercent())
         << "expected the window under Wine and the simulated host's frame to agree on at least "
         << RequiredAgreementPercent() << "% of the pixels inside the outline (caption text box excluded); "
-        << agreement.agreeing << " of " << agreement.compared << " agree. First differences:\n"
-        << agreement.firstDifferences << "Pictures: " << OutPath("start-wine.png") << ", "
-        << OutPath("start-sim.png") << ", " << OutPath("start-diff.png");
+        << agreement.Report() << "Pictures in " << OutPath("start-*.png");
 
     // The four corner pixels are cut away: the screen there shows what it showed before the window.
     const std::pair<int, int> corners[] = {{0, 0}, {g.width - 1, 0}, {0, g.height - 1}, {g.width - 1, g.height - 1}};
@@ -106,10 +89,7 @@ TEST(WineStartWindow, OpensCentredRoundedAndLikeTheSimulatedFrameThenClosesWithS
                         << " to be RGB(250, 250, 250); " << wrong << " pixels differ, first " << firstWrong;
 
     // The close button ends the program at once, with status 0.
-    const Rect closeButton = ButtonRect(Button::Close, g.width);
-    PointerTo(g.x + closeButton.x + closeButton.width / 2, g.y + closeButton.y + closeButton.height / 2);
-    Click();
-    const auto status = program.WaitForExit(15s);
+    const auto status = CloseByButton(program, g);
     ASSERT_TRUE(status) << "expected the program to end within 15 s of a click on the close button; it still runs";
     EXPECT_EQ(*status, 0) << "expected exit status 0 after the close button, got " << *status << "\n" << program.Log();
 }
