@@ -289,7 +289,9 @@ constexpr int kAtlasH = 155;
 // per row, from the outer edge inwards.
 constexpr std::array<int, 21> kCutTopLeft = {21, 17, 15, 13, 11, 10, 9, 8, 7, 6, 5,
                                              4,  4,  3,  3,  2,  2,  1, 1, 1, 1};   // rows 0-20
-constexpr std::array<int, 21> kCutTopRight = {21, 17, 14, 13, 11, 10, 9, 8, 7, 6, 5,
+// The top-right corner's red stops where the outline's 51-wide ellipse begins: at row 7 the
+// outline already holds the eighth pixel from the edge, so only seven are red there.
+constexpr std::array<int, 21> kCutTopRight = {21, 17, 14, 13, 11, 10, 9, 7, 7, 6, 5,
                                               4,  4,  3,  3,  2,  2,  1, 1, 1, 1};  // rows 0-20
 constexpr std::array<int, 21> kCutBottomLeft = {1, 1, 1, 2, 2, 3,  3,  4,  4,  5, 6,
                                                 7, 8, 9, 10, 11, 13, 15, 17, 21, 23};  // rows 134-154

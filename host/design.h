@@ -41,6 +41,15 @@ struct FormDesign {
     std::array<ElementDesign, kElemCount> elements;  // in design order, indexed by Elem
 };
 
+// The grips apply a new size only above these (twips); the smallest window they give is one
+// pixel (15 twips) more each way, 167 x 101 pixels, which the backends tell the system as the
+// window's minimum size so that no resize of its own goes below it.
+inline constexpr int kGripMinWidthTwips = 2500;
+inline constexpr int kGripMinHeightTwips = 1500;
+inline constexpr int kMinWindowWidthPx = kGripMinWidthTwips / 15 + 1;
+inline constexpr int kMinWindowHeightPx = kGripMinHeightTwips / 15 + 1;
+static_assert(kMinWindowWidthPx == 167 && kMinWindowHeightPx == 101, "the smallest size the grips give");
+
 // The design data of the one window, Form1.
 const FormDesign& Form1Design();
 

@@ -3,13 +3,14 @@
 #include <limits>
 
 #include "app/form1.h"
+#include "host/design.h"
 
 namespace tarvik {
 
 namespace {
 
-constexpr double kMinHeight = 1500;  // a new height is applied only above this
-constexpr double kMinWidth = 2500;   // a new width is applied only above this
+constexpr double kMinHeight = kGripMinHeightTwips;  // a new height is applied only above this
+constexpr double kMinWidth = kGripMinWidthTwips;    // a new width is applied only above this
 
 // Pointer pixels as twips, as a checked signed 32-bit product.
 double PointerTwips(std::int32_t pixels) {

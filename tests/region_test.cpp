@@ -174,6 +174,10 @@ TEST(OutlineTest, CornerPixelsAreCutAndEdgePixelsKept) {
         // The snapshot is transparent exactly there.
         EXPECT_EQ(sim.At(0, 0).a, 0) << at;
         EXPECT_EQ(sim.At(w / 2, h / 2).a, 255) << at;
+        // The artwork's red corner fill lies wholly outside the outline: none shows at the top-right curve.
+        for (int y = 0; y < 26; ++y)
+            for (int x = w - 26; x < w; ++x)
+                EXPECT_NE(sim.At(x, y), (test::Rgba{255, 0, 0, 255})) << "red shows at (" << x << ", " << y << ")" << at;
     }
 }
 

@@ -2,6 +2,9 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <sstream>
+#include <string>
+#include <vector>
 
 #include "tests/support.h"
 
@@ -75,6 +78,29 @@ TEST_F(TitleBarTest, DoubleClickMaximizesAndASecondOneRestores) {
     sim.Do("down left\nup left\nwait 100\ndown left\nup left");
     EXPECT_EQ(sim.Host().WindowGeometry().state, kNormal);
     EXPECT_TRUE(sim.Host().Elements()[static_cast<int>(Elem::Pbottom)].visible);
+}
+
+// With two monitors a maximize fills the work area of the one holding the window's centre
+// (else the nearest), wherever the title bar dragged it; the restore puts it back.
+TEST(MonitorsTest, MaximizeFillsTheWorkAreaOfTheMonitorHoldingTheWindowsCentre) {
+    // The drag from the start place (367, 269; 290 x 231 pixels), and the maximized window.
+    const std::vector<std::vector<int>> cases = {{0, 0, 0, 0, 1024, 738}, {700, 0, 1024, -100, 1280, 994},
+                                                 {511, 0, 0, 0, 1024, 738}, {512, 0, 1024, -100, 1280, 994},
+                                                 {1900, 600, 1024, -100, 1280, 994}};
+    for (const auto& c : cases) {
+        test::Sim sim;
+        sim.Do("screen 1024 768 0 0 1024 738\nmonitor 1024 -100 1280 1024 1024 -100 1280 994\nstart");
+        auto& h = sim.Host();
+        const auto start = h.WindowGeometry();
+        const auto titleBar = [&](int dx, int dy) { return std::to_string(h.PixelLeft() + 60 + dx) + " " + std::to_string(h.PixelTop() + 8 + dy); };
+        sim.Do("move " + titleBar(0, 0) + "\ndown left\nmove " + titleBar(c[0], c[1]) + "\nup left\nwait 1000");
+        const std::string doubleClick = "\ndown left\nup left\nwait 100\ndown left\nup left\nwait 1000";
+        sim.Do("move " + titleBar(0, 0) + doubleClick);
+        EXPECT_EQ((std::vector<int>{c[0], c[1], h.PixelLeft(), h.PixelTop(), h.PixelWidth(), h.PixelHeight()}), c)
+            << "expected the maximized window's pixels after that drag";
+        sim.Do("move " + titleBar(0, 0) + doubleClick);
+        EXPECT_EQ(h.WindowGeometry().left, start.left + c[0] * 15) << "restored after a drag by " << c[0];
+    }
 }
 
 TEST_F(TitleBarTest, SlowOrDistantSecondClicksAreNotDoubleClicks) {

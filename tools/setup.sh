@@ -14,6 +14,9 @@ native=(cmake g++ make pkg-config libgtest-dev libbenchmark-dev libcairo2-dev li
         libgtk-3-dev libxtst-dev libxdamage-dev fonts-liberation fonts-wqy-microhei xvfb openbox tint2 xdotool imagemagick x11-utils wmctrl)
 # Screen-reader tests: an AT-SPI client on a session bus of its own.
 a11y=(python3-pyatspi at-spi2-core dbus-daemon dbus-x11)
+# The desktop tests' other window managers: Xfce's, IceWM (with its own taskbar), GNOME's in X11
+# mode and KDE's (about 7 minutes to install together).
+desktops=(xfwm4 icewm mutter kwin-x11)
 # The Windows program, cross-built, and Wine to run it.
 windows=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine64 qemu-user-static wine32:i386)
 # The sanitizer build and the fuzzer; the profilers the performance notes name (perf, an X protocol tracer).
@@ -22,7 +25,7 @@ checks=(clang libclang-rt-14-dev linux-perf xtrace)
 case "$mode" in
   run) packages=("${native[@]}") ;;
   run-windows) packages=("${native[@]}" "${windows[@]}") ;;
-  test) packages=("${native[@]}" "${windows[@]}" "${a11y[@]}" "${checks[@]}") ;;
+  test) packages=("${native[@]}" "${windows[@]}" "${a11y[@]}" "${desktops[@]}" "${checks[@]}") ;;
   *)
     echo "usage: setup.sh run|run-windows|test" >&2
     exit 2

@@ -1,16 +1,16 @@
 #!/usr/bin/env bash
 # Runs a command with Wine ready on a display: the user's own if there is one (and
 # TARVIK_XVFB is not 1), otherwise a private virtual screen of 1024 x 768 that is torn down after.
-# With TARVIK_WM=openbox the virtual screen is a desktop instead: the openbox window manager and a
-# tint2 taskbar (tools/with-desktop.sh), with Wine in its normal managed mode, as a Linux desktop
-# user runs the program. TARVIK_WINE names the 64-bit Wine loader for the command to use:
+# With TARVIK_WM set (openbox, xfwm4, icewm, mutter, kwin) the virtual screen is a desktop instead:
+# that window manager and a taskbar (tools/with-desktop.sh), with Wine in its normal managed mode,
+# as a Linux desktop user runs the program. TARVIK_WINE names the 64-bit Wine loader for the command to use:
 #   tools/with-wine-display.sh sh -c '"$TARVIK_WINE" build/win64/Tarvik.exe'
 # TARVIK_DPI=144 or 192 runs Wine at that many dots per inch (the desktop's LogPixels), in a
 # prefix of its own for each DPI; 96, the default, is 100%.
 set -uo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
 
-if [ "${TARVIK_WM:-}" = openbox ] && [ -z "${TARVIK_ON_DESKTOP:-}" ]; then
+if [ -n "${TARVIK_WM:-}" ] && [ -z "${TARVIK_ON_DESKTOP:-}" ]; then
   export TARVIK_ON_DESKTOP=1
   exec "$here/with-desktop.sh" "$here/with-wine-display.sh" "$@"
 fi

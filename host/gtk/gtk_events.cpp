@@ -38,7 +38,7 @@ int StateOf(GdkWindowState state) {
 
 void GtkHost::ConnectSignals() {
     gtk_widget_add_events(window_, GDK_BUTTON_PRESS_MASK | GDK_BUTTON_RELEASE_MASK | GDK_POINTER_MOTION_MASK |
-                                       GDK_LEAVE_NOTIFY_MASK | GDK_STRUCTURE_MASK);
+                                       GDK_ENTER_NOTIFY_MASK | GDK_LEAVE_NOTIFY_MASK | GDK_STRUCTURE_MASK);
     gtk_widget_set_has_tooltip(window_, TRUE);
     g_signal_connect(window_, "draw", G_CALLBACK(+[](GtkWidget*, cairo_t* cr, GtkHost* self) -> gboolean {
         self->Draw(cr);
@@ -73,8 +73,12 @@ void GtkHost::ConnectSignals() {
         self->HandleEvent([&] { self->Motion(e); });
         return FALSE;
     }), this);
+    g_signal_connect(window_, "enter-notify-event", G_CALLBACK(+[](GtkWidget*, GdkEvent* e, GtkHost* self) -> gboolean {
+        self->HandleEvent([&] { self->Crossing(e); });
+        return FALSE;
+    }), this);
     g_signal_connect(window_, "leave-notify-event", G_CALLBACK(+[](GtkWidget*, GdkEvent* e, GtkHost* self) -> gboolean {
-        self->HandleEvent([&] { self->LeftWindow(e); });
+        self->HandleEvent([&] { self->Crossing(e); });
         return FALSE;
     }), this);
     g_signal_connect(window_, "grab-broken-event", G_CALLBACK(+[](GtkWidget*, GdkEvent*, GtkHost* self) -> gboolean {
@@ -95,10 +99,13 @@ void GtkHost::ConnectSignals() {
 }
 
 // The face, with the visible images' pictures on top; the shape cuts the rest away.
-// GTK's context is in its own pixels; the face is in device pixels, one to one.
+// The face is in device pixels and goes onto the window one to one, whatever scale GTK's
+// context carries (its double buffer's and the window's own surface differ there).
 void GtkHost::Draw(void* cr) {
     auto* context = static_cast<cairo_t*>(cr);
-    if (!scale_.IsOne()) cairo_scale(context, 1 / scale_.Factor(), 1 / scale_.Factor());
+    double sx = 1, sy = 1;
+    cairo_surface_get_device_scale(cairo_get_target(context), &sx, &sy);
+    if (sx != 1 || sy != 1) cairo_scale(context, 1 / sx, 1 / sy);
     painter_.Compose(context, Elements());
 }
 
@@ -107,15 +114,16 @@ void GtkHost::Draw(void* cr) {
 // and is laid out here. Requests that never got an answer of their own (GTK sends only the last
 // of several asked for in one event) are forgotten then, so that none can swallow a later size.
 void GtkHost::Configured(bool placeUnknown, int x, int y, int width, int height) {
+    const Size size{width, height};
+    if (state_ != kMinimized) configured_ = size;
     if (state_ != kMinimized && !placeUnknown) {
         x_ = x;
         y_ = y;
-        if (state_ == kNormal) {
+        if (state_ == kNormal && !FillsWorkArea(x, y, size)) {
             restoredX_ = x;
             restoredY_ = y;
         }
     }
-    const Size size{width, height};
     const auto asked = std::find(pendingSizes_.begin(), pendingSizes_.end(), size);
     if (asked != pendingSizes_.end()) {
         pendingSizes_.erase(pendingSizes_.begin(), asked + 1);
@@ -160,6 +168,7 @@ void GtkHost::Button(const GdkEvent* event, bool down) {
         lastPressRootY_ = e.y_root;
         PointerDown(button, ShiftOf(e.state), x, y, now);
     } else {
+        if (button == kLeftButton) DisarmMove();
         PointerUp(button, ShiftOf(e.state), x, y, InsideWindow(x, y), now);
     }
     currentEvent_ = nullptr;
@@ -168,23 +177,55 @@ void GtkHost::Button(const GdkEvent* event, bool down) {
 
 void GtkHost::Motion(const GdkEvent* event) {
     const GdkEventMotion& e = event->motion;
-    // An unhandled event reaches the window's handler a second time: the pointer moves once.
-    if (e.time == lastMotionTime_ && static_cast<int>(e.x) == lastX_ && static_cast<int>(e.y) == lastY_) return;
-    lastMotionTime_ = e.time;
-    lastX_ = static_cast<int>(e.x);
-    lastY_ = static_cast<int>(e.y);
-    PointerMove(lastX_, lastY_, InsideWindow(lastX_, lastY_), EventTime(e.time));
+    MovedTo(e.x, e.y, e.time, true);
+    ArmedMotion(e.x_root, e.y_root, e.state, e.time);
+}
+
+// A move at window pixels (x, y) to the runtime, once: an unhandled event reaches the window's
+// handler a second time.
+void GtkHost::MovedTo(double windowX, double windowY, std::uint32_t time, bool inside) {
+    const int x = static_cast<int>(windowX), y = static_cast<int>(windowY);
+    if (time == lastMotionTime_ && x == lastX_ && y == lastY_) return;
+    lastMotionTime_ = time;
+    lastX_ = x;
+    lastY_ = y;
+    PointerMove(x, y, inside && InsideWindow(x, y), EventTime(time));
     ShowCursor();
 }
 
-void GtkHost::LeftWindow(const GdkEvent* event) {
-    if (HasCapture()) return;
-    PointerMove(lastX_, lastY_, false, EventTime(event->crossing.time));
+// The pointer came onto the window or left it. A crossing is a move of its own: a jump from a
+// caption button can land on the button's tooltip, which takes the pointer from the window (a
+// leave) and then hides under it (an enter), with no motion over the window in between. Over
+// its own tooltip the pointer still counts as over the window, as tooltips are transparent to
+// the pointer on Windows. The crossings of grabs taken and given back are no moves.
+void GtkHost::Crossing(const GdkEvent* event) {
+    const GdkEventCrossing& e = event->crossing;
+    if (e.mode != GDK_CROSSING_NORMAL || HasCapture()) return;
+    MovedTo(e.x, e.y, e.time, e.type == GDK_ENTER_NOTIFY || OverOwnToolTip(e.x_root, e.y_root));
+}
+
+// Whether a tooltip this program shows covers the screen point.
+bool GtkHost::OverOwnToolTip(double rootX, double rootY) const {
+    bool over = false;
+    GList* windows = gtk_window_list_toplevels();
+    for (GList* w = windows; w && !over; w = w->next) {
+        GtkWindow* tip = GTK_WINDOW(w->data);
+        GdkWindow* gdk = gtk_widget_get_window(GTK_WIDGET(tip));
+        if (!gdk || !gtk_widget_get_mapped(GTK_WIDGET(tip)) ||
+            gtk_window_get_type_hint(tip) != GDK_WINDOW_TYPE_HINT_TOOLTIP)
+            continue;
+        GdkRectangle r{};
+        gdk_window_get_frame_extents(gdk, &r);
+        over = rootX >= r.x && rootY >= r.y && rootX < r.x + r.width && rootY < r.y + r.height;
+    }
+    g_list_free(windows);
+    return over;
 }
 
 // Someone else took the pointer (another grab, the window hidden or minimized): the press ends
 // as if released.
 void GtkHost::GrabBroken() {
+    moveArmed_ = false;
     if (!grabbed_) return;
     grabbed_ = false;
     CaptureLost();

@@ -52,11 +52,6 @@ GtkHost::GtkHost(const FormDesign& design) : FormsRuntime(design, kBackend), pai
     gtk_window_set_title(GTK_WINDOW(window_), design.caption);
     gtk_window_set_decorated(GTK_WINDOW(window_), FALSE);
     gtk_widget_set_app_paintable(window_, TRUE);
-    // The face is a finished picture of the whole window: painted straight onto the window, with
-    // no window-sized buffer made, cleared and copied again in the X server for every frame.
-    G_GNUC_BEGIN_IGNORE_DEPRECATIONS
-    gtk_widget_set_double_buffered(window_, FALSE);
-    G_GNUC_END_IGNORE_DEPRECATIONS
     // The 32 x 32 image of the window icon, and the 16 x 16 one that Imico holds as well.
     GList* icons = nullptr;
     for (Picture p : {design.icon, Picture::A3})
@@ -67,12 +62,19 @@ GtkHost::GtkHost(const FormDesign& design) : FormsRuntime(design, kBackend), pai
     size_ = {TwipsToPixels(design.clientWidth), TwipsToPixels(design.clientHeight)};
     restoredSize_ = size_;
     gtk_window_set_default_size(GTK_WINDOW(window_), size_.width, size_.height);
+    // The window manager's own resizes stop where the grips stop.
+    GdkGeometry hints{};
+    hints.min_width = kMinWindowWidthPx;
+    hints.min_height = kMinWindowHeightPx;
+    gtk_window_set_geometry_hints(GTK_WINDOW(window_), nullptr, &hints, GDK_HINT_MIN_SIZE);
     painter_.Resize(size_.width, size_.height);
     ConnectSignals();
+    ConnectWindowMenu();
     gtk_widget_realize(window_);
     if (!gtk_widget_get_window(window_)) Fail("the window could not be realized");
     scale_ = DisplayScale(gtk_widget_get_scale_factor(window_));
     painter_.SetScale(scale_);
+    PaintDirect();
 
     GdkDisplay* display = gtk_widget_get_display(window_);
     for (std::size_t i = 0; i < cursors_.size(); ++i) cursors_[i] = gdk_cursor_new_from_name(display, kCursorNames[i]);
@@ -142,9 +144,10 @@ void GtkHost::ResizeWindow(int width, int height) {
 }
 
 // The window's new size or state, before its Resize: the face keeps its drawing, and a normal
-// window's place is the one a restore comes back to.
+// window's place is the one a restore comes back to. Some window managers (xfwm4) size the window
+// to the work area before they say it is maximized: that size is no place to come back to.
 void GtkHost::ResizeFace(int width, int height) {
-    if (state_ == kNormal) {
+    if (state_ == kNormal && !FillsWorkArea(x_, y_, size_)) {
         restoredSize_ = size_;
         restoredX_ = x_;
         restoredY_ = y_;
@@ -206,11 +209,23 @@ void GtkHost::SystemStateChange(int to) {
     if (to == kMaximized) {
         size_ = WorkArea(&x_, &y_);
     } else if (to == kNormal) {
-        x_ = restoredX_;
-        y_ = restoredY_;
-        size_ = restoredSize_;
+        // The window manager may have given the restored size before the state (xfwm4): that one holds.
+        if (FillsWorkArea(x_, y_, configured_) || configured_ == Size{}) {
+            x_ = restoredX_;
+            y_ = restoredY_;
+            size_ = restoredSize_;
+        } else {
+            size_ = configured_;
+        }
     }
     WindowChanged();
+}
+
+// Whether a window at (x, y) of this size covers exactly the work area, as a maximized one does.
+bool GtkHost::FillsWorkArea(int x, int y, Size size) const {
+    int workX = 0, workY = 0;
+    const Size work = WorkArea(&workX, &workY);
+    return size == work && x == workX && y == workY;
 }
 
 // GTK's double-click time, and its distance either way around the first press.
@@ -361,6 +376,15 @@ void GtkHost::ApplyShape() {
     }
 }
 
+// The face is a finished picture of the whole window: at scale 1 it is painted straight onto the
+// window, with no window-sized buffer made, cleared and copied again in the X server for every
+// frame. At other scales GTK paints nothing of a window drawn that way, so it keeps its buffer.
+void GtkHost::PaintDirect() {
+    G_GNUC_BEGIN_IGNORE_DEPRECATIONS
+    gtk_widget_set_double_buffered(window_, !scale_.IsOne());
+    G_GNUC_END_IGNORE_DEPRECATIONS
+}
+
 // The desktop's scale for the window changed (or the window moved to a monitor of another):
 // the face is drawn afresh at the new scale, and the layout runs again for its outline.
 void GtkHost::ScaleChanged() {
@@ -368,6 +392,7 @@ void GtkHost::ScaleChanged() {
     if (scale.Factor() == scale_.Factor()) return;
     scale_ = scale;
     painter_.SetScale(scale_);
+    PaintDirect();
     if (shown_ && Running()) WindowChanged();
 }
 
@@ -387,13 +412,54 @@ int GtkHost::GetCursorPos(POINT* point) {
 }
 
 // (hWnd, WM_NCLBUTTONDOWN, HTCAPTION) hands the pointer to the window manager's own move, from
-// the press that is being handled.
+// the press being handled. The move is only armed here: a window manager that takes the pointer
+// for a move holds it for a while even when the button is already up, and swallows the second
+// click of a quick double-click (xfwm4, icewm). The host keeps the pointer itself and starts the
+// move once it has travelled past the drag threshold with the left button held (ArmedMotion).
 std::intptr_t GtkHost::SendMessageA(HWND hwnd, unsigned msg, std::uintptr_t wparam, std::intptr_t lparam) {
     (void)lparam;
     if (hwnd != hWnd() || msg != WM_NCLBUTTONDOWN || wparam != HTCAPTION) return 0;
-    gtk_window_begin_move_drag(GTK_WINDOW(window_), 1, static_cast<int>(lastPressRootX_),
-                               static_cast<int>(lastPressRootY_), lastPressTime_);
+    // Outside a press, or with the press's release already done: no move, as on Windows.
+    if (!currentEvent_ || currentEvent_->type != GDK_BUTTON_PRESS || !LeftButtonHeld()) return 0;
+    GdkSeat* seat = gdk_display_get_default_seat(gtk_widget_get_display(window_));
+    // The runtime gave its capture back; the pointer is held again for the motion up to the threshold.
+    moveArmed_ = gdk_seat_grab(seat, gtk_widget_get_window(window_), GDK_SEAT_CAPABILITY_ALL_POINTING, FALSE, nullptr,
+                               currentEvent_, nullptr, nullptr) == GDK_GRAB_SUCCESS;
     return 0;
+}
+
+// A motion while the move is armed: past the drag threshold with the left button still down,
+// the window manager's move starts from the press's place, so that it moves the window by the
+// whole distance the pointer has come.
+void GtkHost::ArmedMotion(double rootX, double rootY, unsigned state, std::uint32_t time) {
+    if (!moveArmed_) return;
+    if (!(state & GDK_BUTTON1_MASK)) {
+        DisarmMove();
+        return;
+    }
+    gint threshold = 0;
+    g_object_get(gtk_settings_get_default(), "gtk-dnd-drag-threshold", &threshold, nullptr);
+    if (std::abs(rootX - lastPressRootX_) <= threshold && std::abs(rootY - lastPressRootY_) <= threshold) return;
+    DisarmMove();
+    // The motion may be old: a move asked for once the button is up would hold the pointer.
+    if (!LeftButtonHeld()) return;
+    gtk_window_begin_move_drag(GTK_WINDOW(window_), 1, static_cast<int>(lastPressRootX_),
+                               static_cast<int>(lastPressRootY_), time);
+}
+
+// The armed move ends without a move: its grab goes.
+void GtkHost::DisarmMove() {
+    if (!moveArmed_) return;
+    moveArmed_ = false;
+    gdk_seat_ungrab(gdk_display_get_default_seat(gtk_widget_get_display(window_)));
+}
+
+// Whether the left button is down now, as the X server has it (not as queued events say).
+bool GtkHost::LeftButtonHeld() const {
+    GdkDevice* pointer = gdk_seat_get_pointer(gdk_display_get_default_seat(gtk_widget_get_display(window_)));
+    GdkModifierType mask{};
+    if (pointer) gdk_device_get_state(pointer, gtk_widget_get_window(window_), nullptr, &mask);
+    return (mask & GDK_BUTTON1_MASK) != 0;
 }
 
 bool GtkHost::InsideWindow(int x, int y) const {

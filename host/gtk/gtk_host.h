@@ -3,7 +3,7 @@
 //
 // Implements: sizes and states through the window manager, laid out before they return (the
 //   notifications of sizes asked for are not laid out again); the region as the window's shape
-//   for drawing and input; the title bar's move as the window manager's own move; a seat grab
+//   for drawing and input; the title bar's move as the window manager's own move, started past the drag threshold; a seat grab
 //   as the capture; sizing cursors; GTK's own tooltips (the runtime's are not shown); ATK
 //   accessibility (gtk_accessible.h); GTK's double-click time and distance; a failure dialog.
 // Leaves out: Wayland itself (X11 or XWayland only: a window cannot place or shape itself on
@@ -74,6 +74,7 @@ protected:
     void PlatformCapture(bool take) override;
     DoubleClickMetrics DoubleClickRule() const override;
     void ShowFailure(const std::string& message) override;
+    void ShowWindowMenu(int x, int y) override;
 
 private:
     using Size = PixelSize;
@@ -85,17 +86,29 @@ private:
     void StateEvent(int newState);
     void Button(const GdkEvent* event, bool down);
     void Motion(const GdkEvent* event);
-    void LeftWindow(const GdkEvent* event);
+    void MovedTo(double windowX, double windowY, std::uint32_t time, bool inside);
+    void Crossing(const GdkEvent* event);
+    bool OverOwnToolTip(double rootX, double rootY) const;
     void GrabBroken();
     bool QueryToolTip(int x, int y, void* tooltip);
     void CloseRequested();
 
+    // The window menu (gtk_window_menu.cpp): Alt+Space, and the menu at a root point.
+    void ConnectWindowMenu();
+    void OpenWindowMenu(const GdkEvent* event, int rootX, int rootY);
+
     // Geometry and state (gtk_host.cpp).
     void SystemStateChange(int to);
     void ScaleChanged();
+    void PaintDirect();
     void ApplyShape();
     Size WorkArea(int* x, int* y) const;
+    bool FillsWorkArea(int x, int y, Size size) const;
     bool InsideWindow(int x, int y) const;
+    // The title bar's move, armed by SendMessageA until the pointer passes the drag threshold (gtk_host.cpp).
+    void ArmedMotion(double rootX, double rootY, unsigned state, std::uint32_t time);
+    void DisarmMove();
+    bool LeftButtonHeld() const;
     void ShowCursor();
     void QueueAnnouncement();
 
@@ -108,6 +121,7 @@ private:
     Size size_;
     int restoredX_ = 0, restoredY_ = 0;
     Size restoredSize_;
+    Size configured_;  // the size the window manager last reported
     int state_ = kNormal;
     // Sizes and states the program asked for whose notifications have not come back yet: they
     // are laid out already and must not be laid out again.
@@ -130,6 +144,7 @@ private:
     std::uint32_t lastMotionTime_ = 0;
     std::uint64_t lastButtonKey_ = 0;  // time, button and direction of the last button event handled
     bool grabbed_ = false;
+    bool moveArmed_ = false;  // the title bar's move waits for the pointer to pass the drag threshold
     std::array<std::string, kElemCount> tipTexts_;
     unsigned announceSource_ = 0;  // the idle that tells screen readers what changed, if queued
 };

@@ -467,6 +467,10 @@ void FormsRuntime::PointerUp(int button, int shift, int x, int y, bool inside, s
     // Windows and the forms toolkit click on the left button only, released over the same element.
     if (button == kLeftButton && !wasDbl && running_ && TargetAt(x, y, inside) == target)
         Dispatch([&] { events_->OnClick(target.elem); });
+    // A right click on the title bar opens the window menu there, as on a system caption.
+    if (button == kRightButton && heldButtons_ == 0 && running_ && RoleOf(target.elem) == AccessibleRole::TitleBar &&
+        TargetAt(x, y, inside) == target)
+        ShowWindowMenu(x, y);
 }
 
 // The system took the capture (another window, a dialog): end the press as a release.

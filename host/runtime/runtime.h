@@ -173,6 +173,9 @@ protected:
     virtual void PlatformCapture(bool take) = 0;
     // The system's double-click time and box, read at each press; Windows' defaults unless overridden.
     virtual DoubleClickMetrics DoubleClickRule() const { return {}; }
+    // A right press and release on the title bar ended (its MouseDown and MouseUp raised, the
+    // capture given back): show the system's window menu at face pixel (x, y). Nothing by default.
+    virtual void ShowWindowMenu(int x, int y) { (void)x, (void)y; }
     // Tells the user that the program ended on a failure (message names backend and procedure).
     virtual void ShowFailure(const std::string& message) = 0;
     // May refuse a host command before it runs, by throwing (the simulated host's failure injection).
@@ -213,6 +216,8 @@ protected:
     template <class F> void HandleEvent(F&& handle);
     // Whether an event from the system is being handled.
     bool InEvent() const { return eventDepth_ > 0; }
+    // The window's state at the last layout (-1 before the first).
+    int LaidOutState() const { return laidOutState_; }
 
 private:
     struct Target {

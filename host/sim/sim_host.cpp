@@ -114,12 +114,42 @@ void SimHost::SystemSetState(int state) {
     });
 }
 
-// Maximized fills the screen (the simulated screen has no taskbar); minimized keeps the
-// geometry it had, and the restored geometry waits for the way back.
+void SimHost::AddMonitor(const Monitor& monitor) {
+    assert(monitor.width > 0 && monitor.height > 0 && monitor.workWidth > 0 && monitor.workHeight > 0 &&
+           "a monitor and its work area must not be empty");
+    monitors_.push_back(monitor);
+}
+
+// The monitor holding the window's centre, else the one nearest to it, as Windows picks it.
+SimHost::Monitor SimHost::MonitorOfWindow() const {
+    const PixelRect d = DeviceRect();
+    const double cx = d.x + d.w / 2.0, cy = d.y + d.h / 2.0;
+    const Monitor screen{0, 0, screenWidth_, screenHeight_, 0, 0, screenWidth_, screenHeight_};
+    Monitor best = screen;
+    double bestDistance = -1;
+    for (const Monitor& m : monitors_.empty() ? std::vector<Monitor>{screen} : monitors_) {
+        // Distances to the monitor's first and last pixel: a centre on the boundary is the next monitor's.
+        const double dx = std::max({m.x - cx, 0.0, cx - (m.x + m.width - 1)});
+        const double dy = std::max({m.y - cy, 0.0, cy - (m.y + m.height - 1)});
+        const double distance = dx * dx + dy * dy;
+        if (bestDistance < 0 || distance < bestDistance) {
+            best = m;
+            bestDistance = distance;
+        }
+    }
+    return best;
+}
+
+// Maximized fills the work area of the window's monitor; minimized keeps the geometry it had,
+// and the restored geometry waits for the way back.
 void SimHost::ChangeState(int state) {
     if (state_ == kNormal) restored_ = rect_;
     if (state == kMinimized) stateBeforeMinimize_ = state_;
-    if (state == kMaximized) rect_ = {0, 0, ScreenPixels().width, ScreenPixels().height};
+    if (state == kMaximized) {
+        const Monitor m = MonitorOfWindow();
+        rect_ = {scale_.ToLayout(m.workX), scale_.ToLayout(m.workY), scale_.ToLayoutLength(m.workWidth),
+                 scale_.ToLayoutLength(m.workHeight)};
+    }
     if (state == kNormal) rect_ = restored_;
     state_ = state;
 }

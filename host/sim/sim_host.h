@@ -100,6 +100,14 @@ public:
     std::uint64_t Generation() const { return generation_; }
     // Whether the system's move is following the pointer.
     bool SystemMoveActive() const { return systemMove_; }
+    // A monitor in screen (device) pixels: its rectangle and its work area, which a maximized window fills.
+    struct Monitor {
+        int x, y, width, height;
+        int workX, workY, workWidth, workHeight;
+    };
+    // Adds a monitor, the primary one (at 0, 0, the screen's size) first. Without any, the screen
+    // is the one monitor, all of it work area.
+    void AddMonitor(const Monitor& monitor);
 
 protected:
     PixelRect WindowPixels() const override { return rect_; }
@@ -126,11 +134,13 @@ protected:
 private:
     bool Failing(const char* command) const;
     void ChangeState(int state);
+    Monitor MonitorOfWindow() const;
     void ClientPoint(int* x, int* y, bool* inside) const;
     HRGN NewRegion(Region region, std::string call);
     void Log(std::string call);
 
     int screenWidth_, screenHeight_;  // device pixels
+    std::vector<Monitor> monitors_;  // the primary first; none: the screen alone (device pixels)
     DisplayScale scale_;
     PixelRect rect_;  // layout pixels
     PixelRect restored_;  // where a normal window was before it was maximized or minimized

@@ -1,5 +1,6 @@
 #include "host/sim/sim_scenario.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstdint>
 #include <cmath>
@@ -15,7 +16,8 @@ namespace tarvik {
 namespace {
 
 const char* const kUsage =
-    "commands: screen W H | scale F | start | resize W H | move X Y | down B [mods] | up B [mods] | wait MS |"
+    "commands: screen W H [WX WY WW WH] | monitor X Y W H [WX WY WW WH] | scale F | start | resize W H | move X Y |"
+    " down B [mods] | up B [mods] | wait MS |"
     " minimize-restore | system-state normal|minimized|maximized | double-click MS W H | capture-lost | state |"
     " snapshot FILE | fail COMMAND";
 
@@ -150,6 +152,12 @@ void Scenario::Execute(const std::string& line, std::ostream& out) {
     const std::string& cmd = words[0];
 
     if (cmd == "screen") {
+        if (words.size() == 7) {
+            // screen W H WX WY WW WH: the primary monitor with its work area.
+            screenWork_ = {static_cast<int>(Integer(words[3], -16384, 16384)), static_cast<int>(Integer(words[4], -16384, 16384)),
+                           static_cast<int>(Integer(words[5], 1, 16384)), static_cast<int>(Integer(words[6], 1, 16384))};
+            words.resize(3);
+        }
         Arity(words, 2);
         if (host_) Bad("'screen' must come before 'start'");
         screenWidth_ = static_cast<int>(Integer(words[1], 1, 16384));
@@ -162,10 +170,26 @@ void Scenario::Execute(const std::string& line, std::ostream& out) {
         scale_ = Real(words[1], 1, 4);
         return;
     }
+    if (cmd == "monitor") {
+        // monitor X Y W H [WX WY WW WH]: a monitor beside the screen, and its work area (all of it if not given).
+        if (words.size() != 5 && words.size() != 9) Bad("'monitor' takes X Y W H and optionally the work area WX WY WW WH");
+        if (host_) Bad("'monitor' must come before 'start'");
+        int v[8];
+        for (std::size_t i = 0; i + 1 < words.size(); ++i)
+            v[i] = static_cast<int>(i % 4 < 2 ? Integer(words[i + 1], -16384, 16384) : Integer(words[i + 1], 1, 16384));
+        if (words.size() == 5) std::copy(v, v + 4, v + 4);
+        monitors_.push_back({v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7]});
+        return;
+    }
     if (cmd == "start") {
         Arity(words, 0);
         if (host_) Bad("the window is already started");
         host_ = std::make_unique<sim::SimHost>(screenWidth_, screenHeight_, DisplayScale(scale_));
+        if (screenWork_ || !monitors_.empty()) {
+            const std::array<int, 4> work = screenWork_.value_or(std::array<int, 4>{0, 0, screenWidth_, screenHeight_});
+            host_->AddMonitor({0, 0, screenWidth_, screenHeight_, work[0], work[1], work[2], work[3]});
+        }
+        for (const sim::SimHost::Monitor& m : monitors_) host_->AddMonitor(m);
         for (const std::string& command : pendingFailures_) host_->FailCommand(command);
         form_ = std::make_unique<Form1>(*host_);
         host_->Attach(form_.get());

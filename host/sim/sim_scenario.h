@@ -1,7 +1,9 @@
 // Scenario runner: drives the simulated host from text commands, one a line.
 #pragma once
 
+#include <array>
 #include <iosfwd>
+#include <optional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -29,6 +31,8 @@ private:
     int screenWidth_ = 1024, screenHeight_ = 768;
     double scale_ = 1;
     std::vector<std::string> pendingFailures_;  // test aid: commands that fail from the start
+    std::optional<std::array<int, 4>> screenWork_;  // the primary monitor's work area, if not all of it
+    std::vector<sim::SimHost::Monitor> monitors_;  // beside the screen, the primary monitor
     std::unique_ptr<sim::SimHost> host_;
     std::unique_ptr<Form1> form_;
     bool snapshotsToMemory_ = false;

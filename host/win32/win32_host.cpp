@@ -361,7 +361,9 @@ bool Win32Host::LeftButtonHeld() const {
 // The system menu at the window's top-left corner, as Alt+Space shows it; the chosen command
 // goes to the window as the system's own would. Left to Wine, the keyboard's system menu draws
 // the small icon on the face where a caption would hold it, and leaves it there.
-void Win32Host::ShowSystemMenu() {
+// The system menu, items enabled for the state, at a screen point or else at the window's corner;
+// the chosen command is posted as WM_SYSCOMMAND.
+void Win32Host::ShowSystemMenu(std::optional<::POINT> at) {
     HMENU menu = GetSystemMenu(hwnd_, FALSE);
     if (!menu) return;
     const bool zoomed = IsZoomed(hwnd_) != FALSE, iconic = IsIconic(hwnd_) != FALSE;
@@ -375,9 +377,17 @@ void Win32Host::ShowSystemMenu() {
     SetMenuDefaultItem(menu, SC_CLOSE, FALSE);
     RECT r{};
     GetWindowRect(hwnd_, &r);
+    const ::POINT p = at.value_or(::POINT{r.left, r.top});
     const UINT command = static_cast<UINT>(
-        TrackPopupMenu(menu, TPM_RETURNCMD | TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, r.left, r.top, 0, hwnd_, nullptr));
+        TrackPopupMenu(menu, TPM_RETURNCMD | TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, p.x, p.y, 0, hwnd_, nullptr));
     if (command) PostMessageW(hwnd_, WM_SYSCOMMAND, command, 0);
+}
+
+// A right click on the title bar: the system menu at the pointer (layout pixels of the client area).
+void Win32Host::ShowWindowMenu(int x, int y) {
+    ::POINT p{scale_.ToDevice(x), scale_.ToDevice(y)};
+    ClientToScreen(hwnd_, &p);
+    ShowSystemMenu(p);
 }
 
 // The layout's rectangle with its edges in device pixels.

@@ -10,9 +10,12 @@
 //   message box for failures; each drawing call invalidates only its own rectangle; the
 //   window's DPI (per monitor, WM_DPICHANGED followed): the runtime's layout pixels become
 //   device pixels at the window's scale, the face is drawn at device resolution (the layout
-//   face enlarged, the caption text in the font at the scaled size), and the icons follow.
-// Leaves out: HTMAXBUTTON (snap layouts); a window menu on
-//   the title bar's right button; a minimum tracking size; a multi-monitor maximize position.
+//   face enlarged, the caption text in the font at the scaled size), and the icons follow;
+//   HTMAXBUTTON over the maximize button (snap layouts); the window menu on the title bar's
+//   right click; the grips' smallest size as the minimum tracking size; a maximize on the
+//   window's own monitor.
+// Leaves out: icon images beyond the icon group's 16 and 32 pixels (the system scales those
+//   to the DPI's icon sizes).
 #pragma once
 
 #include <array>
@@ -93,6 +96,7 @@ protected:
     void PlatformCapture(bool take) override;
     DoubleClickMetrics DoubleClickRule() const override;
     void ShowFailure(const std::string& message) override;
+    void ShowWindowMenu(int x, int y) override;
 
 private:
     static LRESULT CALLBACK WindowProc(::HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam);
@@ -115,7 +119,11 @@ private:
     void LoadIcons(int dpi);
     void DpiChanged(int dpi, const RECT& suggested);
     bool LeftButtonHeld() const;
-    void ShowSystemMenu();
+    void ShowSystemMenu(std::optional<::POINT> at = std::nullopt);
+    LRESULT CaptionHitTest(LPARAM screenPoint);
+    bool HandleCaptionButton(UINT msg, WPARAM wparam, LPARAM lparam);
+    bool PointerOnWindow() const;
+    void KeepMaximizeOnItsMonitor(WINDOWPOS* pos);
 
     HINSTANCE instance_;
     ::HWND hwnd_ = nullptr;
@@ -146,6 +154,7 @@ private:
 
     // Input bookkeeping.
     bool tracking_ = false;
+    bool ncTracking_ = false;  // the pointer's leave is tracked over the maximize button (non-client)
     int lastX_ = 0, lastY_ = 0;
 
     bool quietFailures_ = false;

@@ -133,8 +133,9 @@ LRESULT Win32Host::Handle(UINT msg, WPARAM wparam, LPARAM lparam) {
             // The client area is the whole window: no frame, although the style declares a sizable one.
             return 0;
         case WM_NCHITTEST:
-            // Everything is client area, no sizing border; the title bar's move is started by the program itself.
-            return HTCLIENT;
+            // Client area but for the maximize button (Windows 11 shows its snap layouts there);
+            // no sizing border; the title bar's move is started by the program itself.
+            return CaptionHitTest(lparam);
         case WM_SYSCOMMAND:
             if ((wparam & 0xFFF0) == SC_KEYMENU) {
                 // Alt+Space opens the system menu; there is no menu bar for Alt alone to activate.
@@ -154,8 +155,13 @@ LRESULT Win32Host::Handle(UINT msg, WPARAM wparam, LPARAM lparam) {
                 info->ptMaxTrackSize.x = std::max(info->ptMaxTrackSize.x, info->ptMaxSize.x);
                 info->ptMaxTrackSize.y = std::max(info->ptMaxTrackSize.y, info->ptMaxSize.y);
             }
+            // The system's own resizes (Wine hands this to the window manager) stop where the grips stop.
+            info->ptMinTrackSize = {scale_.ToDevice(kMinWindowWidthPx), scale_.ToDevice(kMinWindowHeightPx)};
             return 0;
         }
+        case WM_WINDOWPOSCHANGING:
+            KeepMaximizeOnItsMonitor(reinterpret_cast<WINDOWPOS*>(lparam));
+            break;
         case WM_MOVE:
             if (!IsIconic(hwnd_)) GetWindowRect(hwnd_, &lastRestoredRect_);
             return 0;
@@ -169,7 +175,7 @@ LRESULT Win32Host::Handle(UINT msg, WPARAM wparam, LPARAM lparam) {
             DpiChanged(LOWORD(wparam), *reinterpret_cast<const RECT*>(lparam));
             return 0;
         case WM_SETCURSOR:
-            if (LOWORD(lparam) == HTCLIENT) {
+            if (LOWORD(lparam) == HTCLIENT || LOWORD(lparam) == HTMAXBUTTON) {
                 SetCursor(LoadCursorW(nullptr, CursorName(CurrentCursor())));
                 return TRUE;
             }
@@ -197,6 +203,7 @@ LRESULT Win32Host::Handle(UINT msg, WPARAM wparam, LPARAM lparam) {
             hwnd_ = nullptr;
             return 0;
         default:
+            if (HandleCaptionButton(msg, wparam, lparam)) return 0;
             if (HandlePointer(msg, wparam, lparam)) return 0;
             break;
     }
@@ -281,6 +288,88 @@ void Win32Host::ElementChanged(Elem elem) {
         Invalidate(now);
     }
     was = {now, picture};
+}
+
+// HTMAXBUTTON over the maximize button's laid-out rectangle while it shows (what a click there
+// reaches), HTCLIENT everywhere else.
+LRESULT Win32Host::CaptionHitTest(LPARAM screenPoint) {
+    ::POINT p{GET_X_LPARAM(screenPoint), GET_Y_LPARAM(screenPoint)};
+    if (!hwnd_ || IsIconic(hwnd_) || !ScreenToClient(hwnd_, &p)) return HTCLIENT;
+    if (!InsideRegion(p.x, p.y) || HitTest(Elements(), scale_.ToLayout(p.x), scale_.ToLayout(p.y)) != Elem::Immax)
+        return HTCLIENT;
+    return HTMAXBUTTON;
+}
+
+// A maximize fills the work area of the window's own monitor. WM_GETMINMAXINFO gives its position
+// relative to the monitor, which Windows moves onto the window's monitor; Wine takes it as a
+// screen position and would put the window on the primary monitor. So the placement that comes
+// with the maximize, the work area's size somewhere else, is moved onto that work area.
+void Win32Host::KeepMaximizeOnItsMonitor(WINDOWPOS* pos) {
+    if (LaidOutState() == kMaximized || !IsZoomed(hwnd_) || (pos->flags & (SWP_NOMOVE | SWP_NOSIZE))) return;
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof(monitor);
+    if (!GetMonitorInfoW(MonitorFromRect(&lastRestoredRect_, MONITOR_DEFAULTTONEAREST), &monitor)) return;
+    const RECT& work = monitor.rcWork;
+    if (pos->cx != work.right - work.left || pos->cy != work.bottom - work.top) return;
+    pos->x = work.left;
+    pos->y = work.top;
+}
+
+// Whether the pointer is over this window now (in either area), whatever message is being handled.
+bool Win32Host::PointerOnWindow() const {
+    ::POINT p{};
+    return ::GetCursorPos(&p) && WindowFromPoint(p) == hwnd_;
+}
+
+// The non-client mouse messages the system sends over the maximize button become the client
+// messages they stand for (screen points as client pixels), so the runtime gets the very input
+// the client area gives; DefWindowProc's caption-button handling never runs for them.
+bool Win32Host::HandleCaptionButton(UINT msg, WPARAM wparam, LPARAM lparam) {
+    if (msg == WM_MOUSELEAVE && PointerOnWindow() &&
+        HitTest(Elements(), scale_.ToLayout(lastX_), scale_.ToLayout(lastY_)) == Elem::Immax) {
+        tracking_ = false;  // gone from the client area onto the button: no leave for the runtime
+        return true;
+    }
+    if (msg == WM_NCMOUSELEAVE) {
+        ncTracking_ = false;
+        if (PointerOnWindow()) return true;  // onto the client area, whose move follows
+        if (!HasCapture())
+            PointerMove(scale_.ToLayout(lastX_), scale_.ToLayout(lastY_), false,
+                        EventTime(static_cast<DWORD>(GetMessageTime())));
+        return true;
+    }
+    if (wparam != HTMAXBUTTON) return false;
+    UINT client = 0;
+    switch (msg) {
+        case WM_NCMOUSEMOVE: client = WM_MOUSEMOVE; break;
+        case WM_NCLBUTTONDOWN: client = WM_LBUTTONDOWN; break;
+        case WM_NCLBUTTONDBLCLK: client = WM_LBUTTONDBLCLK; break;
+        case WM_NCLBUTTONUP: client = WM_LBUTTONUP; break;
+        case WM_NCRBUTTONDOWN: client = WM_RBUTTONDOWN; break;
+        case WM_NCRBUTTONDBLCLK: client = WM_RBUTTONDBLCLK; break;
+        case WM_NCRBUTTONUP: client = WM_RBUTTONUP; break;
+        case WM_NCMBUTTONDOWN: client = WM_MBUTTONDOWN; break;
+        case WM_NCMBUTTONDBLCLK: client = WM_MBUTTONDBLCLK; break;
+        case WM_NCMBUTTONUP: client = WM_MBUTTONUP; break;
+        default: return false;
+    }
+    ::POINT p{GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam)};
+    ScreenToClient(hwnd_, &p);
+    // Non-client messages carry the hit-test code where client ones carry the keys.
+    WPARAM keys = 0;
+    if (GetKeyState(VK_SHIFT) < 0) keys |= MK_SHIFT;
+    if (GetKeyState(VK_CONTROL) < 0) keys |= MK_CONTROL;
+    if (tips_) tips_->Relay(client, keys, p.x, p.y);
+    if (client != WM_MOUSEMOVE) return HandlePointer(client, keys, MAKELPARAM(p.x, p.y));
+    if (!ncTracking_) {
+        TRACKMOUSEEVENT track{sizeof(track), TME_LEAVE | TME_NONCLIENT, hwnd_, 0};
+        ncTracking_ = TrackMouseEvent(&track) != FALSE;
+    }
+    lastX_ = p.x;
+    lastY_ = p.y;
+    PointerMove(scale_.ToLayout(p.x), scale_.ToLayout(p.y), true, EventTime(static_cast<DWORD>(GetMessageTime())));
+    SetCursor(LoadCursorW(nullptr, CursorName(CurrentCursor())));
+    return true;
 }
 
 }  // namespace tarvik::win32

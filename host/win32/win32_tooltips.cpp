@@ -80,4 +80,15 @@ std::string ToolTips::Text(Elem elem) const {
     return Narrow(buffer);
 }
 
+void ToolTips::Relay(UINT msg, WPARAM keys, int x, int y) {
+    MSG relayed{};
+    relayed.hwnd = owner_;
+    relayed.message = msg;
+    relayed.wParam = keys;
+    relayed.lParam = MAKELPARAM(x, y);
+    relayed.time = static_cast<DWORD>(GetMessageTime());
+    GetCursorPos(&relayed.pt);
+    SendMessageW(tip_, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&relayed));
+}
+
 }  // namespace tarvik::win32

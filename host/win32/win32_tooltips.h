@@ -25,6 +25,9 @@ public:
     ::HWND Window() const { return tip_; }
     // The text the control holds for the element's tool, "" when it has none (UTF-8).
     std::string Text(Elem elem) const;
+    // Hands the control a mouse message its subclass does not see (one the window got as a
+    // non-client message), at client pixel (x, y).
+    void Relay(UINT msg, WPARAM keys, int x, int y);
 
 private:
     ::HWND owner_;

@@ -6,6 +6,7 @@
 
 #include <thread>
 
+#include "host/design.h"
 #include "tests/desktop/desktop.h"
 
 namespace tarvik::desktop {
@@ -80,7 +81,12 @@ TEST(DesktopCommands, MaximizeRestoreMinimizeAndTheTitleBar) {
     EXPECT_GE(laidOut.Percent(), kRequiredPercent) << "frame after the window manager's size change:\n"
                                                    << laidOut.firstDifferences;
 
-    const auto status = CloseByButton(program, sized);
+    // No size the window manager sets goes below the smallest the grips give.
+    wine::Run({"xdotool", "windowsize", std::to_string(program.Window()), "50", "30"}, "", 10s);
+    const Geometry smallest{moved.x, moved.y, kMinWindowWidthPx, kMinWindowHeightPx};
+    EXPECT_EQ(program.WaitForGeometry(smallest), smallest) << "expected a 50 x 30 request to stop at the smallest size";
+
+    const auto status = CloseByButton(program, smallest);
     ASSERT_TRUE(status) << "expected the program to end after a click on the close button";
     EXPECT_EQ(*status, 0);
 }

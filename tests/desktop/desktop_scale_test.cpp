@@ -9,6 +9,8 @@
 namespace tarvik::desktop {
 namespace {
 
+using namespace wine;
+
 constexpr int kScale = 2;
 
 // A caption button's device rectangle in a window of the given device width.

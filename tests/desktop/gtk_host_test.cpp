@@ -4,12 +4,16 @@
 #include <gtk/gtk.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "host/design.h"
 #include "host/gtk/gtk_host.h"
+#include "host/runtime/hit_test.h"
+#include "host/twips.h"
 
 namespace tarvik::gtk {
 namespace {
@@ -24,7 +28,9 @@ public:
         if (fail_ == Fail::Load) throw UnhandledFailure("Form_Load", "gtk: the test's failure");
     }
     void OnResize() override { ++resizes; }
-    void OnFormMouseMove(const MouseArgs&) override {}
+    void OnFormMouseMove(const MouseArgs& a) override {
+        faceMoves.emplace_back(static_cast<int>(a.x / kTwipsPerPixel), static_cast<int>(a.y / kTwipsPerPixel));
+    }
     void OnMouseDown(Elem elem, const MouseArgs&) override {
         if (fail_ == Fail::MouseDown) throw UnhandledFailure(std::string(ElemName(elem)) + "_MouseDown", "gtk: the test's failure");
     }
@@ -36,6 +42,7 @@ public:
     void OnWindowStateChanged() {}
     bool HandlesDblClick(Elem) const { return false; }
     int resizes = 0;
+    std::vector<std::pair<int, int>> faceMoves;  // window pixels
 
 private:
     Fail fail_;
@@ -133,6 +140,82 @@ TEST(GtkFailure, ShowsAMessageDialogAndEndsWithStatusOne) {
         EXPECT_NE(dialogText.find(procedure), std::string::npos)
             << "expected the dialog to name " << procedure << ", it said: \"" << dialogText << "\"";
         EXPECT_NE(dialogText.find("the test's failure"), std::string::npos) << "the dialog said: \"" << dialogText << "\"";
+    }
+}
+
+// The tooltip GTK shows now, in screen pixels.
+std::optional<GdkRectangle> ShownToolTipArea() {
+    std::optional<GdkRectangle> area;
+    GList* windows = gtk_window_list_toplevels();
+    for (GList* w = windows; w; w = w->next)
+        if (gtk_widget_get_mapped(GTK_WIDGET(w->data)) &&
+            gtk_window_get_type_hint(GTK_WINDOW(w->data)) == GDK_WINDOW_TYPE_HINT_TOOLTIP) {
+            GdkRectangle r{};
+            gdk_window_get_frame_extents(gtk_widget_get_window(GTK_WIDGET(w->data)), &r);
+            area = r;
+        }
+    g_list_free(windows);
+    return area;
+}
+
+void PointerTo(int x, int y) {
+    const std::string command = "xdotool mousemove " + std::to_string(x) + " " + std::to_string(y);
+    g_spawn_command_line_sync(command.c_str(), nullptr, nullptr, nullptr, nullptr);
+}
+
+// One jump of the pointer onto the bare face is a face move at once, whatever the pointer left:
+// a caption button, the button's tooltip (which takes the pointer from the window and then hides
+// under it), or the desktop outside the window.
+TEST(GtkPointer, TheFirstMoveOntoTheFaceReachesIt) {
+    ASSERT_TRUE(gtk_init_check(nullptr, nullptr)) << "no display: run through tools/with-desktop.sh";
+    // The window at the screen's top-left corner, not laid out: the minimize button's design
+    // square is at (144, 24), 17 x 16.
+    constexpr int kButtonX = 152, kButtonY = 32;
+    const struct {
+        const char* from;
+        int startX, startY;
+        guint restMs;     // before the jump
+        bool ontoTip;     // the jump lands on the tooltip (else 44 pixels below the start)
+    } cases[] = {
+        {"the minimize button", kButtonX, kButtonY, 150, false},
+        {"the minimize button's tooltip", kButtonX, kButtonY, 1500, true},
+        {"outside the window", 600, 120, 150, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string("from ") + c.from);
+        GtkHost host(Form1Design());
+        TestCore core;
+        host.Attach(&core);
+        host.Move(0, 0);
+        int toX = c.ontoTip ? -1 : std::min(c.startX, 200), toY = c.ontoTip ? -1 : kButtonY + 44;
+        std::optional<GdkRectangle> tip;
+        std::size_t movesBefore = 0;
+        std::vector<std::pair<int, int>> after;
+        std::vector<Step> steps{
+            {300, [&] { PointerTo(c.startX, c.startY); }},
+            {300 + c.restMs, [&] {
+                 tip = ShownToolTipArea();
+                 if (c.ontoTip && tip) {
+                     toX = tip->x + tip->width / 2;
+                     toY = tip->y + tip->height / 2;
+                 }
+                 movesBefore = core.faceMoves.size();
+                 if (toX >= 0) PointerTo(toX, toY);
+             }},
+            {1100 + c.restMs, [&] {
+                 after.assign(core.faceMoves.begin() + static_cast<long>(movesBefore), core.faceMoves.end());
+                 host.Unload();
+             }},
+        };
+        Schedule(steps);
+        EXPECT_EQ(host.Run(), 0);
+        if (c.ontoTip) {
+            ASSERT_TRUE(tip) << "expected the minimize button's tooltip after " << c.restMs << " ms";
+        }
+        ASSERT_FALSE(HitTest(host.Elements(), toX, toY)) << "the jump's end (" << toX << ", " << toY << ") is not bare face";
+        const bool reached = std::find(after.begin(), after.end(), std::make_pair(toX, toY)) != after.end();
+        EXPECT_TRUE(reached) << "expected a face move at (" << toX << ", " << toY << ") after one jump; got "
+                             << after.size() << " face moves";
     }
 }
 

@@ -188,12 +188,29 @@ TEST(AQuickSecondClickOnACaptionButtonShowsThePressedPictureAndClicks) {
     CHECK(PumpUntil([&] { return p.host.Window() == nullptr; }));
 }
 
+// The first click opens the window menu, which the second finds at the pointer; Escape closes it.
 TEST(ARightDoubleClickOnTheTitleBarChangesNothing) {
     Program p;
     const ::POINT at = p.Screen(100, 8);
     MoveMouse(at.x, at.y);
     const RECT before = p.Rect();
+    std::atomic<bool> done{false};
+    std::thread escaper([&] {
+        while (!done) {
+            if (const ::HWND menu = FindWindowW(L"#32768", nullptr); menu && IsWindowVisible(menu)) {
+                INPUT keys[2]{{INPUT_KEYBOARD, {}}, {INPUT_KEYBOARD, {}}};
+                keys[0].ki.wVk = keys[1].ki.wVk = VK_ESCAPE;
+                keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
+                SendInput(2, keys, sizeof(INPUT));
+            }
+            Sleep(100);
+        }
+    });
     SendAll({{MOUSEEVENTF_RIGHTDOWN}, {MOUSEEVENTF_RIGHTUP}, {MOUSEEVENTF_RIGHTDOWN}, {MOUSEEVENTF_RIGHTUP}});
+    PumpIdle();
+    done = true;
+    escaper.join();
+    CHECK(p.host.Running());
     CHECK_EQ(kNormal, p.host.WindowState());
     CHECK_EQ(Rect(before), Rect(p.Rect()));
     CHECK(At(p, Elem::Pbottom).visible);
