@@ -5,6 +5,8 @@
 # that window manager and a taskbar (tools/with-desktop.sh), with Wine in its normal managed mode,
 # as a Linux desktop user runs the program. TARVIK_WINE names the 64-bit Wine loader for the command to use:
 #   tools/with-wine-display.sh sh -c '"$TARVIK_WINE" build/win64/Tarvik.exe'
+# TARVIK_DPI=144 or 192 runs Wine at that many dots per inch (the desktop's LogPixels), in a
+# prefix of its own for each DPI; 96, the default, is 100%.
 set -uo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
 
@@ -59,17 +61,21 @@ fi
 # minimize the windows itself (Managed = N), as Windows does, or a maximize would not stick.
 # That prefix is kept apart from the ones used under a window manager (the virtual desktop's and
 # the user's display), where Wine leaves those to the window manager.
+dpi="${TARVIK_DPI:-96}"
+dpi_suffix=""
+[ "$dpi" != 96 ] && dpi_suffix="-dpi$dpi"
 if [ -n "$xvfb_pid" ]; then
-  export WINEPREFIX="${WINEPREFIX:-${HOME:-/root}/.cache/tarvik-wine64-virtual}"
+  export WINEPREFIX="${WINEPREFIX:-${HOME:-/root}/.cache/tarvik-wine64-virtual$dpi_suffix}"
 elif [ -n "${TARVIK_ON_DESKTOP:-}" ]; then
-  export WINEPREFIX="${WINEPREFIX:-${HOME:-/root}/.cache/tarvik-wine64-desktop}"
+  export WINEPREFIX="${WINEPREFIX:-${HOME:-/root}/.cache/tarvik-wine64-desktop$dpi_suffix}"
 else
-  export WINEPREFIX="${WINEPREFIX:-${HOME:-/root}/.cache/tarvik-wine64}"
+  export WINEPREFIX="${WINEPREFIX:-${HOME:-/root}/.cache/tarvik-wine64$dpi_suffix}"
 fi
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
   mkdir -p "$WINEPREFIX"
   "$TARVIK_WINE" wineboot -i >/dev/null 2>&1
   [ -n "$xvfb_pid" ] && "$TARVIK_WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+  [ "$dpi" != 96 ] && "$TARVIK_WINE" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
   wineserver -w
 fi
 

@@ -190,7 +190,7 @@ public:
         return hr == S_OK ? S_FALSE : hr;
     }
 
-    // Children in screen pixels, from their face boxes and the client area's place on the screen.
+    // Children in screen pixels, from their layout boxes at the window's scale and the client area's place on the screen.
     STDMETHODIMP accLocation(LONG* x, LONG* y, LONG* w, LONG* h, VARIANT id) override {
         if (!x || !y || !w || !h) return E_POINTER;
         *x = *y = *w = *h = 0;
@@ -198,12 +198,13 @@ public:
         const HRESULT hr = Child(id, &item);
         if (hr == S_FALSE) return Standard()->accLocation(x, y, w, h, id);
         if (hr != S_OK) return hr;
-        ::POINT origin{item.box.x, item.box.y};
+        const PixelRect box = Host()->Scale().ToDevice(item.box);
+        ::POINT origin{box.x, box.y};
         ClientToScreen(Host()->Window(), &origin);
         *x = origin.x;
         *y = origin.y;
-        *w = item.box.w;
-        *h = item.box.h;
+        *w = box.w;
+        *h = box.h;
         return S_OK;
     }
 
@@ -240,6 +241,7 @@ public:
         if (!Host()) return CO_E_OBJNOTCONNECTED;
         ::POINT p{x, y};
         ScreenToClient(Host()->Window(), &p);
+        p = {Host()->Scale().ToLayout(p.x), Host()->Scale().ToLayout(p.y)};
         const AccessibleWindow view = Host()->AccessibleView();
         if (view.minimized || p.x < 0 || p.y < 0 || p.x >= view.width || p.y >= view.height) return S_FALSE;
         const std::optional<Elem> hit = AccessibleHit(Host()->Elements(), view, p.x, p.y);

@@ -11,21 +11,48 @@ namespace {
 
 constexpr int kTextSlack = 2;  // pixels around a text's extent that its glyphs may touch
 
+RECT ToRect(const PixelRect& r) { return {r.x, r.y, r.x + r.w, r.y + r.h}; }
+
+// Draws text in a font with its top-left at (x, y) without a background; gives the rectangle
+// its glyphs may touch and the line's height.
+RECT PrintOn(HDC dc, HFONT font, const std::wstring& text, int x, int y, Color color, int* lineHeight) {
+    HGDIOBJ old = SelectObject(dc, font);
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, color);
+    SetTextAlign(dc, TA_LEFT | TA_TOP | TA_NOUPDATECP);
+    TextOutW(dc, x, y, text.c_str(), static_cast<int>(text.size()));
+    SIZE extent{};
+    TEXTMETRICW metrics{};
+    GetTextMetricsW(dc, &metrics);
+    if (text.empty() || !GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent))
+        extent.cy = metrics.tmHeight;
+    SelectObject(dc, old);
+    *lineHeight = extent.cy;
+    // Glyphs may reach a little past their advance (overhang, antialiased edges).
+    const int slack = static_cast<int>(metrics.tmOverhang) + kTextSlack;
+    return RECT{x - slack, y, x + extent.cx + slack, y + std::max<int>(extent.cy, metrics.tmHeight) + kTextSlack};
+}
+
 }  // namespace
 
-// Marks a face rectangle for the next paint; only what changed is shown again.
+// A face rectangle drawn in layout pixels shows on the device face enlarged.
+void Win32Host::EnlargeFace(const PixelRect& layout) {
+    if (!scale_.IsOne()) deviceFace_.Enlarge(face_, scale_, layout);
+}
+
+// Marks a device rectangle for the next paint; only what changed is shown again.
 void Win32Host::Invalidate(const RECT& area) {
     if (hwnd_ && !wholeInvalid_ && area.right > area.left && area.bottom > area.top) InvalidateRect(hwnd_, &area, FALSE);
 }
 
-// The face rectangle where an element's picture shows (empty if it shows none).
+// The device rectangle where an element's picture shows (empty if it shows none).
 RECT Win32Host::ShownRect(Elem elem) {
     const std::size_t i = static_cast<std::size_t>(elem);
     const ElementState& e = Elements()[i];
     int pw = 0, ph = 0;
     if (!e.visible || Design().elements[i].kind != ElemKind::Image || !pictures_.Size(e.picture, &pw, &ph)) return {};
     const PixelRect r = TwipsRectToPixels(e.left, e.top, e.width, e.height);
-    return {r.x, r.y, r.x + std::max(0, std::min(pw, r.w)), r.y + std::max(0, std::min(ph, r.h))};
+    return ToRect(scale_.ToDevice(PixelRect{r.x, r.y, std::max(0, std::min(pw, r.w)), std::max(0, std::min(ph, r.h))}));
 }
 
 void Win32Host::DrawLine(float x1, float y1, float x2, float y2, Color color, LineKind kind) {
@@ -36,7 +63,8 @@ void Win32Host::DrawLine(float x1, float y1, float x2, float y2, Color color, Li
         SetDCBrushColor(dc, color);
         const RECT box{r.x, r.y, r.x + r.w, r.y + r.h};
         FillRect(dc, &box, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
-        Invalidate(box);
+        EnlargeFace(r);
+        Invalidate(ToRect(scale_.ToDevice(r)));
         return;
     } else {
         HPEN pen = CreatePen(PS_SOLID, 1, color);
@@ -58,7 +86,9 @@ void Win32Host::DrawLine(float x1, float y1, float x2, float y2, Color color, Li
         ::DeleteObject(pen);
     }
     // Both ends are drawn: the line covers one pixel past the far corner.
-    Invalidate(RECT{r.x, r.y, r.x + r.w + 1, r.y + r.h + 1});
+    const PixelRect drawn{r.x, r.y, r.w + 1, r.h + 1};
+    EnlargeFace(drawn);
+    Invalidate(ToRect(scale_.ToDevice(drawn)));
 }
 
 void Win32Host::DrawPicture(Picture picture, float dx, float dy, float dw, float dh, float sx, float sy, float sw,
@@ -67,34 +97,30 @@ void Win32Host::DrawPicture(Picture picture, float dx, float dy, float dw, float
     const PixelRect s = TwipsRectToPixels(sx, sy, sw, sh);
     if (d.w <= 0 || d.h <= 0 || s.w <= 0 || s.h <= 0) return;
     pictures_.Draw(face_.Dc(), picture, d.x, d.y, d.w, d.h, s.x, s.y, s.w, s.h);
-    Invalidate(RECT{d.x, d.y, d.x + d.w, d.y + d.h});
+    EnlargeFace(d);
+    Invalidate(ToRect(scale_.ToDevice(d)));
 }
 
-// Text in the window's font without a background.
+// Text in the window's font without a background. At another scale than 1 it is drawn again
+// on the device face in the font at the scaled size, sharp; the layout face keeps the line
+// height the layout goes by, the same at every scale.
 int Win32Host::PrintText(const std::string& text, float textX, float textY, Color color) {
-    HDC dc = face_.Dc();
-    HGDIOBJ old = SelectObject(dc, font_);
-    SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, color);
-    SetTextAlign(dc, TA_LEFT | TA_TOP | TA_NOUPDATECP);
     const std::wstring wide = Widen(text);
-    TextOutW(dc, TwipsToPixels(textX), TwipsToPixels(textY), wide.c_str(), static_cast<int>(wide.size()));
-    SIZE extent{};
-    TEXTMETRICW metrics{};
-    GetTextMetricsW(dc, &metrics);
-    if (wide.empty() || !GetTextExtentPoint32W(dc, wide.c_str(), static_cast<int>(wide.size()), &extent))
-        extent.cy = metrics.tmHeight;
-    SelectObject(dc, old);
-    // Glyphs may reach a little past their advance (overhang, antialiased edges).
-    const int x = TwipsToPixels(textX), y = TwipsToPixels(textY);
-    const int slack = static_cast<int>(metrics.tmOverhang) + kTextSlack;
-    Invalidate(RECT{x - slack, y, x + extent.cx + slack, y + std::max<int>(extent.cy, metrics.tmHeight) + kTextSlack});
-    return extent.cy;
+    int height = 0, deviceHeight = 0;
+    const RECT box = PrintOn(face_.Dc(), font_, wide, TwipsToPixels(textX), TwipsToPixels(textY), color, &height);
+    if (scale_.IsOne()) {
+        Invalidate(box);
+        return height;
+    }
+    Invalidate(PrintOn(deviceFace_.Dc(), deviceFont_, wide, scale_.TwipsToDevice(textX), scale_.TwipsToDevice(textY),
+                        color, &deviceHeight));
+    return height;
 }
 
 // Each visible image shows its picture at its top-left, natural size, clipped to its rectangle;
 // the design order's later elements lie beneath, so they are drawn first.
-void Win32Host::ComposeImages(HDC dc, int originX, int originY) {
+// The target is a width x height memory bitmap whose pixel (0, 0) is device pixel (-originX, -originY).
+void Win32Host::ComposeImages(const MemoryBitmap& target, int width, int height, int originX, int originY) {
     const ElementTable& elements = Elements();
     for (int i = kElemCount - 1; i >= 0; --i) {
         const ElementState& e = elements[static_cast<std::size_t>(i)];
@@ -103,7 +129,13 @@ void Win32Host::ComposeImages(HDC dc, int originX, int originY) {
         if (!pictures_.Size(e.picture, &pw, &ph)) continue;
         const PixelRect r = TwipsRectToPixels(e.left, e.top, e.width, e.height);
         const int w = std::min(pw, r.w), h = std::min(ph, r.h);
-        if (w > 0 && h > 0) pictures_.Draw(dc, e.picture, r.x + originX, r.y + originY, w, h, 0, 0, w, h);
+        if (w <= 0 || h <= 0) continue;
+        if (scale_.IsOne()) {
+            pictures_.Draw(target.dc, e.picture, r.x + originX, r.y + originY, w, h, 0, 0, w, h);
+            continue;
+        }
+        // Enlarged as the face is, each picture pixel filling its layout pixel's device pixels.
+        pictures_.Enlarge(target.bits, width, height, -originX, -originY, e.picture, r.x, r.y, w, h, scale_);
     }
 }
 
@@ -123,19 +155,21 @@ void Win32Host::Paint(HDC dc, const RECT& area) {
             const int h = std::min(kPaintTile, static_cast<int>(visible.bottom) - y);
             const RECT tile{0, 0, w, h};
             FillRect(paintTile_.dc, &tile, back);
-            const int fw = std::min(w, face_.Width() - x), fh = std::min(h, face_.Height() - y);
-            if (fw > 0 && fh > 0) BitBlt(paintTile_.dc, 0, 0, fw, fh, face_.Dc(), x, y, SRCCOPY);
-            ComposeImages(paintTile_.dc, -x, -y);
+            const Face& face = DeviceFace();
+            const int fw = std::min(w, face.Width() - x), fh = std::min(h, face.Height() - y);
+            if (fw > 0 && fh > 0) BitBlt(paintTile_.dc, 0, 0, fw, fh, face.Dc(), x, y, SRCCOPY);
+            ComposeImages(paintTile_, kPaintTile, kPaintTile, -x, -y);
             BitBlt(dc, x, y, w, h, paintTile_.dc, 0, 0, SRCCOPY);
         }
     }
 }
 
 Color Win32Host::ShownPixel(int x, int y) {
-    if (x < 0 || y < 0 || x >= face_.Width() || y >= face_.Height()) return 0xFFFFFFFFu;
+    const Face& face = DeviceFace();
+    if (x < 0 || y < 0 || x >= face.Width() || y >= face.Height()) return 0xFFFFFFFFu;
     MemoryBitmap one = NewMemoryBitmap(1, 1);
-    BitBlt(one.dc, 0, 0, 1, 1, face_.Dc(), x, y, SRCCOPY);
-    ComposeImages(one.dc, -x, -y);
+    BitBlt(one.dc, 0, 0, 1, 1, face.Dc(), x, y, SRCCOPY);
+    ComposeImages(one, 1, 1, -x, -y);
     GdiFlush();
     const std::uint32_t p = one.bits[0];
     FreeMemoryBitmap(one);

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "host/runtime/display_scale.h"
 #include "host/twips.h"
 #include "host/win32/win32_api.h"
 
@@ -30,6 +31,9 @@ public:
     int Height() const { return height_; }
     // The pixel at (x, y) as 0x00BBGGRR; 0xFFFFFFFF outside the face.
     Color Pixel(int x, int y) const;
+    // Copies a rectangle of a layout face onto this device face, each layout pixel filling the
+    // device pixels between its edges' device positions, so that neighbours tile without gaps.
+    void Enlarge(const Face& layout, const DisplayScale& scale, const PixelRect& area);
 
 private:
     HDC dc_ = nullptr;

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "assets/embedded.h"
 #include "host/twips.h"
@@ -24,6 +25,44 @@ HICON LoadWindowIcon(HINSTANCE instance, int size) {
     if (HICON icon = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(kIconResource), IMAGE_ICON, size, size, 0)))
         return icon;
     return EmbeddedWindowIcon(size);
+}
+
+// A user32 function that older systems lack, or null there.
+template <class F> F User32Function(const char* name) {
+    const HMODULE user32 = GetModuleHandleW(L"user32.dll");
+    return user32 ? reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(user32, name))) : nullptr;
+}
+
+// A system metric (a size in device pixels) for a DPI: GetSystemMetricsForDpi from Windows 10
+// 1607 on; before that the system's own DPI is the only one.
+int MetricForDpi(int metric, int dpi) {
+    using Fn = int(WINAPI*)(int, UINT);
+    static const Fn forDpi = User32Function<Fn>("GetSystemMetricsForDpi");
+    return forDpi ? forDpi(metric, static_cast<UINT>(dpi)) : GetSystemMetrics(metric);
+}
+
+// The design's font with its point size at a DPI: the layout's 96, or the window's for sharp text.
+HFONT NewFont(const FontDesign& font, int dpi) {
+    return CreateFontW(-static_cast<int>(std::lround(font.points * dpi / 72.0)), 0, 0, 0, font.weight, FALSE, FALSE,
+                       FALSE, static_cast<DWORD>(font.charset), OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                       DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, Widen(font.face).c_str());
+}
+
+// A region of layout pixels in device pixels, each rectangle's edges at their device positions;
+// null if the system refuses.
+::HRGN Enlarged(::HRGN layout, const DisplayScale& scale) {
+    const DWORD size = GetRegionData(layout, 0, nullptr);
+    if (!size) return nullptr;
+    std::vector<unsigned char> bytes(size);
+    auto* data = reinterpret_cast<RGNDATA*>(bytes.data());
+    if (GetRegionData(layout, size, data) != size) return nullptr;
+    const auto device = [&](RECT& r) {
+        r = {scale.ToDevice(r.left), scale.ToDevice(r.top), scale.ToDevice(r.right), scale.ToDevice(r.bottom)};
+    };
+    auto* rects = reinterpret_cast<RECT*>(data->Buffer);
+    for (DWORD i = 0; i < data->rdh.nCount; ++i) device(rects[i]);
+    device(data->rdh.rcBound);
+    return ExtCreateRegion(nullptr, size, data);
 }
 
 }  // namespace
@@ -56,8 +95,10 @@ void Win32Host::Create(CreationFault fault) {
     const FormDesign& design = Design();
     // Screen readers reach the window's accessible object through COM marshalling.
     comReady_ = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
-    bigIcon_ = LoadWindowIcon(instance_, GetSystemMetrics(SM_CXICON));
-    smallIcon_ = LoadWindowIcon(instance_, GetSystemMetrics(SM_CXSMICON));
+    // The system's DPI until the window is there to say its own.
+    dpi_ = WindowDpi();
+    scale_ = DisplayScale::FromDpi(dpi_);
+    LoadIcons(dpi_);
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof(wc);
     wc.style = CS_DBLCLKS;
@@ -71,10 +112,7 @@ void Win32Host::Create(CreationFault fault) {
         Fail("RegisterClassExW failed" + LastError());
 
     const int width = TwipsToPixels(design.clientWidth), height = TwipsToPixels(design.clientHeight);
-    font_ = CreateFontW(-static_cast<int>(std::lround(design.font.points * kLayoutDpi / 72.0)), 0, 0, 0,
-                        design.font.weight, FALSE, FALSE, FALSE, static_cast<DWORD>(design.font.charset),
-                        OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
-                        Widen(design.font.face).c_str());
+    font_ = NewFont(design.font, static_cast<int>(kLayoutDpi));
     if (!font_) Fail("CreateFontW failed" + LastError());
     if (!face_.Resize(width, height, design.backColor)) Fail("CreateDIBSection for the face failed" + LastError());
     paintTile_ = NewMemoryBitmap(kPaintTile, kPaintTile);
@@ -84,18 +122,97 @@ void Win32Host::Create(CreationFault fault) {
     // minimum and maximum size hints) and for Windows' snap; no sizing border comes with it,
     // since every point of the window is client area (WM_NCHITTEST).
     hwnd_ = CreateWindowExW(WS_EX_APPWINDOW, kClassName, Widen(design.caption).c_str(),
-                            WS_POPUP | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME, 0, 0, width,
-                            height, nullptr, nullptr, instance_, this);
+                            WS_POPUP | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME, 0, 0,
+                            scale_.ToDevice(width), scale_.ToDevice(height), nullptr, nullptr, instance_, this);
     if (!hwnd_) Fail("CreateWindowExW failed" + LastError());
+    // The window's own DPI (its monitor's) may differ from the system's.
+    const int created = dpi_;
+    ApplyDpi(WindowDpi());
+    if (dpi_ != created)
+        SetWindowPos(hwnd_, nullptr, 0, 0, scale_.ToDevice(width), scale_.ToDevice(height),
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     // The grips alone size the window: the system menu offers no Size.
     DeleteMenu(GetSystemMenu(hwnd_, FALSE), SC_SIZE, MF_BYCOMMAND);
-    SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_));
-    SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_));
     GetWindowRect(hwnd_, &lastRestoredRect_);
     scratchRegion_ = ::CreateRectRgn(0, 0, 0, 0);
     if (!scratchRegion_ || fault == CreationFault::AfterWindow) Fail("CreateRectRgn failed" + LastError());
     tips_ = std::make_unique<ToolTips>(hwnd_);
-    for (int i = 0; i < kElemCount; ++i) tips_->Sync(static_cast<Elem>(i), Elements()[static_cast<std::size_t>(i)]);
+    for (int i = 0; i < kElemCount; ++i)
+        tips_->Sync(static_cast<Elem>(i), Elements()[static_cast<std::size_t>(i)], scale_);
+}
+
+// The DPI of the window's monitor: GetDpiForWindow where the system has it (Windows 10 1607
+// on), else the screen's LOGPIXELSX (the system's DPI, the one a window has there).
+int Win32Host::WindowDpi() const {
+    using Fn = UINT(WINAPI*)(::HWND);
+    static const Fn forWindow = User32Function<Fn>("GetDpiForWindow");
+    if (forWindow && hwnd_)
+        if (const UINT dpi = forWindow(hwnd_)) return static_cast<int>(dpi);
+    int dpi = 0;
+    if (HDC screen = GetDC(nullptr)) {
+        dpi = GetDeviceCaps(screen, LOGPIXELSX);
+        ReleaseDC(nullptr, screen);
+    }
+    return dpi > 0 ? dpi : static_cast<int>(kLayoutDpi);
+}
+
+// Takes a DPI for the window: its scale, the caption font at the scaled size, the icons at the
+// system's sizes for it, the face at device resolution and the tooltips' rectangles. The
+// window's size and the layout are the caller's.
+void Win32Host::ApplyDpi(int dpi) {
+    dpi_ = dpi;
+    scale_ = DisplayScale::FromDpi(dpi);
+    LoadIcons(dpi);
+    if (deviceFont_) ::DeleteObject(deviceFont_);
+    deviceFont_ = nullptr;
+    if (!scale_.IsOne()) {
+        deviceFont_ = NewFont(Design().font, dpi);
+        if (!deviceFont_) Fail("CreateFontW at " + std::to_string(dpi) + " DPI failed" + LastError());
+        deviceFace_.Resize(scale_.ToDevice(face_.Width()), scale_.ToDevice(face_.Height()), Design().backColor);
+        deviceFace_.Enlarge(face_, scale_, {0, 0, face_.Width(), face_.Height()});
+    }
+    accessibility_.MarkChanged();
+    if (tips_)
+        for (int i = 0; i < kElemCount; ++i)
+            tips_->Sync(static_cast<Elem>(i), Elements()[static_cast<std::size_t>(i)], scale_);
+    for (int i = 0; i < kElemCount; ++i) pictureShown_[static_cast<std::size_t>(i)].rect = ShownRect(static_cast<Elem>(i));
+    if (hwnd_) InvalidateRect(hwnd_, nullptr, FALSE);
+}
+
+// The window icons at the system's sizes for the DPI; the ones they replace go once replaced.
+void Win32Host::LoadIcons(int dpi) {
+    if (!bigIcon_ || dpi != iconDpi_) {
+        HICON big = LoadWindowIcon(instance_, MetricForDpi(SM_CXICON, dpi));
+        HICON small = LoadWindowIcon(instance_, MetricForDpi(SM_CXSMICON, dpi));
+        if (hwnd_) {
+            // The class would otherwise keep pointing at the icons destroyed below.
+            SetClassLongPtrW(hwnd_, GCLP_HICON, reinterpret_cast<LONG_PTR>(big));
+            SetClassLongPtrW(hwnd_, GCLP_HICONSM, reinterpret_cast<LONG_PTR>(small));
+            SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
+            SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
+        }
+        if (bigIcon_) DestroyIcon(bigIcon_);
+        if (smallIcon_) DestroyIcon(smallIcon_);
+        bigIcon_ = big;
+        smallIcon_ = small;
+        iconDpi_ = dpi;
+        return;
+    }
+    if (!hwnd_) return;
+    SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_));
+    SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_));
+}
+
+// The window moved to a monitor of another DPI (or the user changed it): the suggested
+// rectangle keeps its layout size, and everything is laid out and drawn again at the new scale.
+void Win32Host::DpiChanged(int dpi, const RECT& suggested) {
+    ApplyDpi(dpi);
+    {
+        const Scope request = Request();
+        SetWindowPixels(suggested.left, suggested.top, suggested.right - suggested.left,
+                        suggested.bottom - suggested.top, 0);
+    }
+    WindowChanged();
 }
 
 Win32Host::~Win32Host() { Release(); }
@@ -113,12 +230,13 @@ void Win32Host::Release() {
     FreeMemoryBitmap(paintTile_);
     if (scratchRegion_) ::DeleteObject(scratchRegion_);
     if (font_) ::DeleteObject(font_);
+    if (deviceFont_) ::DeleteObject(deviceFont_);
     if (bigIcon_) DestroyIcon(bigIcon_);
     if (smallIcon_) DestroyIcon(smallIcon_);
     if (comReady_) CoUninitialize();
     comReady_ = false;
     scratchRegion_ = nullptr;
-    font_ = nullptr;
+    font_ = deviceFont_ = nullptr;
     bigIcon_ = smallIcon_ = nullptr;
 }
 
@@ -132,7 +250,8 @@ void Win32Host::CloseWindow() {
 AccessibleWindow Win32Host::AccessibleView() const {
     RECT client{};
     if (hwnd_) GetClientRect(hwnd_, &client);
-    return {Design().caption, client.right - client.left, client.bottom - client.top, !hwnd_ || IsIconic(hwnd_) != FALSE};
+    return {Design().caption, scale_.ToLayoutLength(client.right - client.left),
+            scale_.ToLayoutLength(client.bottom - client.top), !hwnd_ || IsIconic(hwnd_) != FALSE};
 }
 
 // The box pumps messages; the window outlives it, since the runtime counts it as an event.
@@ -150,14 +269,19 @@ RECT Win32Host::OuterRect() const {
     return r;
 }
 
+// In layout pixels: the device rectangle's edges at the nearest layout pixel, which gives back
+// every edge that ToDevice made.
 PixelRect Win32Host::WindowPixels() const {
     const RECT r = OuterRect();
-    return {r.left, r.top, r.right - r.left, r.bottom - r.top};
+    const int x = scale_.ToLayoutLength(r.left), y = scale_.ToLayoutLength(r.top);
+    return {x, y, scale_.ToLayoutLength(r.right - r.left), scale_.ToLayoutLength(r.bottom - r.top)};
 }
 
 int Win32Host::PlatformState() const { return IsIconic(hwnd_) ? kMinimized : IsZoomed(hwnd_) ? kMaximized : kNormal; }
 
-PixelSize Win32Host::ScreenPixels() const { return {GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}; }
+PixelSize Win32Host::ScreenPixels() const {
+    return {scale_.ToLayoutLength(GetSystemMetrics(SM_CXSCREEN)), scale_.ToLayoutLength(GetSystemMetrics(SM_CYSCREEN))};
+}
 
 void Win32Host::SetWindowPixels(int x, int y, int width, int height, UINT flags) {
     const BOOL ok = SetWindowPos(hwnd_, nullptr, x, y, width, height, flags | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -170,12 +294,19 @@ void Win32Host::SetWindowPixels(int x, int y, int width, int height, UINT flags)
 void Win32Host::ResizeFace(int width, int height) {
     accessibility_.MarkChanged();
     face_.Resize(width, height, Design().backColor);
+    if (!scale_.IsOne()) {
+        // Form_Resize draws the whole face again, the text sharp; until then it shows enlarged.
+        deviceFace_.Resize(scale_.ToDevice(face_.Width()), scale_.ToDevice(face_.Height()), Design().backColor);
+        deviceFace_.Enlarge(face_, scale_, {0, 0, face_.Width(), face_.Height()});
+    }
     InvalidateRect(hwnd_, nullptr, FALSE);
     wholeInvalid_ = true;
 }
 
-void Win32Host::ResizeWindow(int width, int height) { SetWindowPixels(0, 0, width, height, SWP_NOMOVE); }
-void Win32Host::MoveWindow(int x, int y) { SetWindowPixels(x, y, 0, 0, SWP_NOSIZE); }
+void Win32Host::ResizeWindow(int width, int height) {
+    SetWindowPixels(0, 0, scale_.ToDevice(width), scale_.ToDevice(height), SWP_NOMOVE);
+}
+void Win32Host::MoveWindow(int x, int y) { SetWindowPixels(scale_.ToDevice(x), scale_.ToDevice(y), 0, 0, SWP_NOSIZE); }
 
 void Win32Host::ApplyWindowState(int state) {
     ::ShowWindow(hwnd_, state == kMinimized ? SW_MINIMIZE : state == kMaximized ? SW_MAXIMIZE : SW_RESTORE);
@@ -193,18 +324,20 @@ void Win32Host::ShowWindow() {
     WindowChanged();
 }
 
+// The box is the system's in device pixels, at least one layout pixel.
 DoubleClickMetrics Win32Host::DoubleClickRule() const {
-    return {GetDoubleClickTime(), GetSystemMetrics(SM_CXDOUBLECLK), GetSystemMetrics(SM_CYDOUBLECLK)};
+    return {GetDoubleClickTime(), std::max(1, scale_.ToLayoutLength(GetSystemMetrics(SM_CXDOUBLECLK))),
+            std::max(1, scale_.ToLayoutLength(GetSystemMetrics(SM_CYDOUBLECLK)))};
 }
 
 
-// --- The platform calls, forwarded unchanged -------------------------------------------------
+// --- The platform calls: positions in layout pixels, regions made at device resolution ------
 
 int Win32Host::GetCursorPos(tarvik::POINT* point) {
     ::POINT p{};
     if (!::GetCursorPos(&p)) return 0;
-    point->x = p.x;
-    point->y = p.y;
+    point->x = scale_.ToLayout(p.x);
+    point->y = scale_.ToLayout(p.y);
     return 1;
 }
 
@@ -289,19 +422,35 @@ void Win32Host::ShowSystemMenu(std::optional<::POINT> at) {
     if (command) PostMessageW(hwnd_, WM_SYSCOMMAND, command, 0);
 }
 
-// A right click on the title bar: the system menu at the pointer.
+// A right click on the title bar: the system menu at the pointer (layout pixels of the client area).
 void Win32Host::ShowWindowMenu(int x, int y) {
-    ::POINT p{x, y};
+    ::POINT p{scale_.ToDevice(x), scale_.ToDevice(y)};
     ClientToScreen(hwnd_, &p);
     ShowSystemMenu(p);
 }
 
+// The layout's rectangle with its edges in device pixels.
 tarvik::HRGN Win32Host::CreateRectRgn(int x1, int y1, int x2, int y2) {
-    return reinterpret_cast<tarvik::HRGN>(::CreateRectRgn(x1, y1, x2, y2));
+    const DisplayScale& s = scale_;
+    return reinterpret_cast<tarvik::HRGN>(::CreateRectRgn(s.ToDevice(x1), s.ToDevice(y1), s.ToDevice(x2), s.ToDevice(y2)));
 }
 
+// The ellipse in the device's bounding box, rasterised there, so that its curve is round at
+// any scale; but no rounder than the artwork, which is drawn in layout pixels: a device pixel
+// whose layout pixel lies outside the layout's ellipse would show what the artwork has outside
+// the outline (the frame's red corners). Null if the system refuses a region.
 tarvik::HRGN Win32Host::CreateEllipticRgn(int x1, int y1, int x2, int y2) {
-    return reinterpret_cast<tarvik::HRGN>(::CreateEllipticRgn(x1, y1, x2, y2));
+    const DisplayScale& s = scale_;
+    ::HRGN device = ::CreateEllipticRgn(s.ToDevice(x1), s.ToDevice(y1), s.ToDevice(x2), s.ToDevice(y2));
+    if (!device || s.IsOne()) return reinterpret_cast<tarvik::HRGN>(device);
+    ::HRGN layout = ::CreateEllipticRgn(x1, y1, x2, y2);
+    ::HRGN enlarged = layout ? Enlarged(layout, s) : nullptr;
+    const bool cut = enlarged && ::CombineRgn(device, device, enlarged, RGN_AND) != ERROR;
+    if (layout) ::DeleteObject(layout);
+    if (enlarged) ::DeleteObject(enlarged);
+    if (cut) return reinterpret_cast<tarvik::HRGN>(device);
+    ::DeleteObject(device);
+    return 0;
 }
 
 int Win32Host::CombineRgn(tarvik::HRGN dst, tarvik::HRGN src1, tarvik::HRGN src2, int mode) {

@@ -7,9 +7,15 @@
 //   the system move (SendMessageA forwarded, not started once the button is up); SetCapture;
 //   sizing cursors; comctl32 tooltips (the runtime's are not shown); MSAA accessibility
 //   (win32_accessible.h); the system's double-click rule; the system menu on Alt+Space; a
-//   message box for failures; each drawing call invalidates only its own rectangle.
-// Leaves out: DPI awareness (96 DPI assumed); HTMAXBUTTON (snap layouts); a window menu on
-//   the title bar's right button; a minimum tracking size; a multi-monitor maximize position.
+//   message box for failures; each drawing call invalidates only its own rectangle; the
+//   window's DPI (per monitor, WM_DPICHANGED followed): the runtime's layout pixels become
+//   device pixels at the window's scale, the face is drawn at device resolution (the layout
+//   face enlarged, the caption text in the font at the scaled size), and the icons follow;
+//   HTMAXBUTTON over the maximize button (snap layouts); the window menu on the title bar's
+//   right click; the grips' smallest size as the minimum tracking size; a maximize on the
+//   window's own monitor.
+// Leaves out: icon images beyond the icon group's 16 and 32 pixels (the system scales those
+//   to the DPI's icon sizes).
 #pragma once
 
 #include <array>
@@ -18,6 +24,7 @@
 #include <optional>
 #include <string>
 
+#include "host/runtime/display_scale.h"
 #include "host/runtime/runtime.h"
 #include "host/win32/win32_accessible.h"
 #include "host/win32/win32_face.h"
@@ -53,16 +60,18 @@ public:
 
     // --- What tests observe ---------------------------------------------------------------
     ::HWND Window() const { return hwnd_; }
-    // The face pixel at (x, y) as 0x00BBGGRR.
-    Color FacePixel(int x, int y) const { return face_.Pixel(x, y); }
-    // What the window shows at a face pixel: the face with the visible images' pictures on top.
+    // The face pixel at device pixel (x, y) as 0x00BBGGRR.
+    Color FacePixel(int x, int y) const { return DeviceFace().Pixel(x, y); }
+    // What the window shows at a device pixel: the face with the visible images' pictures on top.
     Color ShownPixel(int x, int y);
     // The tooltip control's text for the element's tool (UTF-8), "" if it has no tool.
     std::string ToolText(Elem elem) const { return tips_ ? tips_->Text(elem) : std::string(); }
     ::HWND ToolTipWindow() const { return tips_ ? tips_->Window() : nullptr; }
-    // The face's pixel size: the window's, or less where that much memory was not to be had.
-    int FaceWidth() const { return face_.Width(); }
-    int FaceHeight() const { return face_.Height(); }
+    // The face's device pixel size: the window's, or less where that much memory was not to be had.
+    int FaceWidth() const { return DeviceFace().Width(); }
+    int FaceHeight() const { return DeviceFace().Height(); }
+    // Device pixels per layout pixel, from the window's DPI.
+    const DisplayScale& Scale() const { return scale_; }
     // Instead of a message box, unhandled failures are only recorded (for tests).
     void QuietFailures() { quietFailures_ = true; }
     // The window as its accessible children depend on it.
@@ -97,12 +106,18 @@ private:
     void Release();
     bool HandlePointer(UINT msg, WPARAM wparam, LPARAM lparam);
     void Paint(HDC dc, const RECT& area);
-    void ComposeImages(HDC dc, int originX, int originY);
+    void ComposeImages(const MemoryBitmap& target, int width, int height, int originX, int originY);
     void Invalidate(const RECT& area);
     RECT ShownRect(Elem elem);
     RECT OuterRect() const;
     bool InsideRegion(int x, int y);
     void SetWindowPixels(int x, int y, int width, int height, UINT flags);
+    const Face& DeviceFace() const { return scale_.IsOne() ? face_ : deviceFace_; }
+    void EnlargeFace(const PixelRect& layout);
+    int WindowDpi() const;
+    void ApplyDpi(int dpi);
+    void LoadIcons(int dpi);
+    void DpiChanged(int dpi, const RECT& suggested);
     bool LeftButtonHeld() const;
     bool MoveIfDragged(UINT msg, WPARAM wparam);
     void ShowSystemMenu(std::optional<::POINT> at = std::nullopt);
@@ -114,8 +129,13 @@ private:
     HINSTANCE instance_;
     ::HWND hwnd_ = nullptr;
     HICON bigIcon_ = nullptr, smallIcon_ = nullptr;
-    HFONT font_ = nullptr;
-    Face face_;
+    HFONT font_ = nullptr;        // the caption's font at the layout's 96 DPI, for the layout face
+    HFONT deviceFont_ = nullptr;  // the same at the window's DPI, for the device face; none at scale 1
+    DisplayScale scale_;
+    int dpi_ = 0;
+    int iconDpi_ = 0;  // the DPI the icons were loaded for
+    Face face_;        // in layout pixels, drawn as at 96 DPI
+    Face deviceFace_;  // in device pixels, the layout face enlarged with sharp text; unused at scale 1
     MemoryBitmap paintTile_;  // where a paint composes, one tile at a time
     // Where each element's picture shows on the face, as last invalidated for.
     struct Shown {

@@ -13,6 +13,9 @@ namespace tarvik::win32 {
 
 namespace {
 
+// The window's DPI changed (Windows 8.1 on); older headers may lack the name.
+constexpr UINT kDpiChangedMessage = 0x02E0;
+
 LPCWSTR CursorName(Cursor cursor) {
     switch (cursor) {
         case Cursor::SizeNS: return IDC_SIZENS;
@@ -153,7 +156,7 @@ LRESULT Win32Host::Handle(UINT msg, WPARAM wparam, LPARAM lparam) {
                 info->ptMaxTrackSize.y = std::max(info->ptMaxTrackSize.y, info->ptMaxSize.y);
             }
             // The system's own resizes (Wine hands this to the window manager) stop where the grips stop.
-            info->ptMinTrackSize = {kMinWindowWidthPx, kMinWindowHeightPx};
+            info->ptMinTrackSize = {scale_.ToDevice(kMinWindowWidthPx), scale_.ToDevice(kMinWindowHeightPx)};
             return 0;
         }
         case WM_WINDOWPOSCHANGING:
@@ -166,6 +169,10 @@ LRESULT Win32Host::Handle(UINT msg, WPARAM wparam, LPARAM lparam) {
             if (!IsIconic(hwnd_)) GetWindowRect(hwnd_, &lastRestoredRect_);
             // The system's own changes (taskbar, Win+Up, the system menu) are laid out here.
             SystemResized();
+            return 0;
+        case kDpiChangedMessage:
+            // The new DPI is the same each way; the system suggests where the window goes.
+            DpiChanged(LOWORD(wparam), *reinterpret_cast<const RECT*>(lparam));
             return 0;
         case WM_SETCURSOR:
             if (LOWORD(lparam) == HTCLIENT || LOWORD(lparam) == HTMAXBUTTON) {
@@ -205,7 +212,8 @@ LRESULT Win32Host::Handle(UINT msg, WPARAM wparam, LPARAM lparam) {
 }
 
 // Mouse messages to the shared runtime: client pixels, message time; double-click messages
-// count as plain presses because the runtime recognises double-clicks itself.
+// count as plain presses because the runtime recognises double-clicks itself. The region is
+// tested in device pixels; the runtime gets the layout pixel that holds the pointer.
 bool Win32Host::HandlePointer(UINT msg, WPARAM wparam, LPARAM lparam) {
     if (MoveIfDragged(msg, wparam)) return true;
     const int x = GET_X_LPARAM(lparam), y = GET_Y_LPARAM(lparam);
@@ -220,14 +228,16 @@ bool Win32Host::HandlePointer(UINT msg, WPARAM wparam, LPARAM lparam) {
             lastX_ = x;
             lastY_ = y;
             const bool inside = InsideRegion(x, y);
-            PointerMove(x, y, inside, EventTime(static_cast<DWORD>(GetMessageTime())));
+            PointerMove(scale_.ToLayout(x), scale_.ToLayout(y), inside, EventTime(static_cast<DWORD>(GetMessageTime())));
             // WM_SETCURSOR came before this move reached the runtime: the shape follows here.
             if (inside || HasCapture()) SetCursor(LoadCursorW(nullptr, CursorName(CurrentCursor())));
             return true;
         }
         case WM_MOUSELEAVE:
             tracking_ = false;
-            if (!HasCapture()) PointerMove(lastX_, lastY_, false, EventTime(static_cast<DWORD>(GetMessageTime())));
+            if (!HasCapture())
+                PointerMove(scale_.ToLayout(lastX_), scale_.ToLayout(lastY_), false,
+                            EventTime(static_cast<DWORD>(GetMessageTime())));
             return true;
         case WM_LBUTTONDOWN: case WM_LBUTTONDBLCLK: button = kLeftButton; down = true; break;
         case WM_RBUTTONDOWN: case WM_RBUTTONDBLCLK: button = kRightButton; down = true; break;
@@ -241,13 +251,13 @@ bool Win32Host::HandlePointer(UINT msg, WPARAM wparam, LPARAM lparam) {
     lastX_ = x;
     lastY_ = y;
     if (down)
-        PointerDown(button, ShiftState(wparam), x, y, now);
+        PointerDown(button, ShiftState(wparam), scale_.ToLayout(x), scale_.ToLayout(y), now);
     else
-        PointerUp(button, ShiftState(wparam), x, y, InsideRegion(x, y), now);
+        PointerUp(button, ShiftState(wparam), scale_.ToLayout(x), scale_.ToLayout(y), InsideRegion(x, y), now);
     return true;
 }
 
-// Whether a client point lies on the window: inside its rectangle and its region.
+// Whether a client point (device pixels) lies on the window: inside its rectangle and its region.
 bool Win32Host::InsideRegion(int x, int y) {
     RECT client{};
     GetClientRect(hwnd_, &client);
@@ -271,7 +281,7 @@ void Win32Host::PlatformCapture(bool take) {
 void Win32Host::ElementChanged(Elem elem) {
     accessibility_.MarkChanged();
     const std::size_t i = static_cast<std::size_t>(elem);
-    if (tips_) tips_->Sync(elem, Elements()[i]);
+    if (tips_) tips_->Sync(elem, Elements()[i], scale_);
     const RECT now = ShownRect(elem);
     const Picture picture = Elements()[i].picture;
     Shown& was = pictureShown_[i];
@@ -287,7 +297,8 @@ void Win32Host::ElementChanged(Elem elem) {
 LRESULT Win32Host::CaptionHitTest(LPARAM screenPoint) {
     ::POINT p{GET_X_LPARAM(screenPoint), GET_Y_LPARAM(screenPoint)};
     if (!hwnd_ || IsIconic(hwnd_) || !ScreenToClient(hwnd_, &p)) return HTCLIENT;
-    if (!InsideRegion(p.x, p.y) || HitTest(Elements(), p.x, p.y) != Elem::Immax) return HTCLIENT;
+    if (!InsideRegion(p.x, p.y) || HitTest(Elements(), scale_.ToLayout(p.x), scale_.ToLayout(p.y)) != Elem::Immax)
+        return HTCLIENT;
     return HTMAXBUTTON;
 }
 
@@ -316,14 +327,17 @@ bool Win32Host::PointerOnWindow() const {
 // messages they stand for (screen points as client pixels), so the runtime gets the very input
 // the client area gives; DefWindowProc's caption-button handling never runs for them.
 bool Win32Host::HandleCaptionButton(UINT msg, WPARAM wparam, LPARAM lparam) {
-    if (msg == WM_MOUSELEAVE && PointerOnWindow() && HitTest(Elements(), lastX_, lastY_) == Elem::Immax) {
+    if (msg == WM_MOUSELEAVE && PointerOnWindow() &&
+        HitTest(Elements(), scale_.ToLayout(lastX_), scale_.ToLayout(lastY_)) == Elem::Immax) {
         tracking_ = false;  // gone from the client area onto the button: no leave for the runtime
         return true;
     }
     if (msg == WM_NCMOUSELEAVE) {
         ncTracking_ = false;
         if (PointerOnWindow()) return true;  // onto the client area, whose move follows
-        if (!HasCapture()) PointerMove(lastX_, lastY_, false, EventTime(static_cast<DWORD>(GetMessageTime())));
+        if (!HasCapture())
+            PointerMove(scale_.ToLayout(lastX_), scale_.ToLayout(lastY_), false,
+                        EventTime(static_cast<DWORD>(GetMessageTime())));
         return true;
     }
     if (wparam != HTMAXBUTTON) return false;
@@ -355,7 +369,7 @@ bool Win32Host::HandleCaptionButton(UINT msg, WPARAM wparam, LPARAM lparam) {
     }
     lastX_ = p.x;
     lastY_ = p.y;
-    PointerMove(p.x, p.y, true, EventTime(static_cast<DWORD>(GetMessageTime())));
+    PointerMove(scale_.ToLayout(p.x), scale_.ToLayout(p.y), true, EventTime(static_cast<DWORD>(GetMessageTime())));
     SetCursor(LoadCursorW(nullptr, CursorName(CurrentCursor())));
     return true;
 }

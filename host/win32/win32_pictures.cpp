@@ -1,5 +1,6 @@
 #include "host/win32/win32_pictures.h"
 
+#include <algorithm>
 #include <cassert>
 #include <cstdint>
 #include <cstring>
@@ -72,6 +73,7 @@ const Pictures::Decoded& Pictures::Get(Picture picture) {
         d.height = bmp->dib.height;
         d.color = RenderDib(sourceDc_, reinterpret_cast<const BITMAPINFO*>(bmp->dib.info), bmp->dib.bits, d.width,
                             d.height, &pixels);
+        d.bits = pixels;
         return d;
     }
     // ICO: the largest image; its header gives twice the height (colour rows, then mask rows).
@@ -92,10 +94,13 @@ const Pictures::Decoded& Pictures::Get(Picture picture) {
     // CreateBitmap wants top-down rows padded to 16 bits.
     const int monoStride = (d.width + 15) / 16 * 2;
     std::vector<unsigned char> mono(static_cast<std::size_t>(monoStride) * d.height, 0);
+    d.bits = pixels;
+    d.clear.assign(static_cast<std::size_t>(d.width) * d.height, false);
     for (int y = 0; y < d.height; ++y) {
         for (int x = 0; x < d.width; ++x) {
             if (!image->Clear(x, y)) continue;
             mono[static_cast<std::size_t>(monoStride) * y + x / 8] |= static_cast<unsigned char>(0x80 >> (x % 8));
+            d.clear[static_cast<std::size_t>(y) * d.width + x] = true;
             pixels[static_cast<std::size_t>(y) * d.width + x] = 0;  // OR-ed onto the masked face: no change
         }
     }
@@ -132,6 +137,30 @@ void Pictures::Draw(HDC dc, Picture picture, int dx, int dy, int dw, int dh, int
         SelectObject(sourceDc_, old);
     }
     SetStretchBltMode(dc, oldMode);
+}
+
+void Pictures::Enlarge(std::uint32_t* bits, int width, int height, int originX, int originY, Picture picture, int x,
+                       int y, int w, int h, const DisplayScale& scale) {
+    const Decoded& d = Get(picture);
+    w = std::min(w, d.width);
+    h = std::min(h, d.height);
+    const PixelRect all = scale.ToDevice(PixelRect{x, y, w, h});
+    if (all.x - originX >= width || all.y - originY >= height || all.x + all.w <= originX || all.y + all.h <= originY)
+        return;
+    GdiFlush();
+    for (int py = 0; py < h; ++py) {
+        const int top = std::max(scale.ToDevice(y + py) - originY, 0);
+        const int bottom = std::min(scale.ToDevice(y + py + 1) - originY, height);
+        if (top >= bottom) continue;
+        for (int px = 0; px < w; ++px) {
+            const std::size_t at = static_cast<std::size_t>(py) * d.width + px;
+            if (!d.clear.empty() && d.clear[at]) continue;
+            const int left = std::max(scale.ToDevice(x + px) - originX, 0);
+            const int right = std::min(scale.ToDevice(x + px + 1) - originX, width);
+            for (int row = top; row < bottom; ++row)
+                for (int column = left; column < right; ++column) bits[static_cast<std::size_t>(row) * width + column] = d.bits[at];
+        }
+    }
 }
 
 HICON EmbeddedWindowIcon(int size) {

@@ -47,7 +47,7 @@ ToolTips::~ToolTips() {
     if (tip_) DestroyWindow(tip_);
 }
 
-void ToolTips::Sync(Elem elem, const ElementState& state) {
+void ToolTips::Sync(Elem elem, const ElementState& state, const DisplayScale& scale) {
     const std::size_t i = static_cast<std::size_t>(elem);
     TTTOOLINFOW info = ToolInfo(owner_, elem);
     const bool wanted = state.visible && !state.toolTip.empty();
@@ -56,7 +56,7 @@ void ToolTips::Sync(Elem elem, const ElementState& state) {
         present_[i] = false;
         return;
     }
-    const PixelRect r = TwipsRectToPixels(state.left, state.top, state.width, state.height);
+    const PixelRect r = scale.TwipsRectToDevice(state.left, state.top, state.width, state.height);
     info.rect = {r.x, r.y, r.x + r.w, r.y + r.h};
     std::wstring text = Widen(state.toolTip);
     info.lpszText = text.data();

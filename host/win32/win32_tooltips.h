@@ -4,6 +4,7 @@
 #include <array>
 #include <string>
 
+#include "host/runtime/display_scale.h"
 #include "host/runtime/hit_test.h"
 #include "host/win32/win32_api.h"
 
@@ -17,8 +18,9 @@ public:
     ToolTips(const ToolTips&) = delete;
     ToolTips& operator=(const ToolTips&) = delete;
 
-    // Brings the element's tool in step with its rectangle, visibility and text.
-    void Sync(Elem elem, const ElementState& state);
+    // Brings the element's tool in step with its rectangle (in device pixels at the scale),
+    // visibility and text.
+    void Sync(Elem elem, const ElementState& state, const DisplayScale& scale);
     // The control's window.
     ::HWND Window() const { return tip_; }
     // The text the control holds for the element's tool, "" when it has none (UTF-8).

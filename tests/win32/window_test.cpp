@@ -3,6 +3,9 @@
 #include "tests/win32/check.h"
 #include "tests/win32/support.h"
 
+#include <commctrl.h>
+#include <oleacc.h>
+
 namespace tarvik::test {
 
 namespace {
@@ -190,6 +193,86 @@ TEST(SetWidthRaisesResizeBeforeReturning) {
     CHECK_EQ(5002.5f, p.host.Width());
     CHECK_EQ(334, static_cast<int>(p.Rect().right - p.Rect().left));
     CHECK_EQ(5002.5f - 780, p.host.ElemLeft(Elem::Immax));
+}
+
+}  // namespace tarvik::test
+
+namespace tarvik::test {
+
+// The window moved to a monitor of twice the DPI (the message Windows sends then): it takes the
+// suggested rectangle, keeps its layout (twips), shows its face enlarged, cuts its outline, places
+// the tooltips and accessible locations, and takes pointer input at device pixels.
+TEST(FollowsAMoveToAMonitorOfTwiceTheDpi) {
+    constexpr UINT kDpiChanged = 0x02E0;
+    Program p;
+    const ::HWND hwnd = p.host.Window();
+    const RECT before = p.Rect();
+    RECT suggested{before.left - 100, before.top - 50, before.left - 100 + 580, before.top - 50 + 462};
+    SendMessageW(hwnd, kDpiChanged, MAKEWPARAM(192, 192), reinterpret_cast<LPARAM>(&suggested));
+    PumpIdle();
+    CHECK_EQ(2.0, p.host.Scale().Factor());
+    CHECK_EQ(Rect(suggested), Rect(p.Rect()));
+    CHECK_EQ(4350.0f, p.host.Width());
+    CHECK_EQ(3465.0f, p.host.Height());
+    CHECK_EQ(580, p.host.FaceWidth());
+    CHECK_EQ(462, p.host.FaceHeight());
+    {
+        // The corners cut; the layout pixels just inside them kept, each as its 2 x 2 square.
+        ::HRGN region = CreateRectRgn(0, 0, 0, 0);
+        CHECK(GetWindowRgn(hwnd, region) != ERROR);
+        for (const ::POINT out : {::POINT{0, 0}, ::POINT{579, 0}, ::POINT{0, 461}, ::POINT{579, 461}})
+            CHECK_EQ(std::to_string(out.x) + "," + std::to_string(out.y) + " outside",
+                     std::to_string(out.x) + "," + std::to_string(out.y) + (PtInRegion(region, out.x, out.y) ? " inside" : " outside"));
+        for (const ::POINT in : {::POINT{0, 26}, ::POINT{289, 26}, ::POINT{23, 0}, ::POINT{283, 230}, ::POINT{289, 224}})
+            for (int d = 0; d < 4; ++d) {
+                const int x = 2 * in.x + d % 2, y = 2 * in.y + d / 2;
+                CHECK_EQ(std::to_string(x) + "," + std::to_string(y) + " inside",
+                         std::to_string(x) + "," + std::to_string(y) + (PtInRegion(region, x, y) ? " inside" : " outside"));
+            }
+        DeleteObject(region);
+    }
+
+    // The top-right atlas block, each pixel a 2 x 2 square; the back colour inside.
+    std::string first;
+    for (int y = 0; y < 58; ++y)
+        for (int x = 0; x < 222; ++x) {
+            const Color want = BmpPixel(Picture::A2, 39 + x / 2, y / 2), got = p.host.FacePixel(358 + x, y);
+            if (want != got && first.empty())
+                first = "at " + std::to_string(358 + x) + "," + std::to_string(y) + " want " + Hex(want) + " got " + Hex(got);
+        }
+    CHECK_EQ(std::string(), first);
+    CHECK_EQ(Hex(Rgb(250, 250, 250)), Hex(p.host.FacePixel(290, 230)));
+
+    // The close button's tool and accessible location are its layout rectangle doubled.
+    const PixelRect close = p.ElemPixels(Elem::Imclose);
+    const RECT device{2 * close.x, 2 * close.y, 2 * (close.x + close.w), 2 * (close.y + close.h)};
+    TTTOOLINFOW tool{};
+    tool.cbSize = TTTOOLINFOW_V2_SIZE;
+    tool.hwnd = hwnd;
+    tool.uId = static_cast<UINT_PTR>(Elem::Imclose);
+    CHECK(SendMessageW(p.host.ToolTipWindow(), TTM_GETTOOLINFOW, 0, reinterpret_cast<LPARAM>(&tool)) != 0);
+    CHECK_EQ(Rect(device), Rect(tool.rect));
+    IAccessible* acc = nullptr;
+    CHECK_EQ(S_OK, AccessibleObjectFromWindow(hwnd, OBJID_CLIENT, __uuidof(IAccessible), reinterpret_cast<void**>(&acc)));
+    if (acc) {
+        VARIANT child;
+        VariantInit(&child);
+        child.vt = VT_I4;
+        child.lVal = AccessibleChildId(Elem::Imclose);
+        LONG x = 0, y = 0, w = 0, h = 0;
+        CHECK_EQ(S_OK, acc->accLocation(&x, &y, &w, &h, child));
+        const ::POINT at = p.Screen(device.left, device.top);
+        CHECK_EQ(Rect(RECT{at.x, at.y, at.x + 2 * close.w, at.y + 2 * close.h}), Rect(RECT{x, y, x + w, y + h}));
+        acc->Release();
+    }
+
+    // The pointer over the device pixels of the minimize button hovers it, and its hover picture
+    // shows there doubled.
+    const PixelRect min = p.ElemPixels(Elem::Immin);
+    const ::POINT over = p.Screen(2 * min.x + 7, 2 * min.y + 7);
+    MoveMouse(over.x, over.y);
+    CHECK(PumpUntil([&] { return p.host.Elements()[static_cast<std::size_t>(Elem::Immin)].picture == Picture::A9; }));
+    CHECK_EQ(Hex(BmpPixel(Picture::A9, 3, 3)), Hex(p.host.ShownPixel(2 * min.x + 7, 2 * min.y + 7)));
 }
 
 }  // namespace tarvik::test

@@ -281,7 +281,9 @@ std::string OutPath(const std::string& name) {
 #ifndef TARVIK_OUT_SUBDIR
 #define TARVIK_OUT_SUBDIR "wine"
 #endif
-    const std::string dir = std::string(TARVIK_TEST_OUT) + "/" TARVIK_OUT_SUBDIR;
+    // Each DPI's pictures in a folder of their own, so that runs at several DPIs keep theirs.
+    const std::string dir = std::string(TARVIK_TEST_OUT) + "/" TARVIK_OUT_SUBDIR +
+                            (TestDpi() == 96 ? std::string() : "-dpi" + std::to_string(TestDpi()));
     std::filesystem::create_directories(dir);
     return dir + "/" + name;
 }
@@ -326,7 +328,49 @@ std::optional<Image> SimSnapshot(const std::string& commands, const std::string&
         if (error) *error = "tarvik-sim ended with status " + std::to_string(r.status) + " for\n" + script + r.err;
         return std::nullopt;
     }
-    return LoadPng(path, error);
+    auto frame = LoadPng(path, error);
+    if (!frame || TestScale().IsOne()) return frame;
+    Image enlarged = Enlarge(*frame, TestScale());
+    SavePng(enlarged, path);
+    return enlarged;
+}
+
+int TestDpi() {
+    const char* dpi = std::getenv("TARVIK_DPI");
+    return dpi && std::atoi(dpi) > 0 ? std::atoi(dpi) : 96;
+}
+
+DisplayScale TestScale() { return DisplayScale::FromDpi(TestDpi()); }
+
+Rect ToDevice(const Rect& layout) {
+    const PixelRect d = TestScale().ToDevice(PixelRect{layout.x, layout.y, layout.width, layout.height});
+    return {d.x, d.y, d.w, d.h};
+}
+
+// The program's own centring on the screen in layout pixels (half twips rounded up), then at the scale.
+Geometry StartGeometry() {
+    const DisplayScale s = TestScale();
+    const auto centred = [&](int screen, double twips) {
+        return s.ToDevice(static_cast<int>(std::floor((s.ToLayoutLength(screen) * 15.0 - twips) / 2 / 15.0 + 0.5)));
+    };
+    return {centred(1024, 4350.0), centred(768, 3465.0), s.ToDevice(290), s.ToDevice(231)};
+}
+
+Rect CaptionTextBox() { return ToDevice(kCaptionTextBox); }
+
+double RequiredAgreementPercent() { return TestScale().IsOne() ? kRequiredAgreementPercent : kScaledAgreementPercent; }
+
+Image Enlarge(const Image& image, const DisplayScale& scale) {
+    Image out;
+    out.width = scale.ToDevice(image.width);
+    out.height = scale.ToDevice(image.height);
+    out.pixels.resize(static_cast<std::size_t>(out.width) * out.height);
+    for (int y = 0; y < image.height; ++y)
+        for (int x = 0; x < image.width; ++x)
+            for (int dy = scale.ToDevice(y); dy < scale.ToDevice(y + 1); ++dy)
+                for (int dx = scale.ToDevice(x); dx < scale.ToDevice(x + 1); ++dx)
+                    out.pixels[static_cast<std::size_t>(dy) * out.width + dx] = image.At(x, y);
+    return out;
 }
 
 std::string Xdotool(const std::vector<std::string>& args) { return Pointer(args); }
@@ -472,7 +516,7 @@ std::string Program::Log() const {
 
 Rect ButtonRect(Button b, int windowWidth) {
     const int fromRight = b == Button::Minimize ? 73 : b == Button::Maximize ? 52 : 31;
-    return {windowWidth - fromRight, 8, 17, 16};
+    return ToDevice({TestScale().ToLayoutLength(windowWidth) - fromRight, 8, 17, 16});
 }
 
 const char* ButtonName(Button b) {
@@ -559,7 +603,7 @@ void SlowDoubleClick() {
 
 namespace {
 
-constexpr int kToolTipSearchWidth = 240, kToolTipSearchHeight = 70;
+constexpr int kToolTipSearchWidth = 240, kToolTipSearchHeight = 70;  // at 96 DPI
 constexpr int kInkLuma = 200;  // tooltip pixels darker than this are ink (the ground is white)
 constexpr const char* kToolTipFont = "WenQuanYi Micro Hei 11px";  // the linked font at the tooltip's size
 
@@ -607,8 +651,10 @@ Ink RenderedInk(const std::string& word, const char* font, int threshold) {
 
 std::optional<Rect> FindToolTip(const Image& screen, int x, int y) {
     int x0 = screen.width, y0 = screen.height, x1 = -1, y1 = -1;
-    for (int sy = y + 4; sy < y + kToolTipSearchHeight; ++sy)
-        for (int sx = x - kToolTipSearchWidth / 4; sx < x + kToolTipSearchWidth; ++sx) {
+    // The tooltip, and the pointer it appears below, grow with the DPI.
+    const int width = TestScale().ToDevice(kToolTipSearchWidth), height = TestScale().ToDevice(kToolTipSearchHeight);
+    for (int sy = y + 4; sy < y + height; ++sy)
+        for (int sx = x - width / 4; sx < x + width; ++sx) {
             if (!screen.Contains(sx, sy)) continue;
             const Pixel& p = screen.At(sx, sy);
             if (p.r == 255 && p.g == 255 && p.b == 255)
@@ -659,9 +705,9 @@ std::optional<Geometry> StartAndWaitForWindow(Program& program, std::string* err
                  (program.Running() ? "none appeared" : "the program ended") + "\n" + program.Log();
         return std::nullopt;
     }
-    const auto g = program.WaitForGeometry(kStartGeometry);
-    if (!g || *g != kStartGeometry) {
-        *error = "expected the window at " + ToString(kStartGeometry) + ", got " +
+    const auto g = program.WaitForGeometry(StartGeometry());
+    if (!g || *g != StartGeometry()) {
+        *error = "expected the window at " + ToString(StartGeometry()) + ", got " +
                  (g ? ToString(*g) : std::string("no readable geometry"));
         return std::nullopt;
     }

@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "host/runtime/display_scale.h"
+
 namespace tarvik::wine {
 
 using namespace std::chrono_literals;
@@ -83,7 +85,8 @@ std::optional<Image> Screenshot(const std::string& path, std::string* error);
 Agreement PollAgreement(const Image& reference, int left, int top, const Rect& exclude, double required,
                         const std::string& name, std::optional<Image>* shot = nullptr, Clock::duration timeout = 10s);
 
-// A frame from the simulated host: runs tarvik-sim with commands and then a snapshot.
+// A frame from the simulated host: runs tarvik-sim with commands and then a snapshot, enlarged
+// to the test's scale (each layout pixel filling its device pixels).
 std::optional<Image> SimSnapshot(const std::string& commands, const std::string& path, std::string* error);
 
 // Where the tests leave pictures and logs.
@@ -153,9 +156,27 @@ inline constexpr Geometry kStartGeometry{367, 269, 290, 231};
 inline constexpr Rect kCaptionTextBox{30, 4, 81, 23};
 // Frames agree when at least this share of the compared pixels match.
 inline constexpr double kRequiredAgreementPercent = 99.0;
+// At another scale the Wine frame is compared with the simulated one enlarged.
+inline constexpr double kScaledAgreementPercent = 95.0;
+
+// The DPI the Wine tests run at (TARVIK_DPI, as tools/with-wine-display.sh sets Wine's; 96 if unset).
+int TestDpi();
+// Device pixels per layout pixel at the test's DPI.
+DisplayScale TestScale();
+// A rectangle of layout pixels in device pixels at the test's scale.
+Rect ToDevice(const Rect& layout);
+// The start window at the test's scale: kStartGeometry at 96 DPI.
+Geometry StartGeometry();
+// The caption text box at the test's scale.
+Rect CaptionTextBox();
+// The share of pixels that must agree at the test's scale.
+double RequiredAgreementPercent();
+// An image enlarged to a scale, each pixel filling the device pixels between its edges'.
+Image Enlarge(const Image& image, const DisplayScale& scale);
 
 // The caption buttons' 17 x 16 pixel squares, from the window's right edge: their left edges lie
-// 73, 52 and 31 pixels left of it, their tops 8 pixels down.
+// 73, 52 and 31 pixels left of it, their tops 8 pixels down (layout pixels; the rectangle is in
+// device pixels at the test's scale, windowWidth too).
 enum class Button { Minimize, Maximize, Close };
 Rect ButtonRect(Button b, int windowWidth);
 const char* ButtonName(Button b);

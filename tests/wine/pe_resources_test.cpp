@@ -1,5 +1,5 @@
 // The built Windows programs, read as files: machine, subsystem, imports, version strings and
-// the icon group. Needs no Wine.
+// the icon group, the manifest. Needs no Wine.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -53,6 +53,16 @@ TEST_P(BuiltProgram, IsAGuiProgramForItsMachine) {
     EXPECT_EQ(file_->Is64Bit(), GetParam().machine == 0x8664)
         << "optional header kind does not fit the machine (PE32+ is " << file_->Is64Bit() << ")";
     EXPECT_EQ(file_->Subsystem(), 2) << "expected the Windows GUI subsystem (2), the file says " << file_->Subsystem();
+}
+
+TEST_P(BuiltProgram, ItsManifestDeclaresPerMonitorDpiAwareness) {
+    // RT_MANIFEST 1: the process manifest, which Windows reads before the program runs.
+    const Resource* manifest = file_->FindResource(24, 1);
+    ASSERT_NE(manifest, nullptr) << "expected a manifest resource (type 24, id 1)";
+    const std::string text(manifest->data.begin(), manifest->data.end());
+    for (const char* want : {"<dpiAware xmlns=\"http://schemas.microsoft.com/SMI/2005/WindowsSettings\">true/pm</dpiAware>",
+                             "<dpiAwareness xmlns=\"http://schemas.microsoft.com/SMI/2016/WindowsSettings\">PerMonitorV2"})
+        EXPECT_NE(text.find(want), std::string::npos) << "expected the manifest to hold " << want << "; it reads:\n" << text;
 }
 
 TEST_P(BuiltProgram, ImportsOnlyWindowsSystemDlls) {

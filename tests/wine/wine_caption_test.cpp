@@ -19,19 +19,21 @@ TEST(WineCaptionButtons, HoverShowsTheHoverPictureAndAFaceMoveTakesItAway) {
     const auto started = StartAndWaitForWindow(program, &error);
     ASSERT_TRUE(started) << error;
     const Geometry g = *started;
-    // A point on the bare face, clear of every element.
-    const int faceX = 150, faceY = 120;
+    // A point on the bare face, clear of every element (device pixels, as the buttons').
+    const DisplayScale scale = TestScale();
+    const int faceX = scale.ToDevice(150), faceY = scale.ToDevice(120);
 
     for (const Button button : {Button::Close, Button::Minimize, Button::Maximize}) {
         const std::string name = ButtonName(button);
         SCOPED_TRACE(name + " button");
         const Rect r = ButtonRect(button, g.width);
-        const int bx = r.x + 8, by = r.y + 8;
+        const int bx = r.x + r.width / 2, by = r.y + r.height / 2;
 
-        // What the simulated host shows after the same two moves.
-        const std::string moves = "start\nmove " + std::to_string(simWindow->x + faceX) + " " +
-                                  std::to_string(simWindow->y + faceY) + "\nmove " + std::to_string(simWindow->x + bx) +
-                                  " " + std::to_string(simWindow->y + by) + "\n";
+        // What the simulated host shows after the same two moves (in its layout pixels).
+        const std::string moves = "start\nmove " + std::to_string(simWindow->x + scale.ToLayout(faceX)) + " " +
+                                  std::to_string(simWindow->y + scale.ToLayout(faceY)) + "\nmove " +
+                                  std::to_string(simWindow->x + scale.ToLayout(bx)) + " " +
+                                  std::to_string(simWindow->y + scale.ToLayout(by)) + "\n";
         const auto simHover = SimSnapshot(moves, OutPath("caption-sim-" + name + "-hover.png"), &error);
         ASSERT_TRUE(simHover) << error;
         const Image hoverLook = Crop(*simHover, r), restLook = Crop(*simRest, r);

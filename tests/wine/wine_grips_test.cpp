@@ -14,38 +14,46 @@ namespace {
 // applied only above its limit (2500 twips wide, 1500 high); otherwise it keeps its last size.
 // The start window's Top keeps the half twip of the centring ((11520 - 3465) / 2 = 4027.5 on
 // 1024 x 768), so heights come out as half pixels, rounded half up like every twips-to-pixel
-// conversion of the program.
+// conversion of the program. At another DPI all this holds in layout pixels: the pointer's
+// device pixel is in the layout pixel that holds it, and sizes come out at the scale.
 class GripRule {
 public:
     GripRule(const Geometry& screen, const Geometry& start)
-        : leftTwips_((screen.width * 15.0 - 4350.0) / 2), topTwips_((screen.height * 15.0 - 3465.0) / 2),
-          width_(start.width), height_(start.height) {}
-    // The size after a move of a grip to screen point (x, y); changes width and/or height.
+        : leftTwips_((scale_.ToLayoutLength(screen.width) * 15.0 - 4350.0) / 2),
+          topTwips_((scale_.ToLayoutLength(screen.height) * 15.0 - 3465.0) / 2),
+          width_(scale_.ToLayoutLength(start.width)), height_(scale_.ToLayoutLength(start.height)) {}
+    // The size after a move of a grip to screen point (x, y) (device pixels); changes width and/or height.
     void Move(int x, int y, bool width, bool height) {
-        if (width) width_ = Edge(x, leftTwips_, 2500.0, width_);
-        if (height) height_ = Edge(y, topTwips_, 1500.0, height_);
+        if (width) width_ = Edge(scale_.ToLayout(x), leftTwips_, 2500.0, width_);
+        if (height) height_ = Edge(scale_.ToLayout(y), topTwips_, 1500.0, height_);
     }
-    int Width() const { return width_; }
-    int Height() const { return height_; }
+    // The size in device pixels.
+    int Width() const { return scale_.ToDevice(width_); }
+    int Height() const { return scale_.ToDevice(height_); }
+    // The size in layout pixels.
+    int LayoutWidth() const { return width_; }
+    int LayoutHeight() const { return height_; }
 
 private:
     static int Edge(int pointer, double originTwips, double limitTwips, int current) {
         const double twips = pointer * 15.0 - originTwips;
         return twips > limitTwips ? static_cast<int>(std::floor(twips / 15.0 + 0.5)) : current;
     }
+    DisplayScale scale_ = TestScale();
     double leftTwips_, topTwips_;
     int width_, height_;
 };
 
 enum class Grip { Corner, Bottom, Right };
 
-// Moves the pointer to window point (x, y) (relative to the window's unchanging top-left corner)
-// with grip held, and waits for the size the rule gives. A move that the limits refuse in one
+// Moves the pointer to window point (x, y) (layout pixels from the window's unchanging top-left
+// corner, at the test's scale) with grip held, and waits for the size the rule gives. A move that the limits refuse in one
 // dimension is paired with a change in the other, so that the refusal shows once that arrives.
 void DragTo(const Program& program, GripRule& rule, Grip grip, const Geometry& origin, int x, int y,
             const std::string& what) {
-    PointerTo(origin.x + x, origin.y + y);
-    rule.Move(origin.x + x, origin.y + y, grip != Grip::Bottom, grip != Grip::Right);
+    const int px = origin.x + TestScale().ToDevice(x), py = origin.y + TestScale().ToDevice(y);
+    PointerTo(px, py);
+    rule.Move(px, py, grip != Grip::Bottom, grip != Grip::Right);
     const Geometry want{origin.x, origin.y, rule.Width(), rule.Height()};
     const auto now = program.WaitForGeometry(want);
     EXPECT_EQ(now, want) << what << ": with the pointer at window point (" << x << ", " << y << ") expected "
@@ -67,6 +75,23 @@ TEST(WineResizeGrips, FollowThePointerStopAtTheLimitsAndPaintTheSimulatedFrame) 
         SCOPED_TRACE("corner grip to 400 x 300");
         PointerTo(g.x + g.width - 5, g.y + g.height - 5);
         ButtonDown();
+        DragTo(program, rule, Grip::Corner, g, 280, 220, "corner grip");
+        {
+            // 100 device pixels further each way grow the window by 100 device pixels (at a
+            // fractional scale, by the device pixels of the layout pixels they reach).
+            const Geometry before{g.x, g.y, rule.Width(), rule.Height()};
+            const int px = g.x + TestScale().ToDevice(280) + 100, py = g.y + TestScale().ToDevice(220) + 100;
+            PointerTo(px, py);
+            rule.Move(px, py, true, true);
+            const auto now = program.WaitForGeometry({g.x, g.y, rule.Width(), rule.Height()});
+            ASSERT_TRUE(now) << program.GeometryError();
+            const int slack = TestScale().Factor() == std::floor(TestScale().Factor()) ? 0 : 1;
+            EXPECT_NEAR(now->width - before.width, 100, slack) << "a corner-grip drag of 100 device pixels to the right "
+                                                                << "grew the window from " << ToString(before) << " to " << ToString(*now);
+            EXPECT_NEAR(now->height - before.height, 100, slack) << "a corner-grip drag of 100 device pixels down "
+                                                                 << "grew the window from " << ToString(before) << " to " << ToString(*now);
+            std::printf("corner grip: 100 device pixels each way grew %s to %s\n", ToString(before).c_str(), ToString(*now).c_str());
+        }
         DragTo(program, rule, Grip::Corner, g, 330, 260, "corner grip");
         // 299 * 15 + 4035 - 4027.5 = 4492.5 twips high, 299.5 pixels: 300.
         DragTo(program, rule, Grip::Corner, g, 400, 299, "corner grip");
@@ -76,14 +101,14 @@ TEST(WineResizeGrips, FollowThePointerStopAtTheLimitsAndPaintTheSimulatedFrame) 
 
         const auto reference = SimSnapshot("start\nresize 400 300", OutPath("grips-400x300-sim.png"), &error);
         ASSERT_TRUE(reference) << error;
-        ASSERT_EQ(reference->width, 400);
-        ASSERT_EQ(reference->height, 300);
+        ASSERT_EQ(reference->width, TestScale().ToDevice(400));
+        ASSERT_EQ(reference->height, TestScale().ToDevice(300));
         const Agreement agreement =
-            PollAgreement(*reference, g.x, g.y, kCaptionTextBox, kRequiredAgreementPercent, "grips-400x300");
+            PollAgreement(*reference, g.x, g.y, CaptionTextBox(), RequiredAgreementPercent(), "grips-400x300");
         std::printf("400 x 300 frame: %.3f%% of %ld pixels agree exactly\n", agreement.Percent(), agreement.compared);
-        EXPECT_GE(agreement.Percent(), kRequiredAgreementPercent)
+        EXPECT_GE(agreement.Percent(), RequiredAgreementPercent())
             << "expected the window resized to 400 x 300 by its corner grip and the simulated host's frame at that "
-            << "size to agree on at least " << kRequiredAgreementPercent << "% of the pixels; " << agreement.Report()
+            << "size to agree on at least " << RequiredAgreementPercent() << "% of the pixels; " << agreement.Report()
             << "Pictures in " << OutPath("grips-400x300-*.png");
     }
     {
@@ -95,18 +120,18 @@ TEST(WineResizeGrips, FollowThePointerStopAtTheLimitsAndPaintTheSimulatedFrame) 
         DragTo(program, rule, Grip::Corner, g, 200, 150, "both applied");
         // 166 pixels are 2490 twips, refused; 167 are 2505, applied.
         DragTo(program, rule, Grip::Corner, g, 166, 140, "width 166 refused, height applied");
-        ASSERT_EQ(rule.Width(), 200) << "the rule should have refused the width";
+        ASSERT_EQ(rule.LayoutWidth(), 200) << "the rule should have refused the width";
         // 99 pixels below the top are 1492.5 twips, refused; 100 are 1507.5, applied (101 pixels).
         DragTo(program, rule, Grip::Corner, g, 167, 99, "width 167 applied, height refused");
-        ASSERT_EQ(rule.Height(), 141) << "the rule should have refused the height";
+        ASSERT_EQ(rule.LayoutHeight(), 141) << "the rule should have refused the height";
         DragTo(program, rule, Grip::Corner, g, 150, 100, "width refused, height applied");
-        ASSERT_EQ(rule.Width(), 167);
-        ASSERT_EQ(rule.Height(), 101);
+        ASSERT_EQ(rule.LayoutWidth(), 167);
+        ASSERT_EQ(rule.LayoutHeight(), 101);
         // Far up and left of the window nothing applies, so the window keeps 167 x 101 ...
         PointerTo(g.x - 100, g.y - 100);
         // ... which shows when the next move changes only the width.
         DragTo(program, rule, Grip::Corner, g, 300, 90, "after a move far up and left, width applied, height refused");
-        ASSERT_EQ(rule.Height(), 101);
+        ASSERT_EQ(rule.LayoutHeight(), 101);
         ButtonUp();
     }
     {
@@ -121,7 +146,7 @@ TEST(WineResizeGrips, FollowThePointerStopAtTheLimitsAndPaintTheSimulatedFrame) 
         SCOPED_TRACE("right grip");
         PointerTo(g.x + rule.Width() - 4, g.y + 60);
         ButtonDown();
-        DragTo(program, rule, Grip::Right, g, 420, 90, "right grip, pointer also moved down");
+        DragTo(program, rule, Grip::Right, g, 390, 90, "right grip, pointer also moved down");
         DragTo(program, rule, Grip::Right, g, 250, 60, "right grip");
         ButtonUp();
     }

@@ -2,6 +2,8 @@
 // its face, the frame compared with the simulated host's, and the close button ending the process.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include "tests/wine/harness.h"
 
 namespace tarvik::wine {
@@ -19,6 +21,11 @@ TEST(WineStartWindow, OpensCentredRoundedAndLikeTheSimulatedFrameThenClosesWithS
     const auto started = StartAndWaitForWindow(program, &error);
     ASSERT_TRUE(started) << error;
     const Geometry g = *started;
+    // Centred to within a layout pixel (the program centres in twips and rounds half pixels up).
+    const int layoutPixel = TestScale().ToDevice(1);
+    EXPECT_LE(std::abs(2 * g.x + g.width - 1024), 2 * layoutPixel) << "expected the window centred across 1024 pixels";
+    EXPECT_LE(std::abs(2 * g.y + g.height - 768), 2 * layoutPixel) << "expected the window centred down 768 pixels";
+    std::printf("window at %d dpi: %s\n", TestDpi(), ToString(g).c_str());
 
     const auto reference = SimSnapshot("start", OutPath("start-sim.png"), &error);
     ASSERT_TRUE(reference) << error;
@@ -28,15 +35,15 @@ TEST(WineStartWindow, OpensCentredRoundedAndLikeTheSimulatedFrameThenClosesWithS
     // Wait for the first paint to arrive on the screen: poll until the frame agrees.
     std::optional<Image> shot;
     const Agreement agreement =
-        PollAgreement(*reference, g.x, g.y, kCaptionTextBox, kRequiredAgreementPercent, "start", &shot, 15s);
+        PollAgreement(*reference, g.x, g.y, CaptionTextBox(), RequiredAgreementPercent(), "start", &shot, 15s);
     ASSERT_TRUE(shot) << agreement.firstDifferences;
-    const Agreement close = Compare(*shot, g.x, g.y, *reference, kCaptionTextBox, 8);
+    const Agreement close = Compare(*shot, g.x, g.y, *reference, CaptionTextBox(), 8);
     RecordProperty("agreement_percent", std::to_string(agreement.Percent()));
     std::printf("start frame: %.3f%% of %ld pixels agree exactly, %.3f%% within 8 levels\n", agreement.Percent(),
                 agreement.compared, close.Percent());
-    EXPECT_GE(agreement.Percent(), kRequiredAgreementPercent)
+    EXPECT_GE(agreement.Percent(), RequiredAgreementPercent())
         << "expected the window under Wine and the simulated host's frame to agree on at least "
-        << kRequiredAgreementPercent << "% of the pixels inside the outline (caption text box excluded); "
+        << RequiredAgreementPercent() << "% of the pixels inside the outline (caption text box excluded); "
         << agreement.Report() << "Pictures in " << OutPath("start-*.png");
 
     // The four corner pixels are cut away: the screen there shows what it showed before the window.
@@ -70,14 +77,15 @@ TEST(WineStartWindow, OpensCentredRoundedAndLikeTheSimulatedFrameThenClosesWithS
     // The face between the frame strips is the back colour RGB(250, 250, 250).
     long wrong = 0;
     std::string firstWrong;
-    for (int y = 40; y < g.height - 40; ++y)
-        for (int x = 14; x < g.width - 14; ++x) {
+    const Rect face = ToDevice({14, 40, TestScale().ToLayoutLength(g.width) - 28, TestScale().ToLayoutLength(g.height) - 80});
+    for (int y = face.y; y < face.y + face.height; ++y)
+        for (int x = face.x; x < face.x + face.width; ++x) {
             const Pixel p = shot->At(g.x + x, g.y + y);
             if (p.r != 250 || p.g != 250 || p.b != 250) {
                 if (!wrong++) firstWrong = "(" + std::to_string(x) + ", " + std::to_string(y) + ") is " + ToString(p);
             }
         }
-    EXPECT_EQ(wrong, 0) << "expected the face x 14.." << g.width - 15 << ", y 40.." << g.height - 41
+    EXPECT_EQ(wrong, 0) << "expected the face " << ToString(face)
                         << " to be RGB(250, 250, 250); " << wrong << " pixels differ, first " << firstWrong;
 
     // The close button ends the program at once, with status 0.
