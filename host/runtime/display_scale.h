@@ -23,8 +23,9 @@ public:
 
     // The device edge of a layout edge (halves round up), held within the pixel limit.
     int ToDevice(int layout) const { return Held(std::floor(layout * factor_ + 0.5)); }
-    // The layout pixel that holds a device pixel (pointer positions).
-    int ToLayout(int device) const { return Held(std::floor(device / factor_)); }
+    // The layout pixel that holds a device pixel (pointer positions): the last one whose device
+    // edge lies at or before it, so that it inverts ToDevice's edges at every scale.
+    int ToLayout(int device) const { return Held(std::ceil((device + 0.5) / factor_) - 1); }
     // The layout length nearest to a device length (window sizes the system gives).
     int ToLayoutLength(int device) const { return Held(std::floor(device / factor_ + 0.5)); }
     // A layout rectangle in device pixels, each edge on its own, so that neighbours tile.
