@@ -3,12 +3,15 @@
 //
 // Implements: sizes and states through the window manager, laid out before they return (the
 //   notifications of sizes asked for are not laid out again); the region as the window's shape
-//   for drawing and input; the title bar's move as the window manager's own move, started past the drag threshold; a seat grab
-//   as the capture; sizing cursors; GTK's own tooltips (the runtime's are not shown); ATK
-//   accessibility (gtk_accessible.h); GTK's double-click time and distance; a failure dialog.
+//   for drawing and input; the title bar's move as the window manager's own move, started once
+//   the pointer goes past the drag threshold; a seat grab as the capture; sizing cursors; GTK's
+//   own tooltips (the runtime's are not shown); ATK accessibility (gtk_accessible.h); GTK's
+//   double-click time and distance; a failure dialog; the window menu on the title bar's right
+//   click and Alt+Space (gtk_window_menu.cpp); the grips' smallest size as a geometry hint; the
+//   window's scale factor (GDK_SCALE, followed when it changes): the face and the outline in
+//   device pixels, the outline given to X directly.
 // Leaves out: Wayland itself (X11 or XWayland only: a window cannot place or shape itself on
-//   Wayland); the window menu; a minimum size for the window manager; display scales (one
-//   device pixel per layout pixel).
+//   Wayland); fractional scales (GTK 3 has whole ones only).
 #pragma once
 
 #include <array>

@@ -4,7 +4,7 @@
 // Implements: sizes and states through SetWindowPos and ShowWindow (their WM_SIZE echoes are
 //   dropped; the system's own changes are laid out); a sizable style with no visible frame, so
 //   that window managers and Windows' snap can maximize it; the region through SetWindowRgn;
-//   the system move (SendMessageA forwarded, not started once the button is up); SetCapture;
+//   the system move (armed at the press, handed to the system past the drag distance); SetCapture;
 //   sizing cursors; comctl32 tooltips (the runtime's are not shown); MSAA accessibility
 //   (win32_accessible.h); the system's double-click rule; the system menu on Alt+Space; a
 //   message box for failures; each drawing call invalidates only its own rectangle; the
