@@ -1,6 +1,7 @@
 // The frame: element placement and the painted face for each size.
 #include <gtest/gtest.h>
 
+#include "host/runtime/display_scale.h"
 #include "tests/support.h"
 
 namespace tarvik {
@@ -157,6 +158,48 @@ TEST(PaintTest, StartSnapshotIsWritten) {
     sim.Do("start\nsnapshot " + test::OutPath("start.png"));
     EXPECT_EQ(sim.Host().PixelWidth(), 290);
     EXPECT_EQ(sim.Host().PixelHeight(), 231);
+}
+
+// The window on displays of other scales is the scale-1 window enlarged: its device size and
+// place, its pixels (all but the caption text, drawn at the device's resolution, and the
+// outline's curves, cut there too), and a corner-grip drag that follows the pointer's device pixels.
+TEST(ScaleTest, TheWindowIsTheScaleOneWindowEnlarged) {
+    const struct {
+        double factor;
+        int width, height;
+    } cases[] = {{1.5, 435, 347}, {2, 580, 462}};
+    Sim one;
+    one.Do("start");
+    for (const auto& c : cases) {
+        SCOPED_TRACE("scale " + std::to_string(c.factor));
+        const DisplayScale scale(c.factor);
+        Sim sim;
+        sim.Do("scale " + std::to_string(c.factor) + "\nscreen " + std::to_string(scale.ToDevice(1024)) + " " +
+               std::to_string(scale.ToDevice(768)) + "\nstart");
+        const PixelRect d = sim.Host().DeviceRect();
+        EXPECT_TRUE(d.w == c.width && d.h == c.height && d.x == scale.ToDevice(367) && d.y == scale.ToDevice(269))
+            << "expected " << c.width << " x " << c.height << " centred, got " << d.w << " x " << d.h << " at (" << d.x
+            << ", " << d.y << ")";
+        long same = 0, compared = 0;
+        for (int y = 0; y < d.h; ++y)
+            for (int x = 0; x < d.w; ++x) {
+                const int lx = scale.ToLayout(x), ly = scale.ToLayout(y);
+                if (lx >= 30 && lx < 111 && ly >= 4 && ly < 27) continue;  // the caption text
+                ++compared;
+                same += sim.At(x, y) == one.At(lx, ly);
+            }
+        EXPECT_GE(same * 100, compared * 99) << same << " of " << compared << " pixels are the scale-1 window's";
+
+        const int gx = d.x + scale.ToDevice(281), gy = d.y + scale.ToDevice(222);
+        sim.Do("move " + std::to_string(gx) + " " + std::to_string(gy) + "\ndown left\nmove " + std::to_string(gx + 20) +
+               " " + std::to_string(gy + 20));
+        const PixelRect held = sim.Host().DeviceRect();
+        sim.Do("move " + std::to_string(gx + 120) + " " + std::to_string(gy + 120) + "\nup left");
+        const PixelRect grown = sim.Host().DeviceRect();
+        // Each layout pixel is whole: the growth is the pointer's, to within one layout pixel.
+        EXPECT_NEAR(grown.w - held.w, 100, c.factor) << "width after a 100-pixel corner drag";
+        EXPECT_NEAR(grown.h - held.h, 100, c.factor) << "height after a 100-pixel corner drag";
+    }
 }
 
 }  // namespace
