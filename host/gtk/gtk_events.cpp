@@ -267,6 +267,9 @@ void GtkHost::PlatformCapture(bool take) {
     if (!take) {
         if (grabbed_) gdk_seat_ungrab(seat);
         grabbed_ = false;
+        // GTK asks for a tooltip only on a move, and refused one while the capture was held (and
+        // its grab hid GTK's own pointer tracking): it asks again for where the pointer is now.
+        gtk_widget_trigger_tooltip_query(window_);
         return;
     }
     const GdkGrabStatus status =

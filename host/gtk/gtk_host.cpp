@@ -155,6 +155,8 @@ void GtkHost::ResizeFace(int width, int height) {
     painter_.Resize(width, height);
     gtk_widget_queue_draw(window_);
     QueueAnnouncement();
+    // The elements moved under a pointer at rest: GTK asks for the tooltip there again.
+    gtk_widget_trigger_tooltip_query(window_);
 }
 
 void GtkHost::MoveWindow(int x, int y) {
