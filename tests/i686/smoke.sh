@@ -15,10 +15,24 @@ exec "$root/tools/with-wine-display.sh" sh -c '
   fail() { echo "smoke: $*"; kill $pid 2>/dev/null; exit 1; }
   shot=$(mktemp --suffix=.png)
   pixel() { convert "$shot" -format "%[pixel:p{$1,$2}]" info:; }
-  "$TARVIK_WINE" "$1" &
+  log=$(mktemp)
+  WINEDEBUG=err+virtual "$TARVIK_WINE" "$1" >"$log" 2>&1 &
   pid=$!
-  # Emulated, the first start takes minutes: wait for the window, not for a fixed time.
-  window=$(timeout 900 xdotool search --sync --name "^Lumenta$" | head -n 1)
+  # Emulated, the first start takes minutes: wait for the window while the program lives.
+  window=""
+  for i in $(seq 1 900); do
+    window=$(xdotool search --name "^Lumenta$" 2>/dev/null | head -n 1)
+    [ -n "$window" ] && break
+    if ! kill -0 $pid 2>/dev/null; then
+      # The emulator could not give 32-bit Wine the memory it needs: no 32-bit program runs here.
+      if grep -q "failed to map the shared user data" "$log"; then
+        echo "smoke: 32-bit Wine cannot run programs on this machine ($(grep -m1 "failed to map" "$log")); skipped"
+        exit 77
+      fi
+      fail "expected a window named Lumenta; the program ended first: $(tail -n 3 "$log")"
+    fi
+    sleep 1
+  done
   [ -n "$window" ] || fail "expected a window named Lumenta within 900 s, none came"
   geometry=$(xdotool getwindowgeometry "$window" | tr -d "\n")
   case "$geometry" in
