@@ -157,24 +157,12 @@ void Painter::ResizeDevice() {
 // device pixels between its edges' device positions (so neighbours tile without gaps).
 void Painter::Enlarge(int x, int y, int width, int height) {
     if (!device_) return;
-    const int x0 = std::max(x, 0), x1 = std::min(x + width, width_);
-    const int y0 = std::max(y, 0), y1 = std::min(y + height, height_);
-    if (x0 >= x1 || y0 >= y1) return;
     cairo_surface_flush(face_);
     cairo_surface_flush(device_);
-    const int dx0 = std::min(scale_.ToDevice(x0), deviceWidth_), dx1 = std::min(scale_.ToDevice(x1), deviceWidth_);
-    for (int ly = y0; ly < y1; ++ly) {
-        const int dy0 = std::min(scale_.ToDevice(ly), deviceHeight_), dy1 = std::min(scale_.ToDevice(ly + 1), deviceHeight_);
-        if (dy0 >= dy1) continue;
-        const std::uint32_t* from = Row(face_, ly);
-        std::uint32_t* to = Row(device_, dy0);
-        for (int lx = x0; lx < x1; ++lx) {
-            const int a = std::min(scale_.ToDevice(lx), deviceWidth_), b = std::min(scale_.ToDevice(lx + 1), deviceWidth_);
-            if (a < b) FillPixels(to + a, b - a, from[lx]);
-        }
-        for (int dy = dy0 + 1; dy < dy1; ++dy)
-            std::memcpy(Row(device_, dy) + dx0, to + dx0, static_cast<std::size_t>(dx1 - dx0) * 4);
-    }
+    const auto image = [](cairo_surface_t* surface, int w, int h) {
+        return PixelImage{Row(surface, 0), cairo_image_surface_get_stride(surface) / 4, w, h};
+    };
+    EnlargePixels(image(face_, width_, height_), image(device_, deviceWidth_, deviceHeight_), {x, y, width, height}, scale_);
     cairo_surface_mark_dirty(device_);
 }
 

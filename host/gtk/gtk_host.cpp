@@ -155,8 +155,9 @@ void GtkHost::ResizeFace(int width, int height) {
     painter_.Resize(width, height);
     gtk_widget_queue_draw(window_);
     QueueAnnouncement();
-    // The elements moved under a pointer at rest: GTK asks for the tooltip there again.
-    gtk_widget_trigger_tooltip_query(window_);
+    // The elements moved under a pointer at rest: GTK asks for the tooltip there again (not
+    // during a grip's drag, which holds the capture: a query asks the server for the pointer).
+    if (!HasCapture()) gtk_widget_trigger_tooltip_query(window_);
 }
 
 void GtkHost::MoveWindow(int x, int y) {

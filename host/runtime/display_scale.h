@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cmath>
+#include <cstddef>
 #include <cstdint>
 
 #include "host/twips.h"
@@ -50,5 +51,17 @@ private:
 
     double factor_ = 1.0;
 };
+
+// 32-bit pixels in rows stride pixels apart (a face or a bitmap of any backend).
+struct PixelImage {
+    std::uint32_t* pixels;
+    std::ptrdiff_t stride;
+    int width, height;
+    std::uint32_t* Row(int y) const { return pixels + y * stride; }
+};
+
+// Copies a rectangle of a layout image onto a device image, each layout pixel filling the
+// device pixels between its edges' device positions, so that neighbours tile without gaps.
+void EnlargePixels(const PixelImage& layout, const PixelImage& device, const PixelRect& area, const DisplayScale& scale);
 
 }  // namespace tarvik

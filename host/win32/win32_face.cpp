@@ -87,24 +87,8 @@ Color Face::Pixel(int x, int y) const {
 
 void Face::Enlarge(const Face& layout, const DisplayScale& scale, const PixelRect& area) {
     if (!bits_ || !layout.bits_) return;
-    const int x0 = std::max(area.x, 0), x1 = std::min(area.x + area.w, layout.width_);
-    const int y0 = std::max(area.y, 0), y1 = std::min(area.y + area.h, layout.height_);
-    if (x0 >= x1 || y0 >= y1) return;
     GdiFlush();
-    const auto device = [](int edge, int limit) { return std::clamp(edge, 0, limit); };
-    const int dx0 = device(scale.ToDevice(x0), width_), dx1 = device(scale.ToDevice(x1), width_);
-    for (int ly = y0; ly < y1; ++ly) {
-        const int dy0 = device(scale.ToDevice(ly), height_), dy1 = device(scale.ToDevice(ly + 1), height_);
-        if (dy0 >= dy1) continue;
-        const std::uint32_t* from = layout.bits_ + static_cast<std::size_t>(ly) * layout.width_;
-        std::uint32_t* to = bits_ + static_cast<std::size_t>(dy0) * width_;
-        for (int lx = x0; lx < x1; ++lx) {
-            const int a = device(scale.ToDevice(lx), width_), b = device(scale.ToDevice(lx + 1), width_);
-            std::fill(to + a, to + std::max(a, b), from[lx]);
-        }
-        for (int dy = dy0 + 1; dy < dy1; ++dy)
-            std::copy(to + dx0, to + dx1, bits_ + static_cast<std::size_t>(dy) * width_ + dx0);
-    }
+    EnlargePixels({layout.bits_, layout.width_, layout.width_, layout.height_}, {bits_, width_, width_, height_}, area, scale);
 }
 
 }  // namespace tarvik::win32
