@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 #include <vector>
 
 #include "assets/embedded.h"
@@ -206,6 +207,7 @@ void Win32Host::LoadIcons(int dpi) {
 // The window moved to a monitor of another DPI (or the user changed it): the suggested
 // rectangle keeps its layout size, and everything is laid out and drawn again at the new scale.
 void Win32Host::DpiChanged(int dpi, const RECT& suggested) {
+    ApplyPending();  // asked for in device pixels of the old DPI
     ApplyDpi(dpi);
     {
         const Scope request = Request();
@@ -228,6 +230,8 @@ void Win32Host::Release() {
         hwnd_ = nullptr;
     }
     FreeMemoryBitmap(paintTile_);
+    if (pendingRegion_) ::DeleteObject(pendingRegion_);
+    pendingRegion_ = nullptr;
     if (scratchRegion_) ::DeleteObject(scratchRegion_);
     if (font_) ::DeleteObject(font_);
     if (deviceFont_) ::DeleteObject(deviceFont_);
@@ -257,15 +261,21 @@ AccessibleWindow Win32Host::AccessibleView() const {
 // The box pumps messages; the window outlives it, since the runtime counts it as an event.
 void Win32Host::ShowFailure(const std::string& message) {
     if (quietFailures_) return;
+    ApplyPending();
     MessageBoxW(hwnd_, Widen(message).c_str(), L"Tarvik", MB_OK | MB_ICONERROR);
 }
 
 // --- Geometry and state --------------------------------------------------------------------
 
+// The outer rectangle, with the size asked for in this event though not yet given to the system.
 RECT Win32Host::OuterRect() const {
     if (IsIconic(hwnd_)) return lastRestoredRect_;
     RECT r{};
     GetWindowRect(hwnd_, &r);
+    if (pendingSize_) {
+        r.right = r.left + pendingSize_->cx;
+        r.bottom = r.top + pendingSize_->cy;
+    }
     return r;
 }
 
@@ -303,12 +313,40 @@ void Win32Host::ResizeFace(int width, int height) {
     wholeInvalid_ = true;
 }
 
+// Inside an event the size waits for the event's end (ApplyPending); outside one (a caller of
+// the host's own, such as a test) it is given to the system at once.
 void Win32Host::ResizeWindow(int width, int height) {
-    SetWindowPixels(0, 0, scale_.ToDevice(width), scale_.ToDevice(height), SWP_NOMOVE);
+    const SIZE size{scale_.ToDevice(width), scale_.ToDevice(height)};
+    if (InEvent()) {
+        pendingSize_ = size;
+        return;
+    }
+    SetWindowPixels(0, 0, size.cx, size.cy, SWP_NOMOVE);
+}
+
+// Gives the system the size and the outline that the events just handled asked for, the size
+// first, once each. The outline needs no redraw of its own while the whole window waits for its
+// paint anyway.
+void Win32Host::ApplyPending() {
+    const std::optional<SIZE> size = std::exchange(pendingSize_, std::nullopt);
+    const bool cut = std::exchange(regionPending_, false);
+    const ::HRGN region = std::exchange(pendingRegion_, nullptr);
+    if (!hwnd_ || destroying_) {
+        if (region) ::DeleteObject(region);
+        return;
+    }
+    const Scope request = Request();
+    const BOOL sized = !size || SetWindowPos(hwnd_, nullptr, 0, 0, size->cx, size->cy,
+                                             SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    if (size && !IsIconic(hwnd_)) GetWindowRect(hwnd_, &lastRestoredRect_);
+    if (cut && !::SetWindowRgn(hwnd_, region, wholeInvalid_ ? FALSE : pendingRedraw_) && region)
+        ::DeleteObject(region);
+    if (!sized) Fail("SetWindowPos failed" + LastError());
 }
 void Win32Host::MoveWindow(int x, int y) { SetWindowPixels(scale_.ToDevice(x), scale_.ToDevice(y), 0, 0, SWP_NOSIZE); }
 
 void Win32Host::ApplyWindowState(int state) {
+    ApplyPending();
     ::ShowWindow(hwnd_, state == kMinimized ? SW_MINIMIZE : state == kMaximized ? SW_MAXIMIZE : SW_RESTORE);
     // A window minimized from maximized first comes back maximized; normal is one more step.
     if (state == kNormal && IsZoomed(hwnd_)) ::ShowWindow(hwnd_, SW_RESTORE);
@@ -317,6 +355,7 @@ void Win32Host::ApplyWindowState(int state) {
 }
 
 void Win32Host::ShowWindow() {
+    ApplyPending();
     {
         const Scope request = Request();
         ::ShowWindow(hwnd_, SW_SHOWNORMAL);
@@ -403,6 +442,7 @@ bool Win32Host::LeftButtonHeld() const {
 // The system menu, items enabled for the state, at a screen point or else at the window's corner;
 // the chosen command is posted as WM_SYSCOMMAND.
 void Win32Host::ShowSystemMenu(std::optional<::POINT> at) {
+    ApplyPending();  // the menu's loop handles messages for the window
     HMENU menu = GetSystemMenu(hwnd_, FALSE);
     if (!menu) return;
     const bool zoomed = IsZoomed(hwnd_) != FALSE, iconic = IsIconic(hwnd_) != FALSE;
@@ -459,7 +499,15 @@ int Win32Host::CombineRgn(tarvik::HRGN dst, tarvik::HRGN src1, tarvik::HRGN src2
 
 // A region the system refused stays the caller's: it is released here, or each refusal would
 // leak one until the process runs out of GDI objects.
+// The window's own outline waits for the end of the event, as its size does (ApplyPending).
 int Win32Host::SetWindowRgn(tarvik::HWND hwnd, tarvik::HRGN region, int redraw) {
+    if (ToHwnd(hwnd) == hwnd_ && hwnd_ && InEvent()) {
+        if (pendingRegion_) ::DeleteObject(pendingRegion_);
+        pendingRegion_ = ToRgn(region);
+        regionPending_ = true;
+        pendingRedraw_ = redraw != 0;
+        return 1;
+    }
     const int taken = ::SetWindowRgn(ToHwnd(hwnd), ToRgn(region), redraw);
     if (!taken && region) ::DeleteObject(ToRgn(region));
     return taken;

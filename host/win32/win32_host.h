@@ -13,7 +13,7 @@
 //   face enlarged, the caption text in the font at the scaled size), and the icons follow;
 //   HTMAXBUTTON over the maximize button (snap layouts); the window menu on the title bar's
 //   right click; the grips' smallest size as the minimum tracking size; a maximize on the
-//   window's own monitor.
+//   window's own monitor; one size and one outline given to the system per event.
 // Leaves out: icon images beyond the icon group's 16 and 32 pixels (the system scales those
 //   to the DPI's icon sizes).
 #pragma once
@@ -112,6 +112,7 @@ private:
     RECT OuterRect() const;
     bool InsideRegion(int x, int y);
     void SetWindowPixels(int x, int y, int width, int height, UINT flags);
+    void ApplyPending();
     const Face& DeviceFace() const { return scale_.IsOne() ? face_ : deviceFace_; }
     void EnlargeFace(const PixelRect& layout);
     int WindowDpi() const;
@@ -150,6 +151,14 @@ private:
     ::HRGN scratchRegion_ = nullptr;
 
     RECT lastRestoredRect_{};  // the outer rect before the window was minimized
+    // Inside an event the window's size and outline are only recorded, and given to the system
+    // once the outermost event returns (ApplyPending): a corner move asks for a width and a
+    // height and cuts the outline after each layout, and each of those calls is a round trip
+    // through the window manager under Wine.
+    std::optional<SIZE> pendingSize_;  // device pixels
+    ::HRGN pendingRegion_ = nullptr;
+    bool regionPending_ = false;  // pendingRegion_ waits (null: no region)
+    bool pendingRedraw_ = false;
     bool wholeInvalid_ = false;  // the whole window waits for its paint: no part needs marking
     bool destroying_ = false;
 

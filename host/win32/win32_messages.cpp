@@ -96,14 +96,22 @@ LRESULT CALLBACK Win32Host::WindowProc(::HWND hwnd, UINT msg, WPARAM wparam, LPA
     self->HandleEvent([&] {
         self->Guard([&] { return MessageName(msg); }, [&] { result = self->Handle(msg, wparam, lparam); });
     });
-    // Screen readers hear of the changes once the outermost event has returned.
+    // The window's size and outline once the outermost event has returned, then screen readers
+    // hear of the changes.
+    if (!self->InEvent() && self->hwnd_)
+        self->HandleEvent([&] { self->Guard([] { return std::string("the window's size"); }, [&] { self->ApplyPending(); }); });
     if (!self->InEvent() && msg != WM_NCDESTROY && self->hwnd_) self->accessibility_.Announce();
     return result;
 }
 
 // Starts the program and runs the message loop until the window is gone.
 int Win32Host::Run() {
-    HandleEvent([&] { Guard([] { return std::string("start-up"); }, [&] { Start(); }); });
+    HandleEvent([&] {
+        Guard([] { return std::string("start-up"); }, [&] {
+            Start();
+            ApplyPending();
+        });
+    });
     MSG msg{};
     BOOL got;
     while ((got = GetMessageW(&msg, nullptr, 0, 0)) > 0) {

@@ -49,6 +49,13 @@ void SendAll(std::initializer_list<Input> steps) {
 
 Input MoveTo(::POINT p) { return {MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, p.x, p.y}; }
 
+// Counts the window changes (size, position, frame, outline) the system tells this thread's windows of.
+std::atomic<int> windowChanges{0};
+LRESULT CALLBACK CountWindowChanges(int code, WPARAM wparam, LPARAM lparam) {
+    if (code == HC_ACTION && reinterpret_cast<const CWPSTRUCT*>(lparam)->message == WM_WINDOWPOSCHANGED) ++windowChanges;
+    return CallNextHookEx(nullptr, code, wparam, lparam);
+}
+
 }  // namespace
 
 TEST(HoverShowsTheButtonsHoverPictureAndTheFaceClearsIt) {
@@ -95,8 +102,21 @@ TEST(CornerGripDragFollowsThePointer) {
     ::GetCursorPos(&start);
     PressLeft();
     CHECK_EQ(std::string("1"), At(p, Elem::Pjiao).tag);
+    HHOOK hook = SetWindowsHookExW(WH_CALLWNDPROC, CountWindowChanges, nullptr, GetCurrentThreadId());
+    windowChanges = 0;
     MoveMouse(start.x + 50, start.y + 40);
     CHECK(PumpUntil([&] { return p.Rect().right - p.Rect().left == start.x + 50 - 367; }));
+    UnhookWindowsHookEx(hook);
+    // A width and a height, each laid out with its outline: the system hears of the size and of
+    // the outline once each.
+    check::Record(windowChanges <= 2, __FILE__, __LINE__,
+                  "window changes for one corner move: expected at most 2, got " + std::to_string(windowChanges));
+    RECT outline{};
+    ::HRGN region = ::CreateRectRgn(0, 0, 0, 0);
+    CHECK_EQ(COMPLEXREGION, ::GetWindowRgn(p.host.Window(), region));
+    ::GetRgnBox(region, &outline);
+    ::DeleteObject(region);
+    CHECK_EQ(p.Rect().right - p.Rect().left, outline.right);
     // Width = pointer x * 15 - Left, height = pointer y * 15 - Top (4027.5): the half twip stays.
     CHECK_EQ(static_cast<float>((start.x + 50) * 15 - 5505), p.host.Width());
     CHECK_EQ(static_cast<float>((start.y + 40) * 15) - 4027.5f, p.host.Height());
