@@ -50,22 +50,49 @@ Face::~Face() {
     FreeMemoryBitmap(m);
 }
 
+namespace {
+
+// Fills a rectangle with the back colour; the stock DC brush allocates nothing, so it cannot fail.
+void FillBack(HDC dc, Color back, int x1, int y1, int x2, int y2) {
+    if (x2 <= x1 || y2 <= y1) return;
+    SetDCBrushColor(dc, back);
+    const RECT r{x1, y1, x2, y2};
+    FillRect(dc, &r, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
+}
+
+}  // namespace
+
 bool Face::Resize(int width, int height, Color back) {
     width = std::clamp(width, 1, kMaxFaceSide);
     height = std::clamp(height, 1, kMaxFaceSide);
     if (dc_ && width == width_ && height == height_) return true;
+    if (dc_ && width <= storeWidth_ && height <= storeHeight_) {
+        // What a smaller face left in the store is not the face's: only the uncovered strips change.
+        FillBack(dc_, back, width_, 0, width, height);
+        FillBack(dc_, back, 0, height_, std::min(width, width_), height);
+        width_ = width;
+        height_ = height;
+        return true;
+    }
+    // Room for a drag's growth: a little across, more down (a corner drag grows both, and a
+    // store's rows are its stride, so width costs on every row).
+    int storeWidth = std::min(kMaxFaceSide, width + width / 32), storeHeight = std::min(kMaxFaceSide, height + height / 2);
     MemoryBitmap next;
-    while (!TryMemoryBitmap(width, height, &next)) {
+    while (!TryMemoryBitmap(storeWidth, storeHeight, &next)) {
+        if (storeWidth > width || storeHeight > height) {
+            storeWidth = width;
+            storeHeight = height;
+            continue;
+        }
         if (width == 1 && height == 1) return false;
         if (width >= height)
             width = std::max(1, width / 2);
         else
             height = std::max(1, height / 2);
+        storeWidth = width;
+        storeHeight = height;
     }
-    // The stock DC brush: filling allocates no GDI object, so it cannot fail.
-    SetDCBrushColor(next.dc, back);
-    const RECT all{0, 0, width, height};
-    FillRect(next.dc, &all, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
+    FillBack(next.dc, back, 0, 0, width, height);
     if (dc_) BitBlt(next.dc, 0, 0, std::min(width, width_), std::min(height, height_), dc_, 0, 0, SRCCOPY);
     MemoryBitmap old{dc_, bitmap_, initial_, bits_};
     FreeMemoryBitmap(old);
@@ -75,20 +102,23 @@ bool Face::Resize(int width, int height, Color back) {
     bits_ = next.bits;
     width_ = width;
     height_ = height;
+    storeWidth_ = storeWidth;
+    storeHeight_ = storeHeight;
     return true;
 }
 
 Color Face::Pixel(int x, int y) const {
     if (!bits_ || x < 0 || y < 0 || x >= width_ || y >= height_) return 0xFFFFFFFFu;
     GdiFlush();
-    const std::uint32_t p = bits_[static_cast<std::size_t>(y) * width_ + x];  // 0x00RRGGBB in memory order B, G, R
+    const std::uint32_t p = bits_[static_cast<std::size_t>(y) * storeWidth_ + x];  // 0x00RRGGBB in memory order B, G, R
     return ((p >> 16) & 0xFF) | (p & 0xFF00) | ((p & 0xFF) << 16);
 }
 
 void Face::Enlarge(const Face& layout, const DisplayScale& scale, const PixelRect& area) {
     if (!bits_ || !layout.bits_) return;
     GdiFlush();
-    EnlargePixels({layout.bits_, layout.width_, layout.width_, layout.height_}, {bits_, width_, width_, height_}, area, scale);
+    EnlargePixels({layout.bits_, layout.storeWidth_, layout.width_, layout.height_}, {bits_, storeWidth_, width_, height_},
+                  area, scale);
 }
 
 }  // namespace tarvik::win32

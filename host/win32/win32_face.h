@@ -21,9 +21,10 @@ public:
     Face& operator=(const Face&) = delete;
 
     // Makes the face width x height pixels (at most kMaxFaceSide each way), keeping what was drawn
-    // at its top-left; new parts get back. Where the system cannot give that much, the face is made smaller (its longer side
-    // halved until it can) and the window shows the back colour beyond it. False if not even a
-    // 1 x 1 face could be made; the old face then stays.
+    // at its top-left; new parts get back. The face is a view of a larger store, so that the
+    // sizes of a drag mostly fit without a new bitmap. Where the system cannot give that much,
+    // the face is made smaller (its longer side halved until it can) and the window shows the back
+    // colour beyond it. False if not even a 1 x 1 face could be made; the old face then stays.
     bool Resize(int width, int height, Color back);
     // The memory device context that holds the face.
     HDC Dc() const { return dc_; }
@@ -40,7 +41,8 @@ private:
     HBITMAP bitmap_ = nullptr;
     HGDIOBJ initial_ = nullptr;
     std::uint32_t* bits_ = nullptr;
-    int width_ = 0, height_ = 0;
+    int width_ = 0, height_ = 0;  // the face: the store's top-left part
+    int storeWidth_ = 0, storeHeight_ = 0;
 };
 
 // A top-down 32 bpp DIB section selected into a new memory DC.

@@ -207,7 +207,7 @@ void Win32Host::LoadIcons(int dpi) {
 // The window moved to a monitor of another DPI (or the user changed it): the suggested
 // rectangle keeps its layout size, and everything is laid out and drawn again at the new scale.
 void Win32Host::DpiChanged(int dpi, const RECT& suggested) {
-    ApplyPending();  // asked for in device pixels of the old DPI
+    ApplyPending(true);  // asked for in device pixels of the old DPI
     ApplyDpi(dpi);
     {
         const Scope request = Request();
@@ -261,7 +261,7 @@ AccessibleWindow Win32Host::AccessibleView() const {
 // The box pumps messages; the window outlives it, since the runtime counts it as an event.
 void Win32Host::ShowFailure(const std::string& message) {
     if (quietFailures_) return;
-    ApplyPending();
+    ApplyPending(true);
     MessageBoxW(hwnd_, Widen(message).c_str(), L"Tarvik", MB_OK | MB_ICONERROR);
 }
 
@@ -325,28 +325,44 @@ void Win32Host::ResizeWindow(int width, int height) {
 }
 
 // Gives the system the size and the outline that the events just handled asked for, the size
-// first, once each. The outline needs no redraw of its own while the whole window waits for its
-// paint anyway.
-void Win32Host::ApplyPending() {
+// first, once each; at most one size a frame unless forced, the rest waiting for the frame timer.
+// Under Wine each size is a round trip through the window manager, which a pointer faster than
+// the frame rate would flood, so that the window would trail the pointer by seconds.
+void Win32Host::ApplyPending(bool force) {
+    if (!pendingSize_ && !regionPending_) return;
+    if (!hwnd_ || destroying_) {
+        if (pendingRegion_) ::DeleteObject(pendingRegion_);
+        pendingSize_.reset();
+        pendingRegion_ = nullptr;
+        regionPending_ = false;
+        return;
+    }
+    const DWORD now = GetTickCount();
+    if (!force && pendingSize_ && now - lastSizeTicks_ < kFrameMs) {
+        if (!frameTimer_) frameTimer_ = SetTimer(hwnd_, kFrameTimer, kFrameMs - (now - lastSizeTicks_), nullptr) != 0;
+        if (frameTimer_) return;
+    }
+    if (frameTimer_) KillTimer(hwnd_, kFrameTimer);
+    frameTimer_ = false;
     const std::optional<SIZE> size = std::exchange(pendingSize_, std::nullopt);
     const bool cut = std::exchange(regionPending_, false);
     const ::HRGN region = std::exchange(pendingRegion_, nullptr);
-    if (!hwnd_ || destroying_) {
-        if (region) ::DeleteObject(region);
-        return;
-    }
     const Scope request = Request();
     const BOOL sized = !size || SetWindowPos(hwnd_, nullptr, 0, 0, size->cx, size->cy,
                                              SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    if (size) lastSizeTicks_ = now;
     if (size && !IsIconic(hwnd_)) GetWindowRect(hwnd_, &lastRestoredRect_);
+    // The outline needs no redraw of its own while the whole window waits for its paint anyway.
     if (cut && !::SetWindowRgn(hwnd_, region, wholeInvalid_ ? FALSE : pendingRedraw_) && region)
         ::DeleteObject(region);
     if (!sized) Fail("SetWindowPos failed" + LastError());
+    // A paint waits for an empty queue, which a drag's moves seldom leave: the size is shown now.
+    if (size) UpdateWindow(hwnd_);
 }
 void Win32Host::MoveWindow(int x, int y) { SetWindowPixels(scale_.ToDevice(x), scale_.ToDevice(y), 0, 0, SWP_NOSIZE); }
 
 void Win32Host::ApplyWindowState(int state) {
-    ApplyPending();
+    ApplyPending(true);
     ::ShowWindow(hwnd_, state == kMinimized ? SW_MINIMIZE : state == kMaximized ? SW_MAXIMIZE : SW_RESTORE);
     // A window minimized from maximized first comes back maximized; normal is one more step.
     if (state == kNormal && IsZoomed(hwnd_)) ::ShowWindow(hwnd_, SW_RESTORE);
@@ -355,7 +371,7 @@ void Win32Host::ApplyWindowState(int state) {
 }
 
 void Win32Host::ShowWindow() {
-    ApplyPending();
+    ApplyPending(true);
     {
         const Scope request = Request();
         ::ShowWindow(hwnd_, SW_SHOWNORMAL);
@@ -442,7 +458,7 @@ bool Win32Host::LeftButtonHeld() const {
 // The system menu, items enabled for the state, at a screen point or else at the window's corner;
 // the chosen command is posted as WM_SYSCOMMAND.
 void Win32Host::ShowSystemMenu(std::optional<::POINT> at) {
-    ApplyPending();  // the menu's loop handles messages for the window
+    ApplyPending(true);  // the menu's loop handles messages for the window
     HMENU menu = GetSystemMenu(hwnd_, FALSE);
     if (!menu) return;
     const bool zoomed = IsZoomed(hwnd_) != FALSE, iconic = IsIconic(hwnd_) != FALSE;

@@ -99,6 +99,9 @@ protected:
     void ShowWindowMenu(int x, int y) override;
 
 private:
+    static constexpr DWORD kFrameMs = 16;  // a frame at 60 Hz
+    static constexpr UINT_PTR kFrameTimer = 1;
+
     static LRESULT CALLBACK WindowProc(::HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam);
     LRESULT Handle(UINT msg, WPARAM wparam, LPARAM lparam);
     template <class N, class F> void Guard(N&& where, F&& step);
@@ -112,7 +115,7 @@ private:
     RECT OuterRect() const;
     bool InsideRegion(int x, int y);
     void SetWindowPixels(int x, int y, int width, int height, UINT flags);
-    void ApplyPending();
+    void ApplyPending(bool force = false);
     const Face& DeviceFace() const { return scale_.IsOne() ? face_ : deviceFace_; }
     void EnlargeFace(const PixelRect& layout);
     int WindowDpi() const;
@@ -152,13 +155,15 @@ private:
 
     RECT lastRestoredRect_{};  // the outer rect before the window was minimized
     // Inside an event the window's size and outline are only recorded, and given to the system
-    // once the outermost event returns (ApplyPending): a corner move asks for a width and a
-    // height and cuts the outline after each layout, and each of those calls is a round trip
-    // through the window manager under Wine.
+    // once the outermost event returns, at most once a frame (ApplyPending): a corner move asks
+    // for a width and a height and cuts the outline after each layout, and each of those calls
+    // is a round trip through the window manager under Wine.
     std::optional<SIZE> pendingSize_;  // device pixels
     ::HRGN pendingRegion_ = nullptr;
     bool regionPending_ = false;  // pendingRegion_ waits (null: no region)
     bool pendingRedraw_ = false;
+    DWORD lastSizeTicks_ = 0;  // GetTickCount when the last size was given
+    bool frameTimer_ = false;  // kFrameTimer runs for a size that waits
     bool wholeInvalid_ = false;  // the whole window waits for its paint: no part needs marking
     bool destroying_ = false;
 

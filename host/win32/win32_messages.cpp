@@ -123,6 +123,12 @@ int Win32Host::Run() {
 
 LRESULT Win32Host::Handle(UINT msg, WPARAM wparam, LPARAM lparam) {
     switch (msg) {
+        case WM_TIMER:
+            if (wparam != kFrameTimer) break;
+            KillTimer(hwnd_, kFrameTimer);
+            frameTimer_ = false;
+            ApplyPending(true);
+            return 0;
         case WM_ERASEBKGND:
             return 1;  // the paint covers everything; erasing first would flicker
         case WM_PAINT: {
@@ -174,6 +180,8 @@ LRESULT Win32Host::Handle(UINT msg, WPARAM wparam, LPARAM lparam) {
             if (!IsIconic(hwnd_)) GetWindowRect(hwnd_, &lastRestoredRect_);
             return 0;
         case WM_SIZE:
+            // The system's maximize or minimize overrides a size still waiting for its frame.
+            if (!OwnRequest() && (wparam == SIZE_MAXIMIZED || wparam == SIZE_MINIMIZED)) pendingSize_.reset();
             if (!IsIconic(hwnd_)) GetWindowRect(hwnd_, &lastRestoredRect_);
             // The system's own changes (taskbar, Win+Up, the system menu) are laid out here.
             SystemResized();
