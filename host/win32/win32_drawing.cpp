@@ -142,6 +142,7 @@ void Win32Host::ComposeImages(const MemoryBitmap& target, int width, int height,
 // Composes the area off screen, tile by tile in one small bitmap made at creation, and copies
 // each tile in one piece: nothing flickers, and a paint allocates nothing whatever the window's
 // size. Only the part the system will show is composed; beyond the face shows the back colour.
+// A tile of the face that no picture touches goes onto the window straight from the face.
 void Win32Host::Paint(HDC dc, const RECT& area) {
     RECT visible{};
     if (!paintTile_.dc || GetClipBox(dc, &visible) == ERROR || !IntersectRect(&visible, &visible, &area)) return;
@@ -149,19 +150,34 @@ void Win32Host::Paint(HDC dc, const RECT& area) {
     visible.top = std::max(0L, static_cast<long>(visible.top));
     SetDCBrushColor(paintTile_.dc, Design().backColor);
     const HBRUSH back = static_cast<HBRUSH>(GetStockObject(DC_BRUSH));
+    const Face& face = DeviceFace();
     for (int y = visible.top; y < visible.bottom; y += kPaintTile) {
         for (int x = visible.left; x < visible.right; x += kPaintTile) {
             const int w = std::min(kPaintTile, static_cast<int>(visible.right) - x);
             const int h = std::min(kPaintTile, static_cast<int>(visible.bottom) - y);
-            const RECT tile{0, 0, w, h};
-            FillRect(paintTile_.dc, &tile, back);
-            const Face& face = DeviceFace();
             const int fw = std::min(w, face.Width() - x), fh = std::min(h, face.Height() - y);
+            const RECT tile{x, y, x + w, y + h};
+            if (fw == w && fh == h && !PictureIn(tile)) {
+                BitBlt(dc, x, y, w, h, face.Dc(), x, y, SRCCOPY);
+                continue;
+            }
+            const RECT all{0, 0, w, h};
+            FillRect(paintTile_.dc, &all, back);
             if (fw > 0 && fh > 0) BitBlt(paintTile_.dc, 0, 0, fw, fh, face.Dc(), x, y, SRCCOPY);
             ComposeImages(paintTile_, kPaintTile, kPaintTile, -x, -y);
             BitBlt(dc, x, y, w, h, paintTile_.dc, 0, 0, SRCCOPY);
         }
     }
+}
+
+// Whether a visible image's picture shows somewhere in a device rectangle.
+bool Win32Host::PictureIn(const RECT& area) {
+    RECT common{};
+    for (int i = 0; i < kElemCount; ++i) {
+        const RECT shown = ShownRect(static_cast<Elem>(i));
+        if (IntersectRect(&common, &shown, &area)) return true;
+    }
+    return false;
 }
 
 Color Win32Host::ShownPixel(int x, int y) {

@@ -309,7 +309,9 @@ void Win32Host::ResizeFace(int width, int height) {
         deviceFace_.Resize(scale_.ToDevice(face_.Width()), scale_.ToDevice(face_.Height()), Design().backColor);
         deviceFace_.Enlarge(face_, scale_, {0, 0, face_.Width(), face_.Height()});
     }
-    InvalidateRect(hwnd_, nullptr, FALSE);
+    // A size still to be given to the system is painted once given: a paint now would only
+    // show the new face cut to the old window.
+    if (!pendingSize_) InvalidateRect(hwnd_, nullptr, FALSE);
     wholeInvalid_ = true;
 }
 
@@ -350,7 +352,10 @@ void Win32Host::ApplyPending(bool force) {
     const Scope request = Request();
     const BOOL sized = !size || SetWindowPos(hwnd_, nullptr, 0, 0, size->cx, size->cy,
                                              SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    if (size) lastSizeTicks_ = now;
+    if (size) {
+        lastSizeTicks_ = now;
+        InvalidateRect(hwnd_, nullptr, FALSE);
+    }
     if (size && !IsIconic(hwnd_)) GetWindowRect(hwnd_, &lastRestoredRect_);
     // The outline needs no redraw of its own while the whole window waits for its paint anyway.
     if (cut && !::SetWindowRgn(hwnd_, region, wholeInvalid_ ? FALSE : pendingRedraw_) && region)

@@ -112,6 +112,7 @@ private:
     void ComposeImages(const MemoryBitmap& target, int width, int height, int originX, int originY);
     void Invalidate(const RECT& area);
     RECT ShownRect(Elem elem);
+    bool PictureIn(const RECT& area);
     RECT OuterRect() const;
     bool InsideRegion(int x, int y);
     void SetWindowPixels(int x, int y, int width, int height, UINT flags);
