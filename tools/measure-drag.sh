@@ -12,13 +12,14 @@
 # and the ratios to the best peer.
 #   tools/measure-drag.sh [BUILD_DIR]       VERBOSE=1 also prints every drag's line
 # PROGRAMS="tarvik gtk-drag" measures only those; SIZES="290x231" only that start size;
-# TARVIK_BEFORE=PATH also measures another build of tarvik (a copy made before a change) as tarvik-before.
+# TARVIK_BEFORE=PATH also measures another build of tarvik (a copy made before a change) as tarvik-before,
+# TARVIK_EXE_BEFORE=PATH another Tarvik.exe as Tarvik.exe-before.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="$(realpath "${1:-$root/build}")"
 export RUNS="${RUNS:-5}"
 export SIZES="${SIZES:-290x231 1920x1080}"
-export PROGRAMS="${PROGRAMS:-tarvik-before tarvik gtk-wm gtk-drag Tarvik.exe win32-wm}"
+export PROGRAMS="${PROGRAMS:-tarvik-before tarvik gtk-wm gtk-drag Tarvik.exe-before Tarvik.exe win32-wm}"
 cmake --build "$build" -j2 --target tarvik drag-meter gtk-minimal >/dev/null
 exe="$build/win64/Tarvik.exe"
 peer="$build/win64/bench/win32-peer.exe"
@@ -71,6 +72,7 @@ measure() {
   drags gtk-wm GtkPeer "$build/tools/gtk-minimal" --decorated --title GtkPeer
   drags gtk-drag GtkPeer "$build/tools/gtk-minimal" --drag --title GtkPeer
   if [ -n "${TARVIK_WINE:-}" ] && [ -f "$exe" ] && [ -f "$peer" ]; then
+    [ -n "${TARVIK_EXE_BEFORE:-}" ] && drags Tarvik.exe-before Lumenta "$TARVIK_WINE" "$TARVIK_EXE_BEFORE"
     drags Tarvik.exe Lumenta "$TARVIK_WINE" "$exe"
     drags win32-wm Win32Peer "$TARVIK_WINE" "$peer" Win32Peer
   fi

@@ -13,7 +13,8 @@
 //   face enlarged, the caption text in the font at the scaled size), and the icons follow;
 //   HTMAXBUTTON over the maximize button (snap layouts); the window menu on the title bar's
 //   right click; the grips' smallest size as the minimum tracking size; a maximize on the
-//   window's own monitor; one size and one outline given to the system per event.
+//   window's own monitor; the size and outline an event asks for given to the system once, when
+//   it returns, at most one size a frame and painted at once (a drag under Wine).
 // Leaves out: icon images beyond the icon group's 16 and 32 pixels (the system scales those
 //   to the DPI's icon sizes).
 #pragma once

@@ -1,5 +1,6 @@
 // Hostile sizes and refusals on the real window: a window far too large for its face, a region
 // the system refuses, and a creation that fails after the window exists.
+#include <algorithm>
 #include <cstdio>
 
 #include "tests/win32/check.h"
@@ -69,6 +70,35 @@ TEST(AFaceTooLargeToAllocateIsCappedNotFailed) {
     CHECK(face.Width() <= kMaxFaceSide && face.Height() <= kMaxFaceSide);
     CHECK_EQ(Hex(back), Hex(face.Pixel(face.Width() - 1, face.Height() - 1)));
     CHECK_EQ(std::string("0xFFFFFFFF"), Hex(face.Pixel(face.Width(), 0)));
+}
+
+// A drag's sizes, shrinking and growing within the face's store and beyond it: what was drawn
+// stays where the face still reaches, and every pixel the face newly covers is the back colour,
+// never what an earlier, larger face left in the store.
+TEST(AResizedFaceKeepsItsDrawingAndShowsBackWhereItGrew) {
+    struct Size {
+        int w, h;
+    };
+    constexpr Color kDrawn = 0x0000FF;
+    const Color back = Form1Design().backColor;
+    const Size sizes[] = {{300, 200}, {200, 120}, {300, 200}, {305, 290}, {900, 700}, {40, 30}, {900, 700}};
+    win32::Face face;
+    Size was{0, 0};
+    for (const Size& now : sizes) {
+        CHECK(face.Resize(now.w, now.h, back));
+        CHECK_EQ(now.w, face.Width());
+        CHECK_EQ(now.h, face.Height());
+        if (was.w) {
+            const int keptW = std::min(was.w, now.w), keptH = std::min(was.h, now.h);
+            CHECK_EQ(Hex(kDrawn), Hex(face.Pixel(keptW - 1, keptH - 1)));
+            if (now.w > was.w) CHECK_EQ(Hex(back), Hex(face.Pixel(now.w - 1, 0)));
+            if (now.h > was.h) CHECK_EQ(Hex(back), Hex(face.Pixel(0, now.h - 1)));
+        }
+        const RECT all{0, 0, now.w, now.h};
+        SetDCBrushColor(face.Dc(), kDrawn);
+        FillRect(face.Dc(), &all, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
+        was = now;
+    }
 }
 
 // The system documents that a region SetWindowRgn refuses stays the caller's: the host releases it.
