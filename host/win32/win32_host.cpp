@@ -316,9 +316,11 @@ void Win32Host::ResizeFace(int width, int height) {
 }
 
 // Inside an event the size waits for the event's end (ApplyPending); outside one (a caller of
-// the host's own, such as a test) it is given to the system at once.
+// the host's own, such as a test) it is given to the system at once, and one still waiting
+// is superseded.
 void Win32Host::ResizeWindow(int width, int height) {
     const SIZE size{scale_.ToDevice(width), scale_.ToDevice(height)};
+    pendingSize_.reset();
     if (InEvent()) {
         pendingSize_ = size;
         return;
@@ -522,8 +524,13 @@ int Win32Host::CombineRgn(tarvik::HRGN dst, tarvik::HRGN src1, tarvik::HRGN src2
 // leak one until the process runs out of GDI objects.
 // The window's own outline waits for the end of the event, as its size does (ApplyPending).
 int Win32Host::SetWindowRgn(tarvik::HWND hwnd, tarvik::HRGN region, int redraw) {
-    if (ToHwnd(hwnd) == hwnd_ && hwnd_ && InEvent()) {
+    if (ToHwnd(hwnd) == hwnd_ && hwnd_) {
+        // A waiting outline is superseded by this one, whenever this one goes.
         if (pendingRegion_) ::DeleteObject(pendingRegion_);
+        pendingRegion_ = nullptr;
+        regionPending_ = false;
+    }
+    if (ToHwnd(hwnd) == hwnd_ && hwnd_ && InEvent()) {
         pendingRegion_ = ToRgn(region);
         regionPending_ = true;
         pendingRedraw_ = redraw != 0;
