@@ -145,6 +145,7 @@ private:
     double lastPressRootX_ = 0, lastPressRootY_ = 0;
     int lastX_ = 0, lastY_ = 0;
     std::uint32_t lastMotionTime_ = 0;
+    std::optional<Elem> tipUnder_;  // the element with a tooltip under the pointer at its last move
     std::uint64_t lastButtonKey_ = 0;  // time, button and direction of the last button event handled
     bool grabbed_ = false;
     bool moveArmed_ = false;  // the title bar's move waits for the pointer to pass the drag threshold
