@@ -158,6 +158,7 @@ void GtkHost::ResizeFace(int width, int height) {
     // The elements moved under a pointer at rest: GTK asks for the tooltip there again (not
     // during a grip's drag, which holds the capture: a query asks the server for the pointer).
     if (!HasCapture()) gtk_widget_trigger_tooltip_query(window_);
+    tipUnder_.reset();  // whatever the pointer's next move lands on is asked for
 }
 
 void GtkHost::MoveWindow(int x, int y) {
