@@ -12,6 +12,7 @@
 #endif
 
 #include "host/cairo/cairo_pictures.h"
+#include "host/runtime/face_store.h"
 #include "host/twips.h"
 
 namespace tarvik::cairo {
@@ -63,14 +64,8 @@ Painter::~Painter() {
     for (auto& [size, index] : indexPictures_) cairo_surface_destroy(index);
 }
 
-// A store for a face of at least width x height, with room to grow, holding the old face's
-// pixels at its top-left.
-void Painter::NewStore(int width, int height) {
-    // Rows beyond the face cost nothing while it draws; columns beyond it stretch every row
-    // apart, and a face that no longer fits the processor's cache fills at half the speed, so
-    // the width gets only a little room.
-    const int w = std::max(width, std::min(storeWidth_ + storeWidth_ / 32, kMaxFaceSide));
-    const int h = std::max(height, std::min(storeHeight_ + storeHeight_ / 2, kMaxFaceSide));
+// A store of w x h pixels, holding the old face's pixels at its top-left.
+void Painter::NewStore(int w, int h) {
     cairo_surface_t* store = cairo_image_surface_create(CAIRO_FORMAT_RGB24, w, h);
     if (face_) {
         cairo_surface_flush(face_);
@@ -87,12 +82,8 @@ void Painter::NewStore(int width, int height) {
 void Painter::Resize(int width, int height) {
     const int w = std::clamp(width, 1, kMaxFaceSide), h = std::clamp(height, 1, kMaxFaceSide);
     if (face_ && w == width_ && h == height_) return;
-    const long needed = static_cast<long>(w) * h, held = static_cast<long>(storeWidth_) * storeHeight_;
-    // A store much larger than the face (after a maximized window is restored) is given back.
-    if (w > storeWidth_ || h > storeHeight_ || needed * 4 < held) {
-        if (needed * 4 < held) storeWidth_ = storeHeight_ = 0;  // no headroom beyond the new size
-        NewStore(w, h);
-    }
+    const StoreSize held{storeWidth_, storeHeight_}, store = FaceStore(held, w, h);
+    if (store != held) NewStore(store.width, store.height);
     const int oldW = face_ ? width_ : 0, oldH = face_ ? height_ : 0;
     if (cr_) cairo_destroy(cr_);
     if (face_) {

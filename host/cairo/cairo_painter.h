@@ -62,7 +62,7 @@ public:
     void Compose(cairo_t* cr, const ElementTable& elements) const;
 
 private:
-    void NewStore(int width, int height);
+    void NewStore(int w, int h);
     void ResizeDevice();
     void Enlarge(int x, int y, int width, int height);
     void PrintOnDevice(const std::string& text, float x, float y, Color color);

@@ -193,9 +193,10 @@ void GtkHost::MovedTo(double windowX, double windowY, std::uint32_t time, bool i
     ShowCursor();
     // Onto another element's tooltip in one jump, GTK only hides the last tooltip (the pointer
     // left its area) and waits for a further move to start the next one's delay: it is asked now.
+    if (HasCapture()) return;
     std::optional<Elem> under = HitTest(Elements(), x, y);
     if (under && Elements()[static_cast<std::size_t>(*under)].toolTip.empty()) under.reset();
-    if (under != tipUnder_ && !HasCapture()) gtk_widget_trigger_tooltip_query(window_);
+    if (under != tipUnder_) gtk_widget_trigger_tooltip_query(window_);
     tipUnder_ = under;
 }
 

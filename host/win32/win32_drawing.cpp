@@ -1,5 +1,6 @@
 // Drawing on the face, and showing it with the image elements' pictures on top.
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 #include "host/twips.h"
@@ -151,13 +152,19 @@ void Win32Host::Paint(HDC dc, const RECT& area) {
     SetDCBrushColor(paintTile_.dc, Design().backColor);
     const HBRUSH back = static_cast<HBRUSH>(GetStockObject(DC_BRUSH));
     const Face& face = DeviceFace();
+    std::array<RECT, kElemCount> pictures{};
+    for (int i = 0; i < kElemCount; ++i) pictures[static_cast<std::size_t>(i)] = ShownRect(static_cast<Elem>(i));
+    const auto pictureIn = [&](const RECT& tile) {
+        RECT common{};
+        return std::any_of(pictures.begin(), pictures.end(), [&](const RECT& r) { return IntersectRect(&common, &r, &tile); });
+    };
     for (int y = visible.top; y < visible.bottom; y += kPaintTile) {
         for (int x = visible.left; x < visible.right; x += kPaintTile) {
             const int w = std::min(kPaintTile, static_cast<int>(visible.right) - x);
             const int h = std::min(kPaintTile, static_cast<int>(visible.bottom) - y);
             const int fw = std::min(w, face.Width() - x), fh = std::min(h, face.Height() - y);
             const RECT tile{x, y, x + w, y + h};
-            if (fw == w && fh == h && !PictureIn(tile)) {
+            if (fw == w && fh == h && !pictureIn(tile)) {
                 BitBlt(dc, x, y, w, h, face.Dc(), x, y, SRCCOPY);
                 continue;
             }
@@ -168,16 +175,6 @@ void Win32Host::Paint(HDC dc, const RECT& area) {
             BitBlt(dc, x, y, w, h, paintTile_.dc, 0, 0, SRCCOPY);
         }
     }
-}
-
-// Whether a visible image's picture shows somewhere in a device rectangle.
-bool Win32Host::PictureIn(const RECT& area) {
-    RECT common{};
-    for (int i = 0; i < kElemCount; ++i) {
-        const RECT shown = ShownRect(static_cast<Elem>(i));
-        if (IntersectRect(&common, &shown, &area)) return true;
-    }
-    return false;
 }
 
 Color Win32Host::ShownPixel(int x, int y) {

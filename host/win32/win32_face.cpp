@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <string>
 
+#include "host/runtime/face_store.h"
+
 namespace tarvik::win32 {
 
 bool TryMemoryBitmap(int width, int height, MemoryBitmap* bitmap) {
@@ -66,7 +68,9 @@ bool Face::Resize(int width, int height, Color back) {
     width = std::clamp(width, 1, kMaxFaceSide);
     height = std::clamp(height, 1, kMaxFaceSide);
     if (dc_ && width == width_ && height == height_) return true;
-    if (dc_ && width <= storeWidth_ && height <= storeHeight_) {
+    const StoreSize held{storeWidth_, storeHeight_};
+    StoreSize store = FaceStore(held, width, height);
+    if (dc_ && store == held) {
         // What a smaller face left in the store is not the face's: only the uncovered strips change.
         FillBack(dc_, back, width_, 0, width, height);
         FillBack(dc_, back, 0, height_, std::min(width, width_), height);
@@ -74,14 +78,10 @@ bool Face::Resize(int width, int height, Color back) {
         height_ = height;
         return true;
     }
-    // Room for a drag's growth: a little across, more down (a corner drag grows both, and a
-    // store's rows are its stride, so width costs on every row).
-    int storeWidth = std::min(kMaxFaceSide, width + width / 32), storeHeight = std::min(kMaxFaceSide, height + height / 2);
     MemoryBitmap next;
-    while (!TryMemoryBitmap(storeWidth, storeHeight, &next)) {
-        if (storeWidth > width || storeHeight > height) {
-            storeWidth = width;
-            storeHeight = height;
+    while (!TryMemoryBitmap(store.width, store.height, &next)) {
+        if (store.width > width || store.height > height) {
+            store = {width, height};  // no room, then
             continue;
         }
         if (width == 1 && height == 1) return false;
@@ -89,8 +89,7 @@ bool Face::Resize(int width, int height, Color back) {
             width = std::max(1, width / 2);
         else
             height = std::max(1, height / 2);
-        storeWidth = width;
-        storeHeight = height;
+        store = {width, height};
     }
     FillBack(next.dc, back, 0, 0, width, height);
     if (dc_) BitBlt(next.dc, 0, 0, std::min(width, width_), std::min(height, height_), dc_, 0, 0, SRCCOPY);
@@ -102,8 +101,8 @@ bool Face::Resize(int width, int height, Color back) {
     bits_ = next.bits;
     width_ = width;
     height_ = height;
-    storeWidth_ = storeWidth;
-    storeHeight_ = storeHeight;
+    storeWidth_ = store.width;
+    storeHeight_ = store.height;
     return true;
 }
 

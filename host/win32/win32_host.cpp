@@ -230,8 +230,7 @@ void Win32Host::Release() {
         hwnd_ = nullptr;
     }
     FreeMemoryBitmap(paintTile_);
-    if (pendingRegion_) ::DeleteObject(pendingRegion_);
-    pendingRegion_ = nullptr;
+    DiscardPending();
     if (scratchRegion_) ::DeleteObject(scratchRegion_);
     if (font_) ::DeleteObject(font_);
     if (deviceFont_) ::DeleteObject(deviceFont_);
@@ -320,11 +319,11 @@ void Win32Host::ResizeFace(int width, int height) {
 // is superseded.
 void Win32Host::ResizeWindow(int width, int height) {
     const SIZE size{scale_.ToDevice(width), scale_.ToDevice(height)};
-    pendingSize_.reset();
     if (InEvent()) {
         pendingSize_ = size;
         return;
     }
+    pendingSize_.reset();
     SetWindowPixels(0, 0, size.cx, size.cy, SWP_NOMOVE);
 }
 
@@ -333,24 +332,19 @@ void Win32Host::ResizeWindow(int width, int height) {
 // Under Wine each size is a round trip through the window manager, which a pointer faster than
 // the frame rate would flood, so that the window would trail the pointer by seconds.
 void Win32Host::ApplyPending(bool force) {
-    if (!pendingSize_ && !regionPending_) return;
+    if (!pendingSize_ && !pendingRegion_) return;
     if (!hwnd_ || destroying_) {
-        if (pendingRegion_) ::DeleteObject(pendingRegion_);
-        pendingSize_.reset();
-        pendingRegion_ = nullptr;
-        regionPending_ = false;
+        DiscardPending();
         return;
     }
     const DWORD now = GetTickCount();
-    if (!force && pendingSize_ && now - lastSizeTicks_ < kFrameMs) {
-        if (!frameTimer_) frameTimer_ = SetTimer(hwnd_, kFrameTimer, kFrameMs - (now - lastSizeTicks_), nullptr) != 0;
-        if (frameTimer_) return;
-    }
-    if (frameTimer_) KillTimer(hwnd_, kFrameTimer);
-    frameTimer_ = false;
+    // The timer's deadline stays one frame after the last size, however often it is set again.
+    if (!force && pendingSize_ && now - lastSizeTicks_ < kFrameMs &&
+        SetTimer(hwnd_, kFrameTimer, kFrameMs - (now - lastSizeTicks_), nullptr))
+        return;
+    KillTimer(hwnd_, kFrameTimer);
     const std::optional<SIZE> size = std::exchange(pendingSize_, std::nullopt);
-    const bool cut = std::exchange(regionPending_, false);
-    const ::HRGN region = std::exchange(pendingRegion_, nullptr);
+    const std::optional<::HRGN> cut = std::exchange(pendingRegion_, std::nullopt);
     const Scope request = Request();
     const BOOL sized = !size || SetWindowPos(hwnd_, nullptr, 0, 0, size->cx, size->cy,
                                              SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -360,12 +354,18 @@ void Win32Host::ApplyPending(bool force) {
     }
     if (size && !IsIconic(hwnd_)) GetWindowRect(hwnd_, &lastRestoredRect_);
     // The outline needs no redraw of its own while the whole window waits for its paint anyway.
-    if (cut && !::SetWindowRgn(hwnd_, region, wholeInvalid_ ? FALSE : pendingRedraw_) && region)
-        ::DeleteObject(region);
+    if (cut && !::SetWindowRgn(hwnd_, *cut, wholeInvalid_ ? FALSE : pendingRedraw_) && *cut) ::DeleteObject(*cut);
     if (!sized) Fail("SetWindowPos failed" + LastError());
     // A paint waits for an empty queue, which a drag's moves seldom leave: the size is shown now.
     if (size) UpdateWindow(hwnd_);
 }
+// Forgets the size and outline that wait, releasing the outline: the window is going.
+void Win32Host::DiscardPending() {
+    if (pendingRegion_ && *pendingRegion_) ::DeleteObject(*pendingRegion_);
+    pendingRegion_.reset();
+    pendingSize_.reset();
+}
+
 void Win32Host::MoveWindow(int x, int y) { SetWindowPixels(scale_.ToDevice(x), scale_.ToDevice(y), 0, 0, SWP_NOSIZE); }
 
 void Win32Host::ApplyWindowState(int state) {
@@ -526,15 +526,13 @@ int Win32Host::CombineRgn(tarvik::HRGN dst, tarvik::HRGN src1, tarvik::HRGN src2
 int Win32Host::SetWindowRgn(tarvik::HWND hwnd, tarvik::HRGN region, int redraw) {
     if (ToHwnd(hwnd) == hwnd_ && hwnd_) {
         // A waiting outline is superseded by this one, whenever this one goes.
-        if (pendingRegion_) ::DeleteObject(pendingRegion_);
-        pendingRegion_ = nullptr;
-        regionPending_ = false;
-    }
-    if (ToHwnd(hwnd) == hwnd_ && hwnd_ && InEvent()) {
-        pendingRegion_ = ToRgn(region);
-        regionPending_ = true;
-        pendingRedraw_ = redraw != 0;
-        return 1;
+        if (pendingRegion_ && *pendingRegion_) ::DeleteObject(*pendingRegion_);
+        pendingRegion_.reset();
+        if (InEvent()) {
+            pendingRegion_ = ToRgn(region);
+            pendingRedraw_ = redraw != 0;
+            return 1;
+        }
     }
     const int taken = ::SetWindowRgn(ToHwnd(hwnd), ToRgn(region), redraw);
     if (!taken && region) ::DeleteObject(ToRgn(region));

@@ -113,11 +113,11 @@ private:
     void ComposeImages(const MemoryBitmap& target, int width, int height, int originX, int originY);
     void Invalidate(const RECT& area);
     RECT ShownRect(Elem elem);
-    bool PictureIn(const RECT& area);
     RECT OuterRect() const;
     bool InsideRegion(int x, int y);
     void SetWindowPixels(int x, int y, int width, int height, UINT flags);
     void ApplyPending(bool force = false);
+    void DiscardPending();
     const Face& DeviceFace() const { return scale_.IsOne() ? face_ : deviceFace_; }
     void EnlargeFace(const PixelRect& layout);
     int WindowDpi() const;
@@ -161,11 +161,9 @@ private:
     // for a width and a height and cuts the outline after each layout, and each of those calls
     // is a round trip through the window manager under Wine.
     std::optional<SIZE> pendingSize_;  // device pixels
-    ::HRGN pendingRegion_ = nullptr;
-    bool regionPending_ = false;  // pendingRegion_ waits (null: no region)
+    std::optional<::HRGN> pendingRegion_;  // null: no outline
     bool pendingRedraw_ = false;
     DWORD lastSizeTicks_ = 0;  // GetTickCount when the last size was given
-    bool frameTimer_ = false;  // kFrameTimer runs for a size that waits
     bool wholeInvalid_ = false;  // the whole window waits for its paint: no part needs marking
     bool destroying_ = false;
 

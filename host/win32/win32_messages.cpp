@@ -125,8 +125,7 @@ LRESULT Win32Host::Handle(UINT msg, WPARAM wparam, LPARAM lparam) {
     switch (msg) {
         case WM_TIMER:
             if (wparam != kFrameTimer) break;
-            KillTimer(hwnd_, kFrameTimer);
-            frameTimer_ = false;
+            KillTimer(hwnd_, kFrameTimer);  // what it waited for may be gone
             ApplyPending(true);
             return 0;
         case WM_ERASEBKGND:
