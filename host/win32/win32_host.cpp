@@ -339,26 +339,71 @@ void Win32Host::ApplyPending(bool force) {
     }
     const DWORD now = GetTickCount();
     // The timer's deadline stays one frame after the last size, however often it is set again.
-    if (!force && pendingSize_ && now - lastSizeTicks_ < kFrameMs &&
-        SetTimer(hwnd_, kFrameTimer, kFrameMs - (now - lastSizeTicks_), nullptr))
+    const DWORD frame = FrameMs();
+    if (!force && pendingSize_ && now - lastSizeTicks_ < frame &&
+        SetTimer(hwnd_, kFrameTimer, frame - (now - lastSizeTicks_), nullptr))
         return;
     KillTimer(hwnd_, kFrameTimer);
     const std::optional<SIZE> size = std::exchange(pendingSize_, std::nullopt);
     const std::optional<::HRGN> cut = std::exchange(pendingRegion_, std::nullopt);
     const Scope request = Request();
-    const BOOL sized = !size || SetWindowPos(hwnd_, nullptr, 0, 0, size->cx, size->cy,
-                                             SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    // SetWindowRgn makes a SetWindowPos of its own, and under Wine each SetWindowPos sends the
+    // window manager all of the window's hints and states again (a dozen messages): a size that
+    // goes with an outline rides in the outline's (CarrySize), so that a frame costs one.
+    BOOL sized = TRUE;
+    if (size && cut) carriedSize_ = size;
+    else if (size) sized = SetWindowPos(hwnd_, nullptr, 0, 0, size->cx, size->cy, kSizeFlags);
+    // The outline needs no redraw of its own while the whole window waits for its paint anyway.
+    if (cut && !::SetWindowRgn(hwnd_, *cut, wholeInvalid_ ? FALSE : pendingRedraw_) && *cut) ::DeleteObject(*cut);
+    carriedSize_.reset();
+    if (size && cut) {
+        RECT got{};
+        GetWindowRect(hwnd_, &got);
+        // Not taken along (the outline's change failed or never asked): given on its own.
+        if (got.right - got.left != size->cx || got.bottom - got.top != size->cy)
+            sized = SetWindowPos(hwnd_, nullptr, 0, 0, size->cx, size->cy, kSizeFlags);
+    }
     if (size) {
         lastSizeTicks_ = now;
         InvalidateRect(hwnd_, nullptr, FALSE);
     }
     if (size && !IsIconic(hwnd_)) GetWindowRect(hwnd_, &lastRestoredRect_);
-    // The outline needs no redraw of its own while the whole window waits for its paint anyway.
-    if (cut && !::SetWindowRgn(hwnd_, *cut, wholeInvalid_ ? FALSE : pendingRedraw_) && *cut) ::DeleteObject(*cut);
     if (!sized) Fail("SetWindowPos failed" + LastError());
     // A paint waits for an empty queue, which a drag's moves seldom leave: the size is shown now.
     if (size) UpdateWindow(hwnd_);
 }
+
+// The refresh rate's frame, whole milliseconds, within what a timer can keep and a drag can bear.
+DWORD FrameMsAt(DWORD hz) {
+    constexpr DWORD kDefaultHz = 60, kMinMs = 4, kMaxMs = 33;
+    return std::clamp<DWORD>(1000 / (hz > 1 ? hz : kDefaultHz), kMinMs, kMaxMs);
+}
+
+// Read again only when the window is on another monitor or the displays changed.
+DWORD Win32Host::FrameMs() {
+    const ::HMONITOR monitor = MonitorFromWindow(hwnd_, MONITOR_DEFAULTTONEAREST);
+    if (monitor == frameMonitor_) return frameMs_;
+    MONITORINFOEXW info{};
+    info.cbSize = sizeof(info);
+    DEVMODEW mode{};
+    mode.dmSize = sizeof(mode);
+    const bool known = GetMonitorInfoW(monitor, &info) && EnumDisplaySettingsW(info.szDevice, ENUM_CURRENT_SETTINGS, &mode);
+    frameMonitor_ = monitor;
+    frameMs_ = FrameMsAt(known ? mode.dmDisplayFrequency : 0);
+    return frameMs_;
+}
+
+// The outline's change keeps the window where it is and takes the size; the size is a change
+// of the client area, and what it uncovers is drawn again.
+void Win32Host::CarrySize(WINDOWPOS* pos) {
+    constexpr UINT kNoClientSize = 0x0800;  // the system's own flag: the client area keeps its size
+    if (!carriedSize_ || !(pos->flags & SWP_FRAMECHANGED) || !(pos->flags & SWP_NOSIZE)) return;
+    pos->cx = carriedSize_->cx;
+    pos->cy = carriedSize_->cy;
+    pos->flags &= ~(SWP_NOSIZE | kNoClientSize | SWP_NOREDRAW);
+    carriedSize_.reset();
+}
+
 // Forgets the size and outline that wait, releasing the outline: the window is going.
 void Win32Host::DiscardPending() {
     if (pendingRegion_ && *pendingRegion_) ::DeleteObject(*pendingRegion_);

@@ -35,6 +35,10 @@
 
 namespace tarvik::win32 {
 
+// A frame of a display refreshed hz times a second, in milliseconds: a screen shows no more
+// than one size a frame. 0 or 1 (the hardware's default, a virtual screen) is taken as 60 Hz.
+DWORD FrameMsAt(DWORD hz);
+
 class Win32Host final : public FormsRuntime {
 public:
     // Test aid: where creation fails as if the system had refused a resource.
@@ -100,7 +104,7 @@ protected:
     void ShowWindowMenu(int x, int y) override;
 
 private:
-    static constexpr DWORD kFrameMs = 16;  // a frame at 60 Hz
+    static constexpr UINT kSizeFlags = SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE;  // a size from the grips
     static constexpr UINT_PTR kFrameTimer = 1;
 
     static LRESULT CALLBACK WindowProc(::HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam);
@@ -117,7 +121,11 @@ private:
     bool InsideRegion(int x, int y);
     void SetWindowPixels(int x, int y, int width, int height, UINT flags);
     void ApplyPending(bool force = false);
+    // Puts a size waiting for the outline's SetWindowPos into that change (WM_WINDOWPOSCHANGING).
+    void CarrySize(WINDOWPOS* pos);
     void DiscardPending();
+    // One frame of the monitor the window is on, in milliseconds.
+    DWORD FrameMs();
     const Face& DeviceFace() const { return scale_.IsOne() ? face_ : deviceFace_; }
     void EnlargeFace(const PixelRect& layout);
     int WindowDpi() const;
@@ -163,7 +171,10 @@ private:
     std::optional<SIZE> pendingSize_;  // device pixels
     std::optional<::HRGN> pendingRegion_;  // null: no outline
     bool pendingRedraw_ = false;
+    std::optional<SIZE> carriedSize_;  // the size that the outline's own SetWindowPos takes along
     DWORD lastSizeTicks_ = 0;  // GetTickCount when the last size was given
+    ::HMONITOR frameMonitor_ = nullptr;  // the monitor frameMs_ was read from; null: read again
+    DWORD frameMs_ = 0;
     bool wholeInvalid_ = false;  // the whole window waits for its paint: no part needs marking
     bool destroying_ = false;
 

@@ -173,6 +173,7 @@ LRESULT Win32Host::Handle(UINT msg, WPARAM wparam, LPARAM lparam) {
             return 0;
         }
         case WM_WINDOWPOSCHANGING:
+            CarrySize(reinterpret_cast<WINDOWPOS*>(lparam));
             KeepMaximizeOnItsMonitor(reinterpret_cast<WINDOWPOS*>(lparam));
             break;
         case WM_MOVE:
@@ -185,6 +186,9 @@ LRESULT Win32Host::Handle(UINT msg, WPARAM wparam, LPARAM lparam) {
             // The system's own changes (taskbar, Win+Up, the system menu) are laid out here.
             SystemResized();
             return 0;
+        case WM_DISPLAYCHANGE:
+            frameMonitor_ = nullptr;  // a new mode may refresh at another rate
+            break;
         case kDpiChangedMessage:
             // The new DPI is the same each way; the system suggests where the window goes.
             DpiChanged(LOWORD(wparam), *reinterpret_cast<const RECT*>(lparam));
