@@ -196,8 +196,25 @@ void GtkHost::MovedTo(double windowX, double windowY, std::uint32_t time, bool i
     if (HasCapture()) return;
     std::optional<Elem> under = HitTest(Elements(), x, y);
     if (under && Elements()[static_cast<std::size_t>(*under)].toolTip.empty()) under.reset();
-    if (under != tipUnder_) gtk_widget_trigger_tooltip_query(window_);
+    if (under != tipUnder_) {
+        gtk_widget_trigger_tooltip_query(window_);
+        if (under) RetryToolTip();
+    }
     tipUnder_ = under;
+}
+
+// After a press released away from its button, GTK now and then (under load) starts no delay for
+// the next element the pointer comes to, and shows nothing until the pointer moves again: once
+// the delay is past, a pointer still on the element asks once more.
+void GtkHost::RetryToolTip() {
+    constexpr unsigned kRetryMs = 800;  // past GTK's hover delay (500 ms)
+    if (tipRetrySource_) g_source_remove(tipRetrySource_);
+    tipRetrySource_ = g_timeout_add(kRetryMs, +[](gpointer data) -> gboolean {
+        auto* self = static_cast<GtkHost*>(data);
+        self->tipRetrySource_ = 0;
+        if (self->tipUnder_ && !self->HasCapture() && self->ShownToolTips().empty()) gtk_widget_trigger_tooltip_query(self->window_);
+        return G_SOURCE_REMOVE;
+    }, this);
 }
 
 // The pointer came onto the window or left it. A crossing is a move of its own: a jump from a
@@ -213,9 +230,16 @@ void GtkHost::Crossing(const GdkEvent* event) {
 
 // Whether a tooltip this program shows covers the screen point.
 bool GtkHost::OverOwnToolTip(double rootX, double rootY) const {
-    bool over = false;
+    const std::vector<PixelRect> tips = ShownToolTips();
+    return std::any_of(tips.begin(), tips.end(), [&](const PixelRect& r) {
+        return rootX >= r.x && rootY >= r.y && rootX < r.x + r.w && rootY < r.y + r.h;
+    });
+}
+
+std::vector<PixelRect> GtkHost::ShownToolTips() const {
+    std::vector<PixelRect> shown;
     GList* windows = gtk_window_list_toplevels();
-    for (GList* w = windows; w && !over; w = w->next) {
+    for (GList* w = windows; w; w = w->next) {
         GtkWindow* tip = GTK_WINDOW(w->data);
         GdkWindow* gdk = gtk_widget_get_window(GTK_WIDGET(tip));
         if (!gdk || !gtk_widget_get_mapped(GTK_WIDGET(tip)) ||
@@ -223,10 +247,10 @@ bool GtkHost::OverOwnToolTip(double rootX, double rootY) const {
             continue;
         GdkRectangle r{};
         gdk_window_get_frame_extents(gdk, &r);
-        over = rootX >= r.x && rootY >= r.y && rootX < r.x + r.width && rootY < r.y + r.height;
+        shown.push_back({r.x, r.y, r.width, r.height});
     }
     g_list_free(windows);
-    return over;
+    return shown;
 }
 
 // Someone else took the pointer (another grab, the window hidden or minimized): the press ends

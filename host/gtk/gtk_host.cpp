@@ -83,6 +83,7 @@ GtkHost::GtkHost(const FormDesign& design) : FormsRuntime(design, kBackend), pai
 
 GtkHost::~GtkHost() {
     if (announceSource_) g_source_remove(announceSource_);
+    if (tipRetrySource_) g_source_remove(tipRetrySource_);
     if (window_) SetAccessibleHost(window_, nullptr);
     for (auto& [handle, region] : regions_) cairo_region_destroy(region);
     if (windowRegion_) cairo_region_destroy(windowRegion_);

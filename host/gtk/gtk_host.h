@@ -20,6 +20,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "host/cairo/cairo_painter.h"
 #include "host/runtime/runtime.h"
@@ -90,8 +91,12 @@ private:
     void Button(const GdkEvent* event, bool down);
     void Motion(const GdkEvent* event);
     void MovedTo(double windowX, double windowY, std::uint32_t time, bool inside);
+    // Asks GTK for the tooltip again once its delay is past, if none shows for the element still under the pointer.
+    void RetryToolTip();
     void Crossing(const GdkEvent* event);
     bool OverOwnToolTip(double rootX, double rootY) const;
+    // Where this program's tooltips on show are on the screen.
+    std::vector<PixelRect> ShownToolTips() const;
     void GrabBroken();
     bool QueryToolTip(int x, int y, void* tooltip);
     void CloseRequested();
@@ -151,6 +156,7 @@ private:
     bool moveArmed_ = false;  // the title bar's move waits for the pointer to pass the drag threshold
     std::array<std::string, kElemCount> tipTexts_;
     unsigned announceSource_ = 0;  // the idle that tells screen readers what changed, if queued
+    unsigned tipRetrySource_ = 0;  // the timeout that asks GTK for a tooltip again, if set
 };
 
 }  // namespace tarvik::gtk
