@@ -339,10 +339,10 @@ void Win32Host::ApplyPending(bool force) {
     }
     const DWORD now = GetTickCount();
     // The timer's deadline stays one frame after the last size, however often it is set again.
-    const DWORD frame = FrameMs();
-    if (!force && pendingSize_ && now - lastSizeTicks_ < frame &&
-        SetTimer(hwnd_, kFrameTimer, frame - (now - lastSizeTicks_), nullptr))
-        return;
+    if (!force && pendingSize_) {
+        const DWORD frame = FrameMs();
+        if (now - lastSizeTicks_ < frame && SetTimer(hwnd_, kFrameTimer, frame - (now - lastSizeTicks_), nullptr)) return;
+    }
     KillTimer(hwnd_, kFrameTimer);
     const std::optional<SIZE> size = std::exchange(pendingSize_, std::nullopt);
     const std::optional<::HRGN> cut = std::exchange(pendingRegion_, std::nullopt);
@@ -350,19 +350,15 @@ void Win32Host::ApplyPending(bool force) {
     // SetWindowRgn makes a SetWindowPos of its own, and under Wine each SetWindowPos sends the
     // window manager all of the window's hints and states again (a dozen messages): a size that
     // goes with an outline rides in the outline's (CarrySize), so that a frame costs one.
-    BOOL sized = TRUE;
     if (size && cut) carriedSize_ = size;
-    else if (size) sized = SetWindowPos(hwnd_, nullptr, 0, 0, size->cx, size->cy, kSizeFlags);
     // The outline needs no redraw of its own while the whole window waits for its paint anyway.
     if (cut && !::SetWindowRgn(hwnd_, *cut, wholeInvalid_ ? FALSE : pendingRedraw_) && *cut) ::DeleteObject(*cut);
     carriedSize_.reset();
-    if (size && cut) {
-        RECT got{};
-        GetWindowRect(hwnd_, &got);
-        // Not taken along (the outline's change failed or never asked): given on its own.
-        if (got.right - got.left != size->cx || got.bottom - got.top != size->cy)
-            sized = SetWindowPos(hwnd_, nullptr, 0, 0, size->cx, size->cy, kSizeFlags);
-    }
+    // With no outline to ride in, or where the outline's change did not take it, the size goes alone.
+    RECT got{};
+    const bool carried = size && cut && GetWindowRect(hwnd_, &got) && got.right - got.left == size->cx &&
+                         got.bottom - got.top == size->cy;
+    const BOOL sized = !size || carried || SetWindowPos(hwnd_, nullptr, 0, 0, size->cx, size->cy, kSizeFlags);
     if (size) {
         lastSizeTicks_ = now;
         InvalidateRect(hwnd_, nullptr, FALSE);
