@@ -1,5 +1,6 @@
 // Draws Tarvik's twelve embedded pictures and writes them as BMP and ICO
-// files into the directory named on the command line:
+// files into the directory named on the command line, and the launcher icons
+// (16 to 256 px) as PNG files into its icons/ folder:
 //
 //   tarvik-draw-assets <output-dir>
 //
@@ -14,7 +15,9 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -134,7 +137,8 @@ std::vector<unsigned char> EncodeBmp(const Image& img) {
 
 struct IconImage {
   Image colour;
-  Mask mask;
+  Mask mask;                         // what an ICO keeps
+  std::vector<unsigned char> alpha;  // what a PNG keeps: 0 transparent to 255 opaque
 };
 
 // One icon image: a DIB of double height holding the colour rows and then
@@ -178,6 +182,209 @@ std::vector<unsigned char> EncodeIco(const std::vector<IconImage>& images) {
     offset += static_cast<std::uint32_t>(dibs[i].size());
   }
   for (const auto& dib : dibs) out.insert(out.end(), dib.begin(), dib.end());
+  return out;
+}
+
+// ---------------------------------------------------------------------------
+// PNG encoding: 8-bit RGBA in one IDAT, whose zlib stream is a single
+// fixed-Huffman deflate block.  Repeats are found against the previous pixel,
+// the pixel above and the last place the same three bytes occurred; that is
+// plenty for flat artwork and makes the same bytes on every platform.
+
+// Appends v most significant byte first, as PNG wants.
+void PutBe32(std::vector<unsigned char>& out, std::uint32_t v) {
+  for (int i = 3; i >= 0; --i) out.push_back(static_cast<unsigned char>((v >> (8 * i)) & 0xFF));
+}
+
+// The CRC-32 of bytes[from..], as each PNG chunk ends with.
+std::uint32_t Crc32(const std::vector<unsigned char>& bytes, std::size_t from) {
+  static const std::array<std::uint32_t, 256> table = [] {
+    std::array<std::uint32_t, 256> t{};
+    for (std::uint32_t n = 0; n < 256; ++n) {
+      std::uint32_t c = n;
+      for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+      t[n] = c;
+    }
+    return t;
+  }();
+  std::uint32_t crc = 0xFFFFFFFFu;
+  for (std::size_t i = from; i < bytes.size(); ++i) crc = table[(crc ^ bytes[i]) & 0xFF] ^ (crc >> 8);
+  return crc ^ 0xFFFFFFFFu;
+}
+
+// The checksum that ends a zlib stream.
+std::uint32_t Adler32(const std::vector<unsigned char>& bytes) {
+  constexpr std::uint32_t kMod = 65521;
+  std::uint32_t a = 1, b = 0;
+  for (unsigned char v : bytes) {
+    a = (a + v) % kMod;
+    b = (b + a) % kMod;
+  }
+  return (b << 16) | a;
+}
+
+// Deflate's bit order: fields from the least significant bit up, Huffman
+// codes from their most significant bit.
+class BitWriter {
+ public:
+  void Bits(std::uint32_t value, int count) {
+    for (int i = 0; i < count; ++i) Bit((value >> i) & 1);
+  }
+  void Code(std::uint32_t code, int length) {
+    for (int i = length - 1; i >= 0; --i) Bit((code >> i) & 1);
+  }
+  std::vector<unsigned char> Finish() {
+    if (used_ != 0) bytes_.push_back(pending_);
+    pending_ = 0;
+    used_ = 0;
+    return std::move(bytes_);
+  }
+
+ private:
+  void Bit(std::uint32_t bit) {
+    pending_ = static_cast<unsigned char>(pending_ | (bit << used_));
+    if (++used_ == 8) {
+      bytes_.push_back(pending_);
+      pending_ = 0;
+      used_ = 0;
+    }
+  }
+  std::vector<unsigned char> bytes_;
+  unsigned char pending_ = 0;
+  int used_ = 0;
+};
+
+constexpr std::array<int, 29> kLengthBase = {3,  4,  5,  6,  7,  8,  9,  10, 11,  13,  15,  17,  19,  23, 27,
+                                             31, 35, 43, 51, 59, 67, 83, 99, 115, 131, 163, 195, 227, 258};
+constexpr std::array<int, 29> kLengthExtra = {0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 2, 2, 2,
+                                              2, 3, 3, 3, 3, 4, 4, 4, 4, 5, 5, 5, 5, 0};
+constexpr std::array<int, 30> kDistanceBase = {1,   2,   3,   4,   5,   7,    9,    13,   17,   25,
+                                               33,  49,  65,  97,  129, 193,  257,  385,  513,  769,
+                                               1025, 1537, 2049, 3073, 4097, 6145, 8193, 12289, 16385, 24577};
+constexpr std::array<int, 30> kDistanceExtra = {0, 0, 0, 0, 1, 1, 2, 2,  3,  3,  4,  4,  5,  5,  6,
+                                                6, 7, 7, 8, 8, 9, 9, 10, 10, 11, 11, 12, 12, 13, 13};
+constexpr int kMinMatch = 3;
+constexpr int kMaxMatch = 258;
+constexpr std::size_t kWindow = 32768;
+
+// A literal byte or length symbol in the fixed Huffman code.
+void PutSymbol(BitWriter& out, int symbol) {
+  if (symbol < 144) {
+    out.Code(static_cast<std::uint32_t>(0x30 + symbol), 8);
+  } else if (symbol < 256) {
+    out.Code(static_cast<std::uint32_t>(0x190 + symbol - 144), 9);
+  } else if (symbol < 280) {
+    out.Code(static_cast<std::uint32_t>(symbol - 256), 7);
+  } else {
+    out.Code(static_cast<std::uint32_t>(0xC0 + symbol - 280), 8);
+  }
+}
+
+// Index of the last table entry whose base is at most v.
+template <std::size_t N>
+std::size_t BaseIndex(const std::array<int, N>& bases, int v) {
+  std::size_t i = N - 1;
+  while (bases[i] > v) --i;
+  return i;
+}
+
+// A back-reference: length and distance symbols with their extra bits.
+void PutMatch(BitWriter& out, int length, int distance) {
+  const std::size_t l = BaseIndex(kLengthBase, length);
+  PutSymbol(out, 257 + static_cast<int>(l));
+  out.Bits(static_cast<std::uint32_t>(length - kLengthBase[l]), kLengthExtra[l]);
+  const std::size_t d = BaseIndex(kDistanceBase, distance);
+  out.Code(static_cast<std::uint32_t>(d), 5);
+  out.Bits(static_cast<std::uint32_t>(distance - kDistanceBase[d]), kDistanceExtra[d]);
+}
+
+// A zlib stream of `data`; `row` is the distance to the same byte one scanline up.
+std::vector<unsigned char> ZlibCompress(const std::vector<unsigned char>& data, std::size_t row) {
+  constexpr std::size_t kHashSize = 1 << 15;
+  std::vector<std::int64_t> lastSeen(kHashSize, -1);
+  auto hashAt = [&](std::size_t i) {
+    return ((std::size_t{data[i]} << 10) ^ (std::size_t{data[i + 1]} << 5) ^ data[i + 2]) % kHashSize;
+  };
+  BitWriter out;
+  out.Bits(1, 1);  // the final block
+  out.Bits(1, 2);  // fixed Huffman codes
+  std::size_t i = 0;
+  while (i < data.size()) {
+    int bestLength = 0;
+    std::size_t bestDistance = 0;
+    const std::size_t limit = std::min<std::size_t>(kMaxMatch, data.size() - i);
+    auto tryDistance = [&](std::size_t distance) {
+      if (distance == 0 || distance > i || distance > kWindow) return;
+      std::size_t n = 0;
+      while (n < limit && data[i + n] == data[i + n - distance]) ++n;
+      if (static_cast<int>(n) > bestLength) {
+        bestLength = static_cast<int>(n);
+        bestDistance = distance;
+      }
+    };
+    tryDistance(4);  // the previous pixel
+    tryDistance(row);
+    if (limit >= kMinMatch) {
+      const std::int64_t seen = lastSeen[hashAt(i)];
+      if (seen >= 0) tryDistance(i - static_cast<std::size_t>(seen));
+    }
+    const std::size_t step = bestLength >= kMinMatch ? static_cast<std::size_t>(bestLength) : 1;
+    if (step > 1) {
+      PutMatch(out, bestLength, static_cast<int>(bestDistance));
+    } else {
+      PutSymbol(out, data[i]);
+    }
+    for (std::size_t j = i; j < i + step && j + kMinMatch <= data.size(); ++j) {
+      lastSeen[hashAt(j)] = static_cast<std::int64_t>(j);
+    }
+    i += step;
+  }
+  PutSymbol(out, 256);  // end of block
+
+  std::vector<unsigned char> z = {0x78, 0x01};  // deflate, 32 KiB window; header check bits
+  const std::vector<unsigned char> deflated = out.Finish();
+  z.insert(z.end(), deflated.begin(), deflated.end());
+  PutBe32(z, Adler32(data));
+  return z;
+}
+
+// A chunk: length, type, data, and the CRC of type and data.
+void PutChunk(std::vector<unsigned char>& out, const char* type, const std::vector<unsigned char>& data) {
+  PutBe32(out, static_cast<std::uint32_t>(data.size()));
+  const std::size_t start = out.size();
+  out.insert(out.end(), type, type + 4);
+  out.insert(out.end(), data.begin(), data.end());
+  PutBe32(out, Crc32(out, start));
+}
+
+// A PNG file of the icon's colours and alpha.
+std::vector<unsigned char> EncodePng(const IconImage& icon) {
+  const Image& img = icon.colour;
+  std::vector<unsigned char> header;
+  PutBe32(header, static_cast<std::uint32_t>(img.width));
+  PutBe32(header, static_cast<std::uint32_t>(img.height));
+  header.insert(header.end(), {8, 6, 0, 0, 0});  // 8 bits, RGBA, deflate, adaptive filters, no interlace
+
+  // Scanlines, each behind filter type 0: the matches do the work a filter would.
+  std::vector<unsigned char> scanlines;
+  for (int y = 0; y < img.height; ++y) {
+    scanlines.push_back(0);
+    for (int x = 0; x < img.width; ++x) {
+      const Rgb& p = img.At(x, y);
+      const unsigned char a = icon.alpha[static_cast<std::size_t>(y * img.width + x)];
+      if (a == 0) {
+        scanlines.insert(scanlines.end(), {0, 0, 0, 0});
+      } else {
+        scanlines.insert(scanlines.end(), {static_cast<unsigned char>(p.r), static_cast<unsigned char>(p.g),
+                                           static_cast<unsigned char>(p.b), a});
+      }
+    }
+  }
+
+  std::vector<unsigned char> out = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+  PutChunk(out, "IHDR", header);
+  PutChunk(out, "IDAT", ZlibCompress(scanlines, static_cast<std::size_t>(img.width) * 4 + 1));
+  PutChunk(out, "IEND", {});
   return out;
 }
 
@@ -496,55 +703,75 @@ Image DrawAtlas() {
 // ---------------------------------------------------------------------------
 // Window icon: a round blue badge with a white centre and a blue tick.
 
+// The design is laid out in 256ths of the icon's width.  Drawing works in
+// finer units, kIconSpan across at every size, so that each pixel and each of
+// its subsample centres falls on a whole unit at 16 px and at 48 px alike.
+constexpr std::int64_t kIconDesign = 256;
+constexpr std::int64_t kIconSpan = kIconDesign * 48;
+
 struct IconStyle {
   int size;              // pixels
-  std::int64_t unit;     // sub-units per pixel
-  std::int64_t radius;   // badge, in sub-units from the centre
+  int samples;           // subsamples per pixel along each axis
+  bool softEdge;         // edge pixels partly transparent, rather than a 1-bit mask
+  std::int64_t radius;   // badge, in 256ths from the centre
   std::int64_t rim;      // width of the dark outer ring
   std::int64_t white;    // radius of the white centre
   std::array<std::int64_t, 6> tick;  // three points of the tick, x and y
   std::int64_t tick_half;            // half the stroke width
 };
 
-// Squared distance from p to segment a-b, scaled by |b-a|^2 squared; the
-// caller compares it with r^2 * |b-a|^4 to stay in integers.
+// Whether p lies within r of segment a-b.  Where p projects onto the segment
+// its distance is |cross| / |b-a|, so cross^2 <= r^2 |b-a|^2 decides it in
+// integers that stay small enough at kIconSpan.
 bool NearSegment(std::int64_t px, std::int64_t py, std::int64_t ax, std::int64_t ay, std::int64_t bx,
                  std::int64_t by, std::int64_t r) {
   const std::int64_t vx = bx - ax, vy = by - ay;
   const std::int64_t wx = px - ax, wy = py - ay;
   const std::int64_t len = vx * vx + vy * vy;
-  std::int64_t t = wx * vx + wy * vy;
-  if (t < 0) t = 0;
-  if (t > len) t = len;
-  const std::int64_t ex = wx * len - t * vx;
-  const std::int64_t ey = wy * len - t * vy;
-  return ex * ex + ey * ey <= r * r * len * len;
+  const std::int64_t t = wx * vx + wy * vy;
+  if (t <= 0) return wx * wx + wy * wy <= r * r;
+  if (t >= len) return (wx - vx) * (wx - vx) + (wy - vy) * (wy - vy) <= r * r;
+  const std::int64_t cross = wx * vy - wy * vx;
+  return cross * cross <= r * r * len;
 }
 
+// Draws the badge at s.size px, averaging s.samples^2 subsamples a pixel.
 IconImage DrawIcon(const IconStyle& s) {
-  IconImage icon{Image(s.size, s.size, Grey(0)), Mask(s.size, s.size)};
-  const std::int64_t centre = s.size * s.unit / 2;
+  const std::int64_t unit = kIconSpan / s.size;  // units per pixel
+  if (kIconSpan % (std::int64_t{2} * s.samples * s.size) != 0) {
+    throw std::invalid_argument("icon size " + std::to_string(s.size) + " does not divide the drawing units evenly");
+  }
+  constexpr std::int64_t kScale = kIconSpan / kIconDesign;
+  const std::int64_t radius = s.radius * kScale;
+  const std::int64_t inner = (s.radius - s.rim) * kScale;
+  const std::int64_t white_r = s.white * kScale;
+  const std::int64_t edge = white_r - unit / 2;  // half a pixel of pale blue around the white
+  const std::int64_t tick_half = s.tick_half * kScale;
+  std::array<std::int64_t, 6> k = s.tick;
+  for (std::int64_t& v : k) v *= kScale;
+
+  IconImage icon{Image(s.size, s.size, Grey(0)), Mask(s.size, s.size), {}};
+  icon.alpha.assign(static_cast<std::size_t>(s.size * s.size), 0);
+  const std::int64_t centre = kIconSpan / 2;
   const Rgb ring_dark{16, 72, 158};
   const Rgb ring_top{74, 152, 236};
   const Rgb ring_bottom{22, 96, 196};
   const Rgb tick{26, 104, 212};
   const Rgb white{255, 255, 255};
   const Rgb white_edge{214, 230, 248};
-  constexpr int kSub = 4;
+  const int subSamples = s.samples * s.samples;
   for (int y = 0; y < s.size; ++y) {
     for (int x = 0; x < s.size; ++x) {
       int inside = 0;
       int r = 0, g = 0, b = 0;
-      for (int sy = 0; sy < kSub; ++sy) {
-        for (int sx = 0; sx < kSub; ++sx) {
-          const std::int64_t px = x * s.unit + (2 * sx + 1) * s.unit / (2 * kSub) - centre;
-          const std::int64_t py = y * s.unit + (2 * sy + 1) * s.unit / (2 * kSub) - centre;
+      for (int sy = 0; sy < s.samples; ++sy) {
+        for (int sx = 0; sx < s.samples; ++sx) {
+          const std::int64_t px = x * unit + (2 * sx + 1) * unit / (2 * s.samples) - centre;
+          const std::int64_t py = y * unit + (2 * sy + 1) * unit / (2 * s.samples) - centre;
           const std::int64_t d2 = px * px + py * py;
-          if (d2 >= s.radius * s.radius) continue;
+          if (d2 >= radius * radius) continue;
           ++inside;
           Rgb c;
-          const std::int64_t inner = s.radius - s.rim;
-          const std::int64_t white_r = s.white;
           if (d2 >= inner * inner) {
             c = ring_dark;
           } else if (d2 >= white_r * white_r) {
@@ -552,12 +779,10 @@ IconImage DrawIcon(const IconStyle& s) {
             const std::int64_t t = std::clamp<std::int64_t>(py + inner, 0, 2 * inner);
             c = Mix(ring_top, ring_bottom, static_cast<int>(t), static_cast<int>(2 * inner));
           } else {
-            const std::int64_t edge = white_r - s.unit / 2;
             c = d2 >= edge * edge ? white_edge : white;
-            const auto& k = s.tick;
             const std::int64_t qx = px + centre, qy = py + centre;
-            if (NearSegment(qx, qy, k[0], k[1], k[2], k[3], s.tick_half) ||
-                NearSegment(qx, qy, k[2], k[3], k[4], k[5], s.tick_half)) {
+            if (NearSegment(qx, qy, k[0], k[1], k[2], k[3], tick_half) ||
+                NearSegment(qx, qy, k[2], k[3], k[4], k[5], tick_half)) {
               c = tick;
             }
           }
@@ -566,26 +791,33 @@ IconImage DrawIcon(const IconStyle& s) {
           b += c.b;
         }
       }
-      // A pixel belongs to the badge when at least half of it is covered.
-      if (inside * 2 >= kSub * kSub) {
+      const auto at = static_cast<std::size_t>(y * s.size + x);
+      // With a 1-bit mask a pixel belongs to the badge when at least half of it is covered.
+      const bool shown = s.softEdge ? inside > 0 : inside * 2 >= subSamples;
+      if (shown) {
         icon.colour.At(x, y) = Rgb{(r + inside / 2) / inside, (g + inside / 2) / inside, (b + inside / 2) / inside};
-      } else {
-        icon.mask.SetClear(x, y, true);
-        icon.colour.At(x, y) = Grey(0);
+        icon.alpha[at] = static_cast<unsigned char>(s.softEdge ? (inside * 255 + subSamples / 2) / subSamples : 255);
       }
+      icon.mask.SetClear(x, y, inside * 2 < subSamples);
     }
   }
   return icon;
 }
 
-IconImage DrawIcon32() {
-  // Sub-units of 1/8 pixel.
-  return DrawIcon(IconStyle{32, 8, 124, 10, 88, {84, 132, 118, 166, 182, 94}, 15});
+// The badge at 32 px and up.
+IconStyle BadgeStyle(int size, int samples, bool softEdge) {
+  return IconStyle{size, samples, softEdge, 124, 10, 88, {84, 132, 118, 166, 182, 94}, 15};
 }
 
+IconImage DrawIcon32() { return DrawIcon(BadgeStyle(32, 4, false)); }
+
+// At 16 px a wider rim and a tick placed on the pixel grid keep the badge legible.
 IconImage DrawIcon16() {
-  return DrawIcon(IconStyle{16, 16, 124, 12, 88, {72, 136, 112, 176, 184, 88}, 15});
+  return DrawIcon(IconStyle{16, 4, false, 124, 12, 88, {72, 136, 112, 176, 184, 88}, 15});
 }
+
+// The launcher icons above 32 px: finer subsamples, whose coverage gives a smooth edge.
+IconImage DrawLargeIcon(int size) { return DrawIcon(BadgeStyle(size, 8, true)); }
 
 // ---------------------------------------------------------------------------
 
@@ -604,7 +836,7 @@ int main(int argc, char** argv) {
   }
   const std::filesystem::path dir(argv[1]);
   std::error_code ec;
-  std::filesystem::create_directories(dir, ec);
+  std::filesystem::create_directories(dir / "icons", ec);
 
   const IconImage icon32 = DrawIcon32();
   const IconImage icon16 = DrawIcon16();
@@ -613,7 +845,7 @@ int main(int argc, char** argv) {
     const char* name;
     std::vector<unsigned char> bytes;
   };
-  const std::vector<Output> outputs = {
+  std::vector<Output> outputs = {
       {"window.ico", EncodeIco({icon32, icon16})},
       {"skin.bmp", EncodeBmp(DrawAtlas())},
       {"title_icon.ico", EncodeIco({icon16})},
@@ -626,7 +858,18 @@ int main(int argc, char** argv) {
       {"minimize_pressed.bmp", EncodeBmp(PressedPicture(Glyph::kMinimize, 255))},
       {"close_hover.bmp", EncodeBmp(HoverPicture(Glyph::kClose))},
       {"close_pressed.bmp", EncodeBmp(PressedPicture(Glyph::kClose, 255))},
+      // The two small launcher icons are the window icon's own images.
+      {"icons/tarvik-16.png", EncodePng(icon16)},
+      {"icons/tarvik-32.png", EncodePng(icon32)},
   };
+  struct LargeIcon {
+    const char* name;
+    int size;
+  };
+  constexpr std::array<LargeIcon, 4> kLargeIcons = {LargeIcon{"icons/tarvik-48.png", 48}, {"icons/tarvik-64.png", 64},
+                                                    {"icons/tarvik-128.png", 128}, {"icons/tarvik-256.png", 256}};
+  for (const LargeIcon& icon : kLargeIcons) outputs.push_back({icon.name, EncodePng(DrawLargeIcon(icon.size))});
+
   for (const Output& o : outputs) {
     if (!WriteFile(dir / o.name, o.bytes)) {
       std::cerr << "tarvik-draw-assets: cannot write " << (dir / o.name).string() << "\n";

@@ -1,6 +1,7 @@
-// Checks the twelve embedded pictures: that the committed files are what the
-// drawing program makes, that the program embeds exactly those bytes, their
-// file formats, and the pixel values and glyph shapes the frame relies on.
+// Checks the twelve embedded pictures and the launcher icons: that the
+// committed files are what the drawing program makes, that the program embeds
+// exactly the pictures' bytes, their file formats, and the pixel values and
+// glyph shapes the frame relies on.
 
 #include <gtest/gtest.h>
 
@@ -12,6 +13,7 @@
 #include <fstream>
 #include <iterator>
 #include <map>
+#include <optional>
 #include <ostream>
 #include <random>
 #include <set>
@@ -41,12 +43,15 @@ namespace {
 namespace fs = std::filesystem;
 using Bytes = std::vector<unsigned char>;
 
-// File names of pictures A1 to A12.
-const std::array<const char*, 12> kFileNames = {
-    "window.ico",         "skin.bmp",           "title_icon.ico",    "restore_rest.bmp",
-    "restore_hover.bmp",  "restore_pressed.bmp", "maximize_hover.bmp", "maximize_pressed.bmp",
-    "minimize_hover.bmp", "minimize_pressed.bmp", "close_hover.bmp",    "close_pressed.bmp",
+// The files the drawing program writes: pictures A1 to A12, then the launcher icons.
+const std::array<const char*, 18> kFileNames = {
+    "window.ico",          "skin.bmp",            "title_icon.ico",       "restore_rest.bmp",
+    "restore_hover.bmp",   "restore_pressed.bmp",  "maximize_hover.bmp",   "maximize_pressed.bmp",
+    "minimize_hover.bmp",  "minimize_pressed.bmp", "close_hover.bmp",      "close_pressed.bmp",
+    "icons/tarvik-16.png", "icons/tarvik-32.png",  "icons/tarvik-48.png",  "icons/tarvik-64.png",
+    "icons/tarvik-128.png", "icons/tarvik-256.png",
 };
+constexpr int kPictureCount = 12;  // the embedded ones
 
 Bytes ReadFile(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
@@ -54,9 +59,9 @@ Bytes ReadFile(const fs::path& path) {
   return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-// The committed file of picture n, read once: readings of it point into these bytes.
+// The committed file n (picture An up to 12), read once: readings of it point into these bytes.
 const Bytes& CommittedFile(int n) {
-  static std::array<Bytes, 12> files;
+  static std::array<Bytes, kFileNames.size()> files;
   Bytes& file = files.at(static_cast<std::size_t>(n - 1));
   if (file.empty()) file = ReadFile(fs::path(TARVIK_ASSET_DIR) / kFileNames[static_cast<std::size_t>(n - 1)]);
   return file;
@@ -228,22 +233,24 @@ TEST(AssetsFiles, GeneratorReproducesTheCommittedFiles) {
   const int status = std::system(command.c_str());
 #endif
   ASSERT_EQ(status, 0) << "drawing program failed: " << command;
-  for (int n = 1; n <= 12; ++n) {
+  for (int n = 1; n <= static_cast<int>(kFileNames.size()); ++n) {
     const char* name = kFileNames[static_cast<std::size_t>(n - 1)];
     const Bytes drawn = ReadFile(dir / name);
     const Bytes committed = CommittedFile(n);
     ASSERT_FALSE(committed.empty()) << "committed file missing: " << name;
-    EXPECT_EQ(Difference(committed, drawn), "") << "A" << n << " " << name << " as drawn differs from the committed file";
+    EXPECT_EQ(Difference(committed, drawn), "") << name << " as drawn differs from the committed file";
   }
   // Nothing else is written.
   std::set<std::string> written;
-  for (const auto& entry : fs::directory_iterator(dir)) written.insert(entry.path().filename().string());
+  for (const auto& entry : fs::recursive_directory_iterator(dir)) {
+    if (entry.is_regular_file()) written.insert(entry.path().lexically_relative(dir).generic_string());
+  }
   EXPECT_EQ(written, std::set<std::string>(kFileNames.begin(), kFileNames.end()));
   fs::remove_all(dir);
 }
 
 TEST(AssetsFiles, EmbeddedBytesAreTheCommittedFiles) {
-  for (int n = 1; n <= 12; ++n) {
+  for (int n = 1; n <= kPictureCount; ++n) {
     const tarvik::AssetBytes asset = tarvik::EmbeddedAsset(n);
     const Bytes committed = CommittedFile(n);
     ASSERT_FALSE(committed.empty()) << "committed file missing for A" << n;
@@ -279,7 +286,7 @@ void ExpectBmpFormat(int n, int width, int height) {
 
 // The reader refuses a file cut short anywhere, or whose header does not fit, instead of reading past it.
 TEST(AssetsFormat, TheReaderRefusesFilesWhosePartsLieOutsideTheirBytes) {
-  for (int n = 1; n <= 12; ++n) {
+  for (int n = 1; n <= kPictureCount; ++n) {
     const Bytes& whole = CommittedFile(n);
     const bool bmp = tarvik::bitmap::IsBmp(whole);
     for (const std::size_t cut : {std::size_t{1}, std::size_t{13}, std::size_t{53}, whole.size() / 2, whole.size() - 1}) {
@@ -376,6 +383,189 @@ TEST(AssetsFormat, TitleIconIsTheWindowIcons16By16Image) {
   EXPECT_EQ(Difference(Bytes(window[1].image.begin(), window[1].image.end()), Bytes(title[0].image.begin(), title[0].image.end())), "")
       << "pixels and mask of A3 must equal A1's 16 x 16 image";
   EXPECT_EQ(CommittedFile(3).size(), 6u + 16 + title[0].size);
+}
+
+// ---------------------------------------------------------------------------
+// Launcher icons, read with just enough of PNG for what the drawing program
+// writes: chunks with their CRCs, one fixed-Huffman deflate stream, filter 0.
+
+struct BitReader {
+  const Bytes& in;
+  std::size_t pos = 2;  // past the zlib header
+  int used = 0;
+
+  unsigned Bit() {
+    if (pos >= in.size()) throw std::runtime_error("deflate stream cut short");
+    const unsigned bit = (in[pos] >> used) & 1u;
+    if (++used == 8) {
+      used = 0;
+      ++pos;
+    }
+    return bit;
+  }
+  unsigned Bits(int n) {
+    unsigned v = 0;
+    for (int i = 0; i < n; ++i) v |= Bit() << i;
+    return v;
+  }
+};
+
+// One symbol of deflate's fixed literal/length code, sent most significant bit first.
+int FixedSymbol(BitReader& r) {
+  unsigned code = 0;
+  for (int length = 1; length <= 9; ++length) {
+    code = code << 1 | r.Bit();
+    if (length == 7 && code < 0x18) return static_cast<int>(256 + code);
+    if (length == 8 && code >= 0x30 && code < 0xC0) return static_cast<int>(code - 0x30);
+    if (length == 8 && code >= 0xC0 && code < 0xC8) return static_cast<int>(280 + code - 0xC0);
+    if (length == 9 && code >= 0x190) return static_cast<int>(144 + code - 0x190);
+  }
+  throw std::runtime_error("not a fixed Huffman code");
+}
+
+// The data of a zlib stream whose blocks all use the fixed Huffman code.
+Bytes Inflate(const Bytes& zlib) {
+  static constexpr std::array<int, 29> kLengthBase = {3,  4,  5,  6,  7,  8,  9,  10, 11,  13,  15,  17,  19,  23, 27,
+                                                      31, 35, 43, 51, 59, 67, 83, 99, 115, 131, 163, 195, 227, 258};
+  static constexpr std::array<int, 29> kLengthExtra = {0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 2, 2, 2,
+                                                       2, 3, 3, 3, 3, 4, 4, 4, 4, 5, 5, 5, 5, 0};
+  static constexpr std::array<int, 30> kDistanceBase = {1,    2,    3,    4,    5,    7,     9,     13,    17,  25,
+                                                        33,   49,   65,   97,   129,  193,   257,   385,   513, 769,
+                                                        1025, 1537, 2049, 3073, 4097, 6145, 8193, 12289, 16385, 24577};
+  BitReader r{zlib};
+  Bytes out;
+  for (bool last = false; !last;) {
+    last = r.Bit() == 1;
+    const unsigned type = r.Bits(2);
+    if (type != 1) throw std::runtime_error("deflate block of type " + std::to_string(type) + ", expected fixed Huffman");
+    for (int symbol = FixedSymbol(r); symbol != 256; symbol = FixedSymbol(r)) {
+      if (symbol < 256) {
+        out.push_back(static_cast<unsigned char>(symbol));
+        continue;
+      }
+      const auto l = static_cast<std::size_t>(symbol - 257);
+      const int length = kLengthBase.at(l) + static_cast<int>(r.Bits(kLengthExtra.at(l)));
+      unsigned d = 0;
+      for (int i = 0; i < 5; ++i) d = d << 1 | r.Bit();
+      const int extra = d < 4 ? 0 : static_cast<int>(d / 2 - 1);
+      const auto distance = static_cast<std::size_t>(kDistanceBase.at(d) + static_cast<int>(r.Bits(extra)));
+      if (distance > out.size()) throw std::runtime_error("match reaches before the stream's start");
+      for (int i = 0; i < length; ++i) out.push_back(out[out.size() - distance]);
+    }
+  }
+  return out;
+}
+
+// The 32-bit big-endian number at `at`.
+std::uint32_t Be32(const Bytes& b, std::size_t at) {
+  return std::uint32_t{b.at(at)} << 24 | std::uint32_t{b.at(at + 1)} << 16 | std::uint32_t{b.at(at + 2)} << 8 | b.at(at + 3);
+}
+
+// The CRC-32 of b[from..to).
+std::uint32_t Crc32(const Bytes& b, std::size_t from, std::size_t to) {
+  std::uint32_t crc = 0xFFFFFFFFu;
+  for (std::size_t i = from; i < to; ++i) {
+    crc ^= b[i];
+    for (int k = 0; k < 8; ++k) crc = (crc & 1) ? 0xEDB88320u ^ (crc >> 1) : crc >> 1;
+  }
+  return ~crc;
+}
+
+struct Png {
+  std::uint32_t width = 0, height = 0;
+  int bitDepth = 0, colourType = 0, interlace = 0;
+  Bytes rgba;  // rows top-down, four bytes a pixel
+};
+
+// Reads a PNG; throws (failing the test) with the reason if it is not one this reader can take.
+Png ReadPng(const Bytes& file) {
+  const Bytes signature = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+  if (file.size() < 8 || !std::equal(signature.begin(), signature.end(), file.begin())) throw std::runtime_error("no PNG signature");
+  Png png;
+  Bytes idat;
+  for (std::size_t at = 8;;) {
+    const std::size_t length = Be32(file, at);
+    const std::size_t end = at + 8 + length;
+    if (end + 4 > file.size()) throw std::runtime_error("chunk at offset " + std::to_string(at) + " runs past the file");
+    const std::string type(file.begin() + static_cast<std::ptrdiff_t>(at + 4), file.begin() + static_cast<std::ptrdiff_t>(at + 8));
+    if (Crc32(file, at + 4, end) != Be32(file, end)) throw std::runtime_error(type + " chunk's CRC is wrong");
+    if (type == "IHDR") {
+      png.width = Be32(file, at + 8);
+      png.height = Be32(file, at + 12);
+      png.bitDepth = file[at + 16];
+      png.colourType = file[at + 17];
+      png.interlace = file[at + 20];
+    } else if (type == "IDAT") {
+      idat.insert(idat.end(), file.begin() + static_cast<std::ptrdiff_t>(at + 8), file.begin() + static_cast<std::ptrdiff_t>(end));
+    } else if (type == "IEND") {
+      break;
+    }
+    at = end + 4;
+  }
+  const Bytes rows = Inflate(idat);
+  const std::size_t stride = 1 + 4 * std::size_t{png.width};
+  if (rows.size() != stride * png.height) throw std::runtime_error("image data of " + std::to_string(rows.size()) + " bytes");
+  for (std::size_t y = 0; y < png.height; ++y) {
+    if (rows[y * stride] != 0) throw std::runtime_error("row " + std::to_string(y) + " has filter " + std::to_string(rows[y * stride]));
+    png.rgba.insert(png.rgba.end(), rows.begin() + static_cast<std::ptrdiff_t>(y * stride + 1),
+                    rows.begin() + static_cast<std::ptrdiff_t>((y + 1) * stride));
+  }
+  return png;
+}
+
+// The launcher icons are square RGBA images of the size in their names; the
+// 16 and 32 px ones are the window icon's images, mask turned transparent,
+// and the larger ones, drawn afresh, fade out over a soft edge.
+TEST(AssetsIcons, LauncherIconsAreSquareRgbaOfTheirNamedSize) {
+  struct Icon {
+    int n;       // place in kFileNames
+    int size;
+    int ico;     // its image in window.ico, or -1
+  };
+  const std::array<Icon, 6> icons = {Icon{13, 16, 1}, {14, 32, 0}, {15, 48, -1}, {16, 64, -1}, {17, 128, -1}, {18, 256, -1}};
+  const auto windowIcon = Ico(1).entries;
+  ASSERT_EQ(windowIcon.size(), 2u);
+  for (const Icon& icon : icons) {
+    const std::string name = kFileNames[static_cast<std::size_t>(icon.n - 1)];
+    SCOPED_TRACE(name);
+    ASSERT_NE(name.find("-" + std::to_string(icon.size) + ".png"), std::string::npos) << "table and name disagree";
+    const Png png = ReadPng(CommittedFile(icon.n));
+    EXPECT_EQ(png.width, static_cast<std::uint32_t>(icon.size));
+    EXPECT_EQ(png.height, static_cast<std::uint32_t>(icon.size));
+    EXPECT_EQ(png.bitDepth, 8);
+    EXPECT_EQ(png.colourType, 6) << "RGBA";
+    EXPECT_EQ(png.interlace, 0);
+    ASSERT_EQ(png.rgba.size(), 4 * static_cast<std::size_t>(icon.size * icon.size));
+    auto pixel = [&](int x, int y) { return &png.rgba[4 * static_cast<std::size_t>(y * icon.size + x)]; };
+    int bad = 0;
+    int soft = 0;
+    std::string error;
+    const auto dib = icon.ico >= 0 ? tarvik::bitmap::ReadIconImage(windowIcon[static_cast<std::size_t>(icon.ico)].image, &error)
+                                   : std::nullopt;
+    ASSERT_TRUE(icon.ico < 0 || dib) << error;
+    for (int y = 0; y < icon.size; ++y) {
+      for (int x = 0; x < icon.size; ++x) {
+        const unsigned char* p = pixel(x, y);
+        if (p[3] != 0 && p[3] != 255) ++soft;
+        if (!dib) continue;
+        const Rgb c = dib->At(x, y);
+        const std::array<int, 4> want = dib->Clear(x, y) ? std::array<int, 4>{0, 0, 0, 0} : std::array<int, 4>{c.r, c.g, c.b, 255};
+        const std::array<int, 4> got = {p[0], p[1], p[2], p[3]};
+        if (want != got && bad++ < 5) {
+          ADD_FAILURE() << "(" << x << ", " << y << "): expected RGBA(" << want[0] << ", " << want[1] << ", " << want[2] << ", "
+                        << want[3] << ") as in window.ico, got RGBA(" << got[0] << ", " << got[1] << ", " << got[2] << ", " << got[3] << ")";
+        }
+      }
+    }
+    EXPECT_EQ(bad, 0) << "pixels differing from window.ico";
+    if (dib) {
+      EXPECT_EQ(soft, 0) << "the window icon's images have a 1-bit edge";
+    } else {
+      EXPECT_GT(soft, 2 * icon.size) << "a soft edge all round the badge";
+      EXPECT_EQ(pixel(0, 0)[3], 0) << "corner transparent";
+      EXPECT_EQ(pixel(icon.size / 2, icon.size / 2)[3], 255) << "centre opaque";
+    }
+  }
 }
 
 // ---------------------------------------------------------------------------

@@ -3,6 +3,7 @@
 #   run          the native Linux program, tarvik (GTK 3), on your display or a virtual desktop
 #   run-windows  the Windows program, Tarvik.exe, under Wine
 #   test         every test
+#   package      the release in dist/: the Debian package, the Windows installer and zip (tools/package.sh)
 set -euo pipefail
 mode="${1:-run}"
 root="$(cd "$(dirname "$0")/.." && pwd)"
@@ -21,19 +22,25 @@ desktops=(xfwm4 icewm mutter kwin-x11)
 windows=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine64 qemu-user-static wine32:i386)
 # The sanitizer build and the fuzzer; the profilers the performance notes name (perf, an X protocol tracer).
 checks=(clang libclang-rt-14-dev linux-perf xtrace)
+# The release: the 32-bit Windows compiler, NSIS for the installer, zip, dpkg's tools for the
+# Debian package; for its tests also lintian and the desktop entry and AppStream validators.
+release=(g++-mingw-w64-i686 nsis zip dpkg-dev git)
+release_checks=(lintian desktop-file-utils appstream unzip)
 
 case "$mode" in
   run) packages=("${native[@]}") ;;
   run-windows) packages=("${native[@]}" "${windows[@]}") ;;
-  test) packages=("${native[@]}" "${windows[@]}" "${a11y[@]}" "${desktops[@]}" "${checks[@]}") ;;
+  test) packages=("${native[@]}" "${windows[@]}" "${a11y[@]}" "${desktops[@]}" "${checks[@]}" "${release[@]}"
+                  "${release_checks[@]}") ;;
+  package) packages=("${native[@]}" "${release[@]}") ;;
   *)
-    echo "usage: setup.sh run|run-windows|test" >&2
+    echo "usage: setup.sh run|run-windows|test|package" >&2
     exit 2
     ;;
 esac
 
 # The shipping Windows program is 32-bit: Wine's 32-bit loader comes from the i386 architecture.
-if [ "$mode" != run ] && ! dpkg --print-foreign-architectures | grep -qx i386; then
+if [ "$mode" != run ] && [ "$mode" != package ] && ! dpkg --print-foreign-architectures | grep -qx i386; then
   dpkg --add-architecture i386
 fi
 
@@ -48,6 +55,7 @@ if [ ${#missing[@]} -gt 0 ]; then
   apt-get install -y -q --no-install-recommends "${missing[@]}"
 fi
 
+[ "$mode" = package ] && exec bash "$root/tools/package.sh" "$root/dist"
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 case "$mode" in
   run)

@@ -1,23 +1,59 @@
-// Program entry of the native Linux program: the one window, its core, and the GTK main loop.
-// No command line is read.
+// Program entry of the native Linux program: its command line (GLib's conventions, GTK's own options
+// among them), the one window, its core, and the GTK main loop.
 #include "app/form1.h"
 #include "host/gtk/gtk_host.h"
+#include "tarvik_version.h"
 
 // After the program's own headers: X11's macros (None, Cursor) would clash with their names.
 #include <gdk/gdkx.h>
 #include <gtk/gtk.h>
 
 #include <cstdlib>
+#include <optional>
 #include <string>
 
 namespace {
 
-// What a user without a usable X display is told: what the program needs and what DISPLAY holds.
+// The exit status of a command line that cannot be followed, as usage errors conventionally have.
+constexpr int kUsageStatus = 2;
+
+// Reads the options without opening a display; nullopt, after saying what is wrong and where help is,
+// for an unknown option or an argument the program does not take; else whether --version was asked.
+std::optional<bool> ReadCommandLine(int* argc, char*** argv) {
+    gboolean version = FALSE;
+    GOptionEntry entries[] = {
+        {"version", 0, 0, G_OPTION_ARG_NONE, &version, "Show the program's version and exit", nullptr},
+        {nullptr, 0, 0, G_OPTION_ARG_NONE, nullptr, nullptr, nullptr}};
+    GOptionContext* context = g_option_context_new(nullptr);
+    g_option_context_set_summary(context, "Opens Lumenta, a window that draws its own frame.");
+    g_option_context_add_main_entries(context, entries, nullptr);
+    g_option_context_add_group(context, gtk_get_option_group(FALSE));
+    GError* error = nullptr;
+    bool ok = g_option_context_parse(context, argc, argv, &error);
+    g_option_context_free(context);
+    std::string problem;
+    if (!ok) {
+        problem = error->message;
+        g_error_free(error);
+    } else if (*argc > 1) {
+        problem = std::string("unexpected argument \"") + (*argv)[1] + "\"";
+    }
+    if (!problem.empty()) {
+        g_printerr("tarvik: %s\nTry \"tarvik --help\" for more information.\n", problem.c_str());
+        return std::nullopt;
+    }
+    return version != FALSE;
+}
+
+// What a user without a usable X display is told: what the program needs and which display it tried
+// (GTK's --display, else DISPLAY).
 std::string NoDisplayMessage() {
     const char* display = std::getenv("DISPLAY");
     const char* wayland = std::getenv("WAYLAND_DISPLAY");
     std::string message = "Tarvik needs an X11 display: an X server, or Xwayland on a Wayland desktop.\n";
-    if (!display || !*display)
+    if (const char* option = gdk_get_display_arg_name())
+        message += std::string("--display is \"") + option + "\", but no X server accepted a connection there";
+    else if (!display || !*display)
         message += "DISPLAY is not set";
     else
         message += std::string("DISPLAY is \"") + display + "\", but no X server accepted a connection there";
@@ -30,12 +66,27 @@ std::string NoDisplayMessage() {
 
 }  // namespace
 
-// Creates Form1 on the GTK host and runs it; the exit status is 0 after Unload, 1 after an unhandled failure.
-int main() {
+// Answers --help and --version, or creates Form1 on the GTK host and runs it; the exit status is 0
+// after Unload, 1 after an unhandled failure, 2 for a command line it cannot follow.
+int main(int argc, char** argv) {
     // The window places itself, cuts its own outline and hands moves to the window manager: X11
     // (XWayland on a Wayland desktop) gives all of that, Wayland itself none of the first two.
     gdk_set_allowed_backends("x11");
-    if (!gtk_init_check(nullptr, nullptr)) {
+    // Docks and task switchers tie the window to the desktop entry named by this class; GTK's own
+    // --class still overrides it.
+    gdk_set_program_class(TARVIK_APP_ID);
+    gchar* base = g_path_get_basename(argc > 0 && argv[0] ? argv[0] : "tarvik");
+    const std::string invokedAs = base;
+    g_free(base);
+    const std::optional<bool> version = ReadCommandLine(&argc, &argv);
+    if (!version) return kUsageStatus;
+    if (*version) {
+        g_print("tarvik %s\n", TARVIK_VERSION);
+        return 0;
+    }
+    // The same id as the window's name (GTK's --name aside), as a Wayland app id must be.
+    if (!g_get_prgname() || invokedAs == g_get_prgname()) g_set_prgname(TARVIK_APP_ID);
+    if (!gtk_init_check(&argc, &argv)) {
         g_printerr("%s", NoDisplayMessage().c_str());
         return 1;
     }

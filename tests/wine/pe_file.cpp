@@ -158,6 +158,7 @@ bool File::Parse() {
     }
     const std::size_t coff = peOffset + 4;
     machine_ = U16(b, coff);
+    timeDateStamp_ = U32(b, coff + 4);
     const std::uint16_t sectionCount = U16(b, coff + 2);
     const std::uint16_t optionalSize = U16(b, coff + 16);
     const std::size_t opt = coff + 20;
@@ -347,6 +348,16 @@ std::optional<VersionInfo> ParseVersionInfo(const std::vector<std::uint8_t>& d, 
     VersionInfo info;
     info.fixedInfoValid = root.valueLength >= 52 && root.valueOffset + 52 <= d.size() &&
                           U32(d, root.valueOffset) == 0xFEEF04BDu;
+    if (info.fixedInfoValid) {
+        // dwFileVersionMS/LS and dwProductVersionMS/LS: two 16-bit parts in each.
+        const auto quad = [&](std::size_t at) {
+            const std::uint32_t ms = U32(d, at), ls = U32(d, at + 4);
+            return std::to_string(ms >> 16) + "." + std::to_string(ms & 0xFFFF) + "." + std::to_string(ls >> 16) +
+                   "." + std::to_string(ls & 0xFFFF);
+        };
+        info.fileVersion = quad(root.valueOffset + 8);
+        info.productVersion = quad(root.valueOffset + 16);
+    }
     for (const Block& child : root.children) {
         if (child.key == "StringFileInfo") {
             for (const Block& table : child.children) {

@@ -27,6 +27,7 @@ struct IconGroupEntry {
 
 struct VersionInfo {
     bool fixedInfoValid = false;  // VS_FIXEDFILEINFO present with its signature
+    std::string fileVersion, productVersion;  // its numeric versions, "a.b.c.d"
     // String tables by their key ("040904B0"), each mapping a name to its value.
     std::map<std::string, std::map<std::string, std::string>> stringTables;
     // Translation pairs from VarFileInfo, language and code page.
@@ -41,6 +42,7 @@ public:
     bool Ok() const { return error_.empty(); }
 
     std::uint16_t Machine() const { return machine_; }
+    std::uint32_t TimeDateStamp() const { return timeDateStamp_; }
     std::uint16_t Subsystem() const { return subsystem_; }
     bool Is64Bit() const { return pe32Plus_; }
     const std::vector<std::string>& ImportedDlls() const { return imports_; }
@@ -62,6 +64,7 @@ private:
     std::vector<std::uint8_t> bytes_;
     std::vector<Section> sections_;
     std::uint16_t machine_ = 0, subsystem_ = 0;
+    std::uint32_t timeDateStamp_ = 0;
     bool pe32Plus_ = false;
     std::vector<std::string> imports_;
     std::vector<Resource> resources_;

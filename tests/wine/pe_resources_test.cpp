@@ -13,6 +13,7 @@
 #include "assets/embedded.h"
 #include "host/types.h"
 #include "tests/wine/pe_file.h"
+#include "tarvik_version.h"
 
 namespace tarvik::pe {
 namespace {
@@ -60,6 +61,8 @@ TEST_P(BuiltProgram, ItsManifestDeclaresPerMonitorDpiAwareness) {
     const Resource* manifest = file_->FindResource(24, 1);
     ASSERT_NE(manifest, nullptr) << "expected a manifest resource (type 24, id 1)";
     const std::string text(manifest->data.begin(), manifest->data.end());
+    const std::string identity = "name=\"Tarvik\" version=\"" TARVIK_VERSION ".0\"";
+    EXPECT_NE(text.find(identity), std::string::npos) << "expected the assembly identity " << identity << "; it reads:\n" << text;
     for (const char* want : {"<dpiAware xmlns=\"http://schemas.microsoft.com/SMI/2005/WindowsSettings\">true/pm</dpiAware>",
                              "<dpiAwareness xmlns=\"http://schemas.microsoft.com/SMI/2016/WindowsSettings\">PerMonitorV2"})
         EXPECT_NE(text.find(want), std::string::npos) << "expected the manifest to hold " << want << "; it reads:\n" << text;
@@ -93,13 +96,18 @@ TEST_P(BuiltProgram, ImportsOnlyWindowsSystemDlls) {
     EXPECT_TRUE(kernel) << "expected KERNEL32.dll among the imports:" << all;
 }
 
-TEST_P(BuiltProgram, VersionResourceNamesTarvik100) {
+TEST_P(BuiltProgram, VersionResourceNamesTarvikAtTheProjectVersion) {
     const auto versions = file_->ResourcesOfType(kRtVersion);
     ASSERT_EQ(versions.size(), 1u) << "expected one version resource, found " << versions.size();
     std::string error;
     const auto info = ParseVersionInfo(versions[0]->data, &error);
     ASSERT_TRUE(info) << "expected a well-formed VS_VERSIONINFO: " << error;
     EXPECT_TRUE(info->fixedInfoValid) << "expected a VS_FIXEDFILEINFO with signature 0xFEEF04BD";
+    const std::string quad = TARVIK_VERSION ".0";
+    EXPECT_EQ(info->fileVersion, quad) << "expected the numeric file version " << quad;
+    EXPECT_EQ(info->productVersion, quad) << "expected the numeric product version " << quad;
+    // A link time in the header would make every build of one commit differ.
+    EXPECT_EQ(file_->TimeDateStamp(), 0u) << "expected no link time stamp in the PE header";
 
     std::string keys;
     const std::map<std::string, std::string>* table = nullptr;
@@ -111,8 +119,8 @@ TEST_P(BuiltProgram, VersionResourceNamesTarvik100) {
     const std::pair<const char*, const char*> expected[] = {{"ProductName", "Tarvik"},
                                                             {"InternalName", "Tarvik"},
                                                             {"OriginalFilename", "Tarvik.exe"},
-                                                            {"FileVersion", "1.00"},
-                                                            {"ProductVersion", "1.00"}};
+                                                            {"FileVersion", TARVIK_VERSION},
+                                                            {"ProductVersion", TARVIK_VERSION}};
     for (const auto& [name, value] : expected) {
         const auto it = table->find(name);
         if (it == table->end()) {
