@@ -15,13 +15,13 @@ say() { echo "package: $*"; }
 fail() { echo "package: $*" >&2; exit 1; }
 
 # --- The native program, built as Debian builds its packages (hardened, its paths mapped away).
-eval "$(DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --export=sh)"
+flags() { DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get "$1"; }
 # The last map that matches a path wins: the build folder may lie inside the source folder.
 prefix_maps="-ffile-prefix-map=$root=. -ffile-prefix-map=$work=build"
 say "building tarvik in $work/native"
 cmake -S "$root" -B "$work/native" -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr \
   -DTARVIK_WINDOWS_BUILDS=OFF -DBUILD_TESTING=OFF \
-  -DCMAKE_CXX_FLAGS="$CXXFLAGS $CPPFLAGS $prefix_maps" -DCMAKE_EXE_LINKER_FLAGS="$LDFLAGS" >/dev/null
+  -DCMAKE_CXX_FLAGS="$(flags CXXFLAGS) $(flags CPPFLAGS) $prefix_maps" -DCMAKE_EXE_LINKER_FLAGS="$(flags LDFLAGS)" >/dev/null
 cmake --build "$work/native" -j"$jobs" --target tarvik
 # shellcheck source=/dev/null
 source "$work/native/generated/release.env"
@@ -57,6 +57,8 @@ arch="$(dpkg --print-architecture)"
 deb="$dist/tarvik_${version}_${arch}.deb"
 stage="$work/stage/deb"
 DESTDIR="$stage" cmake --install "$work/native" --strip >/dev/null
+# The compiler's banner goes too, as Debian's own packaging strips it.
+strip --remove-section=.comment --remove-section=.note "$stage/usr/bin/tarvik"
 doc="$stage/usr/share/doc/tarvik"
 install -d "$doc"
 install -m 0644 "$work/native/generated/copyright" "$doc/copyright"
