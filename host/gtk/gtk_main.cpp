@@ -17,6 +17,16 @@ namespace {
 // The exit status of a command line that cannot be followed, as usage errors conventionally have.
 constexpr int kUsageStatus = 2;
 
+// Whether the command line holds the long option name, as "--name VALUE" or "--name=VALUE".
+bool GivesOption(int argc, char** argv, const std::string& name) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--") break;
+        if (arg == name || arg.rfind(name + "=", 0) == 0) return true;
+    }
+    return false;
+}
+
 // Reads the options without opening a display; nullopt, after saying what is wrong and where help is,
 // for an unknown option or an argument the program does not take; else whether --version was asked.
 std::optional<bool> ReadCommandLine(int* argc, char*** argv) {
@@ -72,19 +82,19 @@ int main(int argc, char** argv) {
     // The window places itself, cuts its own outline and hands moves to the window manager: X11
     // (XWayland on a Wayland desktop) gives all of that, Wayland itself none of the first two.
     gdk_set_allowed_backends("x11");
-    // Docks and task switchers tie the window to the desktop entry named by this class; GTK's own
-    // --class still overrides it.
-    gdk_set_program_class(TARVIK_APP_ID);
     gchar* base = g_path_get_basename(argc > 0 && argv[0] ? argv[0] : "tarvik");
     const std::string invokedAs = base;
     g_free(base);
+    const bool classGiven = GivesOption(argc, argv, "--class");
     const std::optional<bool> version = ReadCommandLine(&argc, &argv);
     if (!version) return kUsageStatus;
     if (*version) {
         g_print("tarvik %s\n", TARVIK_VERSION);
         return 0;
     }
-    // The same id as the window's name (GTK's --name aside), as a Wayland app id must be.
+    // Docks and task switchers tie the window to the desktop entry by its class; a Wayland app id
+    // is the program's name. Both are the entry's id unless GTK's --class or --name said otherwise.
+    if (!classGiven) gdk_set_program_class(TARVIK_APP_ID);
     if (!g_get_prgname() || invokedAs == g_get_prgname()) g_set_prgname(TARVIK_APP_ID);
     if (!gtk_init_check(&argc, &argv)) {
         g_printerr("%s", NoDisplayMessage().c_str());

@@ -74,7 +74,7 @@ shot="${TARVIK_TEST_OUT:-$work}/installed-tarvik.png"
   done
   [ -n "$window" ] || { echo "FAIL: expected a window named Lumenta within 60 s"; kill $pid; exit 1; }
   class=$(xprop -id "$window" WM_CLASS)
-  case "$class" in *"\"$1\""*) ;; *) echo "FAIL: expected the window class $1, got: $class"; kill $pid; exit 1 ;; esac
+  case "$class" in *"= \"$1\", \"$1\"") ;; *) echo "FAIL: expected the window name and class $1, got: $class"; kill $pid; exit 1 ;; esac
   import -window root "$2"
   # The close button, 259..275 across and 8..23 down in the window.
   xdotool mousemove --window "$window" 267 15 click 1
