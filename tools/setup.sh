@@ -77,5 +77,7 @@ case "$mode" in
     cmake --preset asan >/dev/null
     cmake --build --preset asan -j"$(nproc)"
     ctest --preset asan -j"$(nproc)"
+    # The native program itself, GTK backend and all, under the sanitizers in one desktop scenario.
+    ctest --preset asan-desktop
     ;;
 esac
