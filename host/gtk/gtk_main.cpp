@@ -96,6 +96,8 @@ int main(int argc, char** argv) {
     // is the program's name. Both are the entry's id unless GTK's --class or --name said otherwise.
     if (!classGiven) gdk_set_program_class(TARVIK_APP_ID);
     if (!g_get_prgname() || invokedAs == g_get_prgname()) g_set_prgname(TARVIK_APP_ID);
+    // What screen readers and dialogs call the program, rather than its id.
+    g_set_application_name("Tarvik");
     if (!gtk_init_check(&argc, &argv)) {
         g_printerr("%s", NoDisplayMessage().c_str());
         return 1;

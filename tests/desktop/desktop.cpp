@@ -61,7 +61,10 @@ Agreement AgreeWithSim(const Geometry& g, const std::string& simCommands, const 
 }
 
 std::optional<Geometry> ShownToolTip(unsigned long mainWindow) {
-    const CommandResult r = Run({"xdotool", "search", "--onlyvisible", "--classname", "^tarvik$"}, "", 10s);
+    // The program's windows carry its application id as their name (WM_CLASS), its tooltips too.
+    std::string idPattern = "^";
+    for (const char c : std::string(TARVIK_APP_ID)) idPattern += c == '.' ? std::string("\\.") : std::string(1, c);
+    const CommandResult r = Run({"xdotool", "search", "--onlyvisible", "--classname", idPattern + "$"}, "", 10s);
     std::istringstream ids(r.out);
     for (unsigned long id; ids >> id;) {
         if (id == mainWindow) continue;
