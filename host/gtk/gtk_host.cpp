@@ -72,6 +72,7 @@ GtkHost::GtkHost(const FormDesign& design) : FormsRuntime(design, kBackend), pai
     ConnectWindowMenu();
     gtk_widget_realize(window_);
     if (!gtk_widget_get_window(window_)) Fail("the window could not be realized");
+    WatchDisplay();
     scale_ = DisplayScale(gtk_widget_get_scale_factor(window_));
     painter_.SetScale(scale_);
     PaintDirect();

@@ -9,7 +9,8 @@
 //   double-click time and distance; a failure dialog; the window menu on the title bar's right
 //   click and Alt+Space (gtk_window_menu.cpp); the grips' smallest size as a geometry hint; the
 //   window's scale factor (GDK_SCALE, followed when it changes): the face and the outline in
-//   device pixels, the outline given to X directly.
+//   device pixels, the outline given to X directly; the lost X connection named on stderr
+//   (status 1).
 // Leaves out: Wayland itself (X11 or XWayland only: a window cannot place or shape itself on
 //   Wayland); fractional scales (GTK 3 has whole ones only).
 #pragma once
@@ -104,6 +105,9 @@ private:
     // The window menu (gtk_window_menu.cpp): Alt+Space, and the menu at a root point.
     void ConnectWindowMenu();
     void OpenWindowMenu(const GdkEvent* event, int rootX, int rootY);
+
+    // The display (gtk_display.cpp): the lost connection.
+    void WatchDisplay();
 
     // Geometry and state (gtk_host.cpp).
     void SystemStateChange(int to);
