@@ -136,8 +136,10 @@ void GtkHost::Configured(bool placeUnknown, int x, int y, int width, int height)
 }
 
 // A state the program asked for is laid out already; one the window manager or the user made
-// (the taskbar, the keyboard) is laid out here.
+// (the taskbar, the keyboard) is laid out here. Without a window manager, maximized is what the
+// program made itself, whatever marks the window still carries.
 void GtkHost::StateEvent(int newState) {
+    if (!managed_ && newState != kMinimized) newState = state_ == kMinimized ? kNormal : state_;
     const auto asked = std::find(pendingStates_.begin(), pendingStates_.end(), newState);
     if (asked != pendingStates_.end()) {
         pendingStates_.erase(pendingStates_.begin(), asked + 1);

@@ -173,8 +173,14 @@ void GtkHost::MoveWindow(int x, int y) {
 
 // The window manager maximizes, minimizes and restores; the layout runs at once, at the size
 // the state will have (the work area, or the size before), and the notifications that follow
-// lay out again only if the window manager chose another size.
+// lay out again only if the window manager chose another size. Whether one runs is asked each
+// time: where none does, the program sizes itself.
 void GtkHost::ApplyWindowState(int state) {
+    managed_ = WindowManagerRuns();
+    if (!managed_) {
+        ApplyStateItself(state);
+        return;
+    }
     GtkWindow* w = GTK_WINDOW(window_);
     const int from = state_;
     state_ = state;

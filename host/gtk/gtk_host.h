@@ -9,8 +9,9 @@
 //   double-click time and distance; a failure dialog; the window menu on the title bar's right
 //   click and Alt+Space (gtk_window_menu.cpp); the grips' smallest size as a geometry hint; the
 //   window's scale factor (GDK_SCALE, followed when it changes): the face and the outline in
-//   device pixels, the outline given to X directly; the lost X connection named on stderr
-//   (status 1).
+//   device pixels, the outline given to X directly; a display without a window manager: the
+//   program maximizes and restores itself (gtk_display.cpp), and a minimize is refused; the lost
+//   X connection named on stderr (status 1).
 // Leaves out: Wayland itself (X11 or XWayland only: a window cannot place or shape itself on
 //   Wayland); fractional scales (GTK 3 has whole ones only).
 #pragma once
@@ -106,8 +107,16 @@ private:
     void ConnectWindowMenu();
     void OpenWindowMenu(const GdkEvent* event, int rootX, int rootY);
 
-    // The display (gtk_display.cpp): the lost connection.
+    // A state chosen from the program's own window menu, as the window manager's choice.
+    void MenuState(int state);
+
+    // The display (gtk_display.cpp): whether a window manager runs, the program's own maximize
+    // and restore where none does, the lost connection.
     void WatchDisplay();
+    bool WindowManagerRuns();
+    void ApplyStateItself(int state);
+    void AskGeometry(int x, int y, Size size);
+    void ClearMaximizedMark();
 
     // Geometry and state (gtk_host.cpp).
     void SystemStateChange(int to);
@@ -140,6 +149,7 @@ private:
     std::deque<Size> pendingSizes_;
     std::deque<int> pendingStates_;
     bool shown_ = false;
+    bool managed_ = true;  // a window manager ran at the last check
 
     // Regions the program owns, and the one the window owns, in device pixels.
     std::map<HRGN, cairo_region_t*> regions_;
