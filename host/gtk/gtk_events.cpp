@@ -132,6 +132,12 @@ void GtkHost::Configured(bool placeUnknown, int x, int y, int width, int height)
     pendingSizes_.clear();
     if (size == size_ || !shown_ || !Running() || state_ == kMinimized) return;
     size_ = size;
+    // With no window manager, a maximized window given its normal size back (by one that has just
+    // ended) is a normal one.
+    if (!managed_ && state_ == kMaximized && size == restoredSize_) {
+        state_ = kNormal;
+        ClearMaximizedMark();
+    }
     WindowChanged();
 }
 
@@ -143,6 +149,10 @@ void GtkHost::StateEvent(int newState) {
     const auto asked = std::find(pendingStates_.begin(), pendingStates_.end(), newState);
     if (asked != pendingStates_.end()) {
         pendingStates_.erase(pendingStates_.begin(), asked + 1);
+        if (newState == kNormal && restoreAsked_) {
+            restoreAsked_ = false;
+            RestoreWhereTheManagerKeptTheMaximizedSize();
+        }
         return;
     }
     if (newState == state_ || !shown_ || !Running()) return;

@@ -83,6 +83,7 @@ GtkHost::GtkHost(const FormDesign& design) : FormsRuntime(design, kBackend), pai
 }
 
 GtkHost::~GtkHost() {
+    if (window_ && gtk_widget_get_window(window_)) UnwatchDisplay();
     if (announceSource_) g_source_remove(announceSource_);
     if (tipRetrySource_) g_source_remove(tipRetrySource_);
     if (window_) SetAccessibleHost(window_, nullptr);
@@ -176,6 +177,7 @@ void GtkHost::MoveWindow(int x, int y) {
 // lay out again only if the window manager chose another size. Whether one runs is asked each
 // time: where none does, the program sizes itself.
 void GtkHost::ApplyWindowState(int state) {
+    restoreAsked_ = false;
     managed_ = WindowManagerRuns();
     if (!managed_) {
         ApplyStateItself(state);
@@ -207,6 +209,7 @@ void GtkHost::ApplyWindowState(int state) {
                 size_ = restoredSize_;
                 pendingSizes_.push_back(size_);
             }
+            restoreAsked_ = true;
             gtk_window_unmaximize(w);
         }
     }
