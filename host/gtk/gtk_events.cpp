@@ -132,15 +132,27 @@ void GtkHost::Configured(bool placeUnknown, int x, int y, int width, int height)
     pendingSizes_.clear();
     if (size == size_ || !shown_ || !Running() || state_ == kMinimized) return;
     size_ = size;
+    // With no window manager, a maximized window given its normal size back (by one that has just
+    // ended) is a normal one.
+    if (!managed_ && state_ == kMaximized && size == restoredSize_) {
+        state_ = kNormal;
+        ClearMaximizedMark();
+    }
     WindowChanged();
 }
 
 // A state the program asked for is laid out already; one the window manager or the user made
-// (the taskbar, the keyboard) is laid out here.
+// (the taskbar, the keyboard) is laid out here. Without a window manager, maximized is what the
+// program made itself, whatever marks the window still carries.
 void GtkHost::StateEvent(int newState) {
+    if (!managed_ && newState != kMinimized) newState = state_ == kMinimized ? kNormal : state_;
     const auto asked = std::find(pendingStates_.begin(), pendingStates_.end(), newState);
     if (asked != pendingStates_.end()) {
         pendingStates_.erase(pendingStates_.begin(), asked + 1);
+        if (newState == kNormal && restoreAsked_) {
+            restoreAsked_ = false;
+            RestoreWhereTheManagerKeptTheMaximizedSize();
+        }
         return;
     }
     if (newState == state_ || !shown_ || !Running()) return;

@@ -72,6 +72,7 @@ GtkHost::GtkHost(const FormDesign& design) : FormsRuntime(design, kBackend), pai
     ConnectWindowMenu();
     gtk_widget_realize(window_);
     if (!gtk_widget_get_window(window_)) Fail("the window could not be realized");
+    WatchDisplay();
     scale_ = DisplayScale(gtk_widget_get_scale_factor(window_));
     painter_.SetScale(scale_);
     PaintDirect();
@@ -82,6 +83,7 @@ GtkHost::GtkHost(const FormDesign& design) : FormsRuntime(design, kBackend), pai
 }
 
 GtkHost::~GtkHost() {
+    if (window_ && gtk_widget_get_window(window_)) UnwatchDisplay();
     if (announceSource_) g_source_remove(announceSource_);
     if (tipRetrySource_) g_source_remove(tipRetrySource_);
     if (window_) SetAccessibleHost(window_, nullptr);
@@ -172,8 +174,15 @@ void GtkHost::MoveWindow(int x, int y) {
 
 // The window manager maximizes, minimizes and restores; the layout runs at once, at the size
 // the state will have (the work area, or the size before), and the notifications that follow
-// lay out again only if the window manager chose another size.
+// lay out again only if the window manager chose another size. Whether one runs is asked each
+// time: where none does, the program sizes itself.
 void GtkHost::ApplyWindowState(int state) {
+    restoreAsked_ = false;
+    managed_ = WindowManagerRuns();
+    if (!managed_) {
+        ApplyStateItself(state);
+        return;
+    }
     GtkWindow* w = GTK_WINDOW(window_);
     const int from = state_;
     state_ = state;
@@ -200,6 +209,7 @@ void GtkHost::ApplyWindowState(int state) {
                 size_ = restoredSize_;
                 pendingSizes_.push_back(size_);
             }
+            restoreAsked_ = true;
             gtk_window_unmaximize(w);
         }
     }

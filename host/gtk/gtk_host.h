@@ -9,7 +9,9 @@
 //   double-click time and distance; a failure dialog; the window menu on the title bar's right
 //   click and Alt+Space (gtk_window_menu.cpp); the grips' smallest size as a geometry hint; the
 //   window's scale factor (GDK_SCALE, followed when it changes): the face and the outline in
-//   device pixels, the outline given to X directly.
+//   device pixels, the outline given to X directly; a display without a window manager (none
+//   at the start, or gone since): the program maximizes and restores itself (gtk_display.cpp),
+//   and a minimize is refused; the lost X connection named on stderr (status 1).
 // Leaves out: Wayland itself (X11 or XWayland only: a window cannot place or shape itself on
 //   Wayland); fractional scales (GTK 3 has whole ones only).
 #pragma once
@@ -58,6 +60,8 @@ public:
     AccessibleWindow AccessibleView() const;
     // A screen reader's click on a caption button, run as an event of its own.
     void RunDefaultAction(Elem elem);
+    // An X event on its way to GDK (the display's filter): watches the window manager come and go.
+    void DisplayEvent(const void* xevent);
 
 protected:
     PixelRect WindowPixels() const override { return {x_, y_, size_.width, size_.height}; }
@@ -104,6 +108,21 @@ private:
     // The window menu (gtk_window_menu.cpp): Alt+Space, and the menu at a root point.
     void ConnectWindowMenu();
     void OpenWindowMenu(const GdkEvent* event, int rootX, int rootY);
+    // A state chosen from the program's own window menu, as the window manager's choice.
+    void MenuState(int state);
+
+    // The display (gtk_display.cpp): the window manager's coming and going, the program's own
+    // maximize and restore where none runs, the lost connection.
+    void WatchDisplay();
+    void UnwatchDisplay();
+    bool WindowManagerRuns();
+    void QueueWindowManagerCheck();
+    void WindowManagerChanged();
+    void TakeOverState();
+    void ApplyStateItself(int state);
+    void RestoreWhereTheManagerKeptTheMaximizedSize();
+    void AskGeometry(int x, int y, Size size);
+    void ClearMaximizedMark();
 
     // Geometry and state (gtk_host.cpp).
     void SystemStateChange(int to);
@@ -135,7 +154,14 @@ private:
     // are laid out already and must not be laid out again.
     std::deque<Size> pendingSizes_;
     std::deque<int> pendingStates_;
+    bool restoreAsked_ = false;  // the program asked the window manager for a restore from maximized
     bool shown_ = false;
+
+    // The window manager: whether one ran at the last check, its EWMH check window (watched for
+    // its end), and the idle that checks again once the events of a change have arrived.
+    bool managed_ = true;
+    unsigned long wmCheck_ = 0;
+    unsigned wmCheckSource_ = 0;
 
     // Regions the program owns, and the one the window owns, in device pixels.
     std::map<HRGN, cairo_region_t*> regions_;

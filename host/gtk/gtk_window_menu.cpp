@@ -9,9 +9,10 @@ namespace tarvik::gtk {
 
 namespace {
 
-// One item of the fallback menu: what it says and what it asks of the window manager.
+// One item of the fallback menu: what it says, and what it does (a state, or asks of GTK).
 struct MenuItem {
     const char* label;
+    int state;  // -1: run does it
     void (*run)(GtkWindow*);
     bool enabled;
 };
@@ -51,23 +52,28 @@ void GtkHost::OpenWindowMenu(const GdkEvent* event, int rootX, int rootY) {
 
     const bool maximized = state_ == kMaximized;
     const MenuItem items[] = {
-        {"Restore", [](GtkWindow* w) { gtk_window_unmaximize(w); }, maximized},
-        {"Move", [](GtkWindow* w) { gtk_window_begin_move_drag(w, 0, 0, 0, gtk_get_current_event_time()); }, !maximized},
-        {"Minimize", [](GtkWindow* w) { gtk_window_iconify(w); }, true},
-        {"Maximize", [](GtkWindow* w) { gtk_window_maximize(w); }, !maximized},
-        {nullptr, nullptr, false},
-        {"Close", [](GtkWindow* w) { gtk_window_close(w); }, true},
+        {"Restore", kNormal, nullptr, maximized},
+        {"Move", -1, [](GtkWindow* w) { gtk_window_begin_move_drag(w, 0, 0, 0, gtk_get_current_event_time()); }, !maximized},
+        {"Minimize", kMinimized, nullptr, WindowManagerRuns()},  // nothing to minimize into without one
+        {"Maximize", kMaximized, nullptr, !maximized},
+        {nullptr, -1, nullptr, false},
+        {"Close", -1, [](GtkWindow* w) { gtk_window_close(w); }, true},
     };
     GtkWidget* menu = gtk_menu_new();
     for (const MenuItem& item : items) {
         GtkWidget* entry = item.label ? gtk_menu_item_new_with_label(item.label) : gtk_separator_menu_item_new();
         gtk_widget_set_sensitive(entry, item.label == nullptr || item.enabled);
-        if (item.run)
+        if (item.label)
             g_signal_connect(entry, "activate", G_CALLBACK(+[](GtkMenuItem*, gpointer data) {
-                GtkWindow* w = GTK_WINDOW(g_object_get_data(G_OBJECT(data), "tarvik-window"));
-                reinterpret_cast<void (*)(GtkWindow*)>(g_object_get_data(G_OBJECT(data), "tarvik-run"))(w);
+                auto* self = static_cast<GtkHost*>(g_object_get_data(G_OBJECT(data), "tarvik-host"));
+                const int state = GPOINTER_TO_INT(g_object_get_data(G_OBJECT(data), "tarvik-state"));
+                if (state >= 0)
+                    self->MenuState(state);
+                else
+                    reinterpret_cast<void (*)(GtkWindow*)>(g_object_get_data(G_OBJECT(data), "tarvik-run"))(GTK_WINDOW(self->window_));
             }), entry);
-        g_object_set_data(G_OBJECT(entry), "tarvik-window", window_);
+        g_object_set_data(G_OBJECT(entry), "tarvik-host", this);
+        g_object_set_data(G_OBJECT(entry), "tarvik-state", GINT_TO_POINTER(item.state));
         g_object_set_data(G_OBJECT(entry), "tarvik-run", reinterpret_cast<gpointer>(item.run));
         gtk_menu_shell_append(GTK_MENU_SHELL(menu), entry);
     }

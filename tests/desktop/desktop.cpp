@@ -2,9 +2,12 @@
 
 #include <cairo.h>
 #include <pango/pangocairo.h>
+#include <signal.h>
 
 #include <algorithm>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <map>
 #include <sstream>
 
@@ -155,6 +158,47 @@ std::string Property(unsigned long window, const std::string& name) {
 std::string WindowStateAtoms(unsigned long window) { return Property(window, "_NET_WM_STATE"); }
 void Minimize(unsigned long window) { Run({"xdotool", "windowminimize", std::to_string(window)}, "", 10s); }
 void Activate(unsigned long window) { Run({"xdotool", "windowactivate", std::to_string(window)}, "", 10s); }
+
+BareDisplay::BareDisplay() {
+    constexpr int kFirst = 200, kLast = 249;
+    for (int n = kFirst; n <= kLast && name_.empty(); ++n) {
+        const std::string number = std::to_string(n), lock = "/tmp/.X" + number + "-lock";
+        if (std::filesystem::exists("/tmp/.X11-unix/X" + number) || std::filesystem::exists(lock)) continue;
+        auto server = std::make_unique<Program>(
+            std::vector<std::string>{"/usr/bin/Xvfb", ":" + number, "-screen", "0", "1024x768x24", "-nolisten", "tcp"},
+            "xvfb-" + number + ".log");
+        // Ours once its lock names it and it answers; another run may have taken the number first.
+        const auto ours = [&] {
+            std::ifstream in(lock);
+            pid_t owner = 0;
+            return in >> owner && owner == server->Pid() &&
+                   Run({"xprop", "-display", ":" + number, "-root", "_XKB_RULES_NAMES"}, "", 10s).status == 0;
+        };
+        PollUntil([&] { return !server->Running() || ours(); }, 30s);
+        if (server->Running() && ours()) {
+            name_ = ":" + number;
+            number_ = n;
+            server_ = std::move(server);
+        }
+    }
+    if (name_.empty()) error_ = "no Xvfb came up on any display from :" + std::to_string(kFirst) + " to :" + std::to_string(kLast);
+}
+
+void BareDisplay::Kill() {
+    if (!server_) return;
+    const pid_t pid = server_->Pid();
+    kill(pid, SIGTERM);  // the server ends for its clients at once and takes its socket and lock away
+    server_->WaitForExit(30s);
+    server_.reset();  // killed outright if it still runs
+    // One killed outright leaves its socket and lock behind, which would hold the number.
+    const std::string number = std::to_string(number_), lock = "/tmp/.X" + number + "-lock";
+    std::ifstream in(lock);
+    pid_t owner = 0;
+    if (in >> owner && owner == pid) {
+        std::filesystem::remove(lock);
+        std::filesystem::remove("/tmp/.X11-unix/X" + number);
+    }
+}
 
 bool Viewable(unsigned long window) {
     return Run({"xwininfo", "-id", std::to_string(window)}, "", 10s).out.find("IsViewable") != std::string::npos;

@@ -51,4 +51,23 @@ void Activate(unsigned long window);
 // The output of xprop for a property of the window (0: the root window).
 std::string Property(unsigned long window, const std::string& name);
 
+// An X server of the test's own, 1024 x 768 with no window manager: Xvfb on the first free display
+// from :200 (the desktops take :150 to :199). Name() is "" if none came up (Error() says why).
+class BareDisplay {
+public:
+    BareDisplay();
+    ~BareDisplay() { Kill(); }
+    BareDisplay(const BareDisplay&) = delete;
+    BareDisplay& operator=(const BareDisplay&) = delete;
+    const std::string& Name() const { return name_; }
+    const std::string& Error() const { return error_; }
+    // Ends the server under its clients, as a logout does, and leaves no socket or lock behind.
+    void Kill();
+
+private:
+    std::unique_ptr<wine::Program> server_;
+    int number_ = 0;
+    std::string name_, error_;
+};
+
 }  // namespace tarvik::desktop

@@ -121,6 +121,7 @@ public:
     Program& operator=(const Program&) = delete;
 
     bool Started() const { return pid_ > 0; }
+    pid_t Pid() const { return pid_; }
     const std::string& StartError() const { return startError_; }
     // Waits for the visible top-level window named "Lumenta"; 0 if none appears.
     unsigned long WaitForWindow(Clock::duration timeout = 30s);
