@@ -38,7 +38,7 @@ filter=()
 echo "soak: $runs runs of ctest ${filter[*]} -j$jobs in $build beside $busy busy loops"
 for run in $(seq 1 "$runs"); do
   start=$SECONDS
-  (cd "$build" && ctest -j"$jobs" "${filter[@]}" --output-junit "$out/run-$run.xml" >"$out/run-$run.log" 2>&1)
+  (cd "$build" && ctest -j"$jobs" "${filter[@]}" --output-on-failure --output-junit "$out/run-$run.xml" >"$out/run-$run.log" 2>&1)
   echo "soak: run $run: $(grep -E '^[0-9]+% tests passed' "$out/run-$run.log" || echo 'no summary') ($((SECONDS - start)) s)"
 done
 stop_loops
