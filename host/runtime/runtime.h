@@ -122,7 +122,6 @@ public:
     bool Running() const { return running_; }
     // The program's exit status once it has ended.
     int ExitStatus() const { return exitStatus_; }
-    const std::string& Backend() const { return backend_; }
     // Number of Resize events raised so far.
     int ResizeCount() const { return resizeCount_; }
     // The unhandled failure that ended the program, as reported, or "".

@@ -346,7 +346,6 @@ void SimHost::PlatformCapture(bool) {}
 // takes the pointer capture, which the ended program must not answer.
 void SimHost::ShowFailure(const std::string& message) {
     std::fprintf(stderr, "%s\n", message.c_str());
-    ++reports_;
     CaptureLost();
 }
 
