@@ -301,6 +301,7 @@ void SimHost::PointerTo(int x, int y) {
     if (systemMove_) {
         rect_.x = HeldPosition(scale_.ToLayout(HeldPixels(std::int64_t{scale_.ToDevice(moveStart_.x)} + x - moveAnchorX_)));
         rect_.y = HeldPosition(scale_.ToLayout(HeldPixels(std::int64_t{scale_.ToDevice(moveStart_.y)} + y - moveAnchorY_)));
+        HandleEvent([&] { SystemMoving(scale_.ToLayout(x), scale_.ToLayout(y)); });
         return;
     }
     int cx, cy;
