@@ -1,6 +1,7 @@
 // The title bar: the system move on a left press, maximize and restore on a double-click.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <functional>
 #include <sstream>
 #include <string>
@@ -123,6 +124,58 @@ TEST_F(TitleBarTest, ATripleClickIsADoubleClickThenASingleClick) {
     MoveTo(60, 8);
     sim.Do("down left\nup left\ndown left\nup left\ndown left\nup left");
     EXPECT_EQ(sim.Host().WindowGeometry().state, kMaximized);
+}
+
+// The double-click box is measured on the screen, and the pointer leaving it between the two
+// presses (a drag of the title bar, or a wander while the button is up) ends the click sequence.
+// Each script starts with the pointer at the title bar; "@DX DY" moves it DX, DY device pixels
+// from there; the default rule: 500 ms, a 4 x 4 box of layout pixels.
+TEST(DoubleClickRule, TheBoxIsOnTheScreenAndADragEndsTheSequence) {
+    struct Case {
+        const char* what;
+        double scale;
+        const char* script;
+        int state;     // the window's state afterwards
+        int windowDx;  // how far the window moved, in layout pixels (a normal window)
+    };
+    const Case cases[] = {
+        {"a drag away and back, the window where it began, ends the sequence", 1,
+         "down left|@100 0|@0 0|up left|down left|up left", kNormal, 0},
+        {"after a drag the same window point is another screen point", 1, "down left|@100 20|up left|down left|up left",
+         kNormal, 100},
+        {"after a drag out of the box the same screen point starts anew", 1,
+         "down left|@20 0|up left|@0 0|down left|up left", kNormal, 20},
+        {"a drag within the box: 2 pixels away on the screen, 4 in the window", 1,
+         "down left|@2 0|up left|@-2 0|down left|up left", kMaximized, 0},
+        {"the pointer out of the box and back between the presses", 1, "down left|up left|@10 0|@0 0|down left|up left",
+         kNormal, 0},
+        {"at scale 2 the box is in layout pixels: 4 device pixels are within", 2,
+         "down left|@4 0|up left|@-4 0|down left|up left", kMaximized, 0},
+        {"at scale 2 the box is in layout pixels: 6 device pixels are not", 2,
+         "down left|@4 0|up left|@-6 0|down left|up left", kNormal, 2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        test::Sim sim;
+        sim.Do("scale " + std::to_string(c.scale) + "\nstart");
+        auto& h = sim.Host();
+        const int startLeft = h.PixelLeft();
+        const int pressX = h.DeviceRect().x + static_cast<int>(60 * c.scale);
+        const int pressY = h.DeviceRect().y + static_cast<int>(8 * c.scale);
+        std::string script = "move " + std::to_string(pressX) + " " + std::to_string(pressY);
+        std::istringstream steps(c.script);
+        for (std::string step; std::getline(steps, step, '|');) {
+            int dx = 0, dy = 0;
+            if (std::sscanf(step.c_str(), "@%d %d", &dx, &dy) == 2)
+                step = "move " + std::to_string(pressX + dx) + " " + std::to_string(pressY + dy);
+            script += "\n" + step;
+        }
+        sim.Do(script);
+        EXPECT_EQ(h.WindowGeometry().state, c.state) << "expected state " << c.state;
+        if (c.state == kNormal) {
+            EXPECT_EQ(h.PixelLeft() - startLeft, c.windowDx) << "expected the window moved by that";
+        }
+    }
 }
 
 // Second presses as the forms toolkit gives them: only the title bar, which alone has a

@@ -456,6 +456,9 @@ void GtkHost::ArmedMotion(double rootX, double rootY, unsigned state, std::uint3
     g_object_get(gtk_settings_get_default(), "gtk-dnd-drag-threshold", &threshold, nullptr);
     if (std::abs(rootX - lastPressRootX_) <= threshold && std::abs(rootY - lastPressRootY_) <= threshold) return;
     DisarmMove();
+    // The move has the pointer from here: out of the double-click box, no double-click follows,
+    // even if the window comes back.
+    SystemMoving(static_cast<int>(std::floor(rootX)), static_cast<int>(std::floor(rootY)));
     // The motion may be old: a move asked for once the button is up would hold the pointer.
     if (!LeftButtonHeld()) return;
     gtk_window_begin_move_drag(GTK_WINDOW(window_), 1, static_cast<int>(lastPressRootX_),

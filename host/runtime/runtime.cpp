@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cassert>
-#include <cstdlib>
 #include <utility>
 
 #include "host/twips.h"
@@ -11,8 +10,8 @@ namespace tarvik {
 
 namespace {
 
-// How far apart two pixel coordinates are, without overflow at the ends of the int range.
-std::int64_t Distance(int a, int b) { return std::llabs(static_cast<std::int64_t>(a) - b); }
+// How far apart two screen coordinates are (each within twice the int range: no overflow).
+std::int64_t Distance(std::int64_t a, std::int64_t b) { return a > b ? a - b : b - a; }
 
 }  // namespace
 
@@ -395,6 +394,7 @@ MouseArgs FormsRuntime::ArgsFor(const Target& target, int button, int shift, int
 
 void FormsRuntime::PointerMove(int x, int y, bool inside, std::uint64_t timeMs) {
     if (!running_) return;
+    FollowClickBox(OnScreen(x, y));
     pointerX_ = x;
     pointerY_ = y;
     pointerInside_ = inside;
@@ -410,14 +410,32 @@ void FormsRuntime::PointerMove(int x, int y, bool inside, std::uint64_t timeMs) 
         Dispatch([&] { events_->OnMouseMove(target.elem, args); });
 }
 
+// The screen pixel under face pixel (x, y). The box is measured there, as the system measures
+// it: after a drag of the title bar the same face pixel lies elsewhere on the screen.
+FormsRuntime::ScreenPoint FormsRuntime::OnScreen(int x, int y) const {
+    const PixelRect window = WindowPixels();
+    return {std::int64_t{window.x} + x, std::int64_t{window.y} + y};
+}
+
+// Whether a screen pixel lies within the last press's double-click box.
+bool FormsRuntime::InClickBox(ScreenPoint at) const {
+    return Distance(at.x, lastDownAt_.x) <= lastDownRule_.width / 2 &&
+           Distance(at.y, lastDownAt_.y) <= lastDownRule_.height / 2;
+}
+
+// The pointer out of the last press's box ends the click sequence, even if it comes back: a drag
+// of the title bar away and back is no double-click.
+void FormsRuntime::FollowClickBox(ScreenPoint at) {
+    if (lastDownValid_ && !InClickBox(at)) lastDownValid_ = false;
+}
+
 // Whether a press is the second press of a double-click, as the forms toolkit gives them: the
-// left button again on the same element, one that handles DblClick, within the system's time and box.
-bool FormsRuntime::IsDoubleClick(const Target& target, int button, int x, int y, std::uint64_t timeMs) const {
+// left button again on the same element, one that handles DblClick, within the system's time
+// and box, the pointer never out of that box in between.
+bool FormsRuntime::IsDoubleClick(const Target& target, int button, ScreenPoint at, std::uint64_t timeMs) const {
     if (captured_ || target.face || button != kLeftButton || !events_->HandlesDblClick(target.elem)) return false;
     if (!lastDownValid_ || !(lastDownTarget_ == target) || lastDownButton_ != button) return false;
-    const DoubleClickMetrics rule = DoubleClickRule();
-    return timeMs - lastDownMs_ <= rule.ms && Distance(x, lastDownX_) <= rule.width / 2 &&
-           Distance(y, lastDownY_) <= rule.height / 2;
+    return timeMs - lastDownMs_ <= lastDownRule_.ms && InClickBox(at);
 }
 
 void FormsRuntime::PointerDown(int button, int shift, int x, int y, std::uint64_t timeMs) {
@@ -427,14 +445,15 @@ void FormsRuntime::PointerDown(int button, int shift, int x, int y, std::uint64_
     pointerY_ = y;
     Target target = captured_ ? captureTarget_ : TargetAt(x, y, true);
 
-    const bool dbl = IsDoubleClick(target, button, x, y, timeMs);
+    const ScreenPoint at = OnScreen(x, y);
+    const bool dbl = IsDoubleClick(target, button, at, timeMs);
     // A double-click's second press cannot start another double-click.
     lastDownValid_ = !dbl;
     lastDownTarget_ = target;
     lastDownButton_ = button;
-    lastDownX_ = x;
-    lastDownY_ = y;
+    lastDownAt_ = at;
     lastDownMs_ = timeMs;
+    lastDownRule_ = DoubleClickRule();
 
     if (!captured_) {
         captured_ = true;
@@ -455,7 +474,9 @@ void FormsRuntime::PointerDown(int button, int shift, int x, int y, std::uint64_
 
 void FormsRuntime::PointerUp(int button, int shift, int x, int y, bool inside, std::uint64_t timeMs) {
     (void)timeMs;
-    if (!running_ || !captured_ || !(heldButtons_ & button)) return;
+    if (!running_) return;
+    FollowClickBox(OnScreen(x, y));
+    if (!captured_ || !(heldButtons_ & button)) return;
     const Target target = captureTarget_;
     const bool wasDbl = dblClickButtons_ & button;
     heldButtons_ &= ~button;
@@ -471,6 +492,11 @@ void FormsRuntime::PointerUp(int button, int shift, int x, int y, bool inside, s
     if (button == kRightButton && heldButtons_ == 0 && running_ && RoleOf(target.elem) == AccessibleRole::TitleBar &&
         TargetAt(x, y, inside) == target)
         ShowWindowMenu(x, y);
+}
+
+// The system's move has the pointer: only the click sequence hears of it.
+void FormsRuntime::SystemMoving(int x, int y) {
+    if (running_) FollowClickBox({x, y});
 }
 
 // The system took the capture (another window, a dialog): end the press as a release.

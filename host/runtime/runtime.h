@@ -5,7 +5,8 @@
 //
 // A backend derives from FormsRuntime and implements the backend contract below (window,
 // drawing, regions, cursor, capture, dialog: pixels of its own platform), and feeds raw input
-// in through the runtime inputs (face pixels, milliseconds).
+// in through the runtime inputs (face pixels, or screen pixels while the system moves the
+// window; milliseconds).
 #pragma once
 
 #include <cstdint>
@@ -23,7 +24,8 @@ namespace tarvik {
 inline constexpr std::uint64_t kToolTipDelayMs = 500;
 
 // The system's double-click rule: a second press within ms of the first, and within a box of
-// width x height pixels centred on it (Windows: GetDoubleClickTime, SM_CXDOUBLECLK, SM_CYDOUBLECLK).
+// width x height pixels centred on it on the screen, which the pointer has not left in between
+// (Windows: GetDoubleClickTime, SM_CXDOUBLECLK, SM_CYDOUBLECLK).
 struct DoubleClickMetrics {
     std::uint64_t ms = 500;
     int width = 4;
@@ -94,6 +96,9 @@ public:
     void PointerDown(int button, int shift, int x, int y, std::uint64_t timeMs);
     // A button went up.
     void PointerUp(int button, int shift, int x, int y, bool inside, std::uint64_t timeMs);
+    // The system's move of the window has the pointer, now at screen pixel (x, y): the core hears
+    // nothing of it, but a click sequence ends once the pointer is out of the press's box.
+    void SystemMoving(int x, int y);
     // The system took the pointer capture away: the element holding it gets its MouseUp.
     void CaptureLost();
     // The clock advanced with the pointer at rest.
@@ -122,7 +127,6 @@ public:
     bool Running() const { return running_; }
     // The program's exit status once it has ended.
     int ExitStatus() const { return exitStatus_; }
-    const std::string& Backend() const { return backend_; }
     // Number of Resize events raised so far.
     int ResizeCount() const { return resizeCount_; }
     // The unhandled failure that ended the program, as reported, or "".
@@ -171,7 +175,8 @@ protected:
     virtual void ElementChanged(Elem elem) = 0;
     // Takes (true) or gives back (false) the platform's pointer capture.
     virtual void PlatformCapture(bool take) = 0;
-    // The system's double-click time and box, read at each press; Windows' defaults unless overridden.
+    // The system's double-click time and box (layout pixels), read at each press; Windows'
+    // defaults unless overridden.
     virtual DoubleClickMetrics DoubleClickRule() const { return {}; }
     // A right press and release on the title bar ended (its MouseDown and MouseUp raised, the
     // capture given back): show the system's window menu at face pixel (x, y). Nothing by default.
@@ -235,7 +240,14 @@ private:
     Target TargetAt(int x, int y, bool inside) const;
     MouseArgs ArgsFor(const Target& target, int button, int shift, int x, int y) const;
     template <class F> void Dispatch(F&& raise);
-    bool IsDoubleClick(const Target& target, int button, int x, int y, std::uint64_t timeMs) const;
+    // A pixel on the screen, wider than int: the window's origin plus a face pixel.
+    struct ScreenPoint {
+        std::int64_t x = 0, y = 0;
+    };
+    ScreenPoint OnScreen(int x, int y) const;
+    bool IsDoubleClick(const Target& target, int button, ScreenPoint at, std::uint64_t timeMs) const;
+    bool InClickBox(ScreenPoint at) const;
+    void FollowClickBox(ScreenPoint at);
     void DropCapture();
     void ForgetCapture();
     void TrackToolTip(std::optional<Elem> hover, std::uint64_t timeMs);
@@ -274,12 +286,14 @@ private:
     int heldButtons_ = 0;
     int dblClickButtons_ = 0;  // buttons whose press was a double-click: their release gives no Click
 
-    // The last press that can start a double-click.
+    // The last press that can start a double-click, where it was on the screen (the window's
+    // origin plus the face pixel) and the system's rule then; the pointer out of its box ends it.
     bool lastDownValid_ = false;
     Target lastDownTarget_;
     int lastDownButton_ = 0;
-    int lastDownX_ = 0, lastDownY_ = 0;
+    ScreenPoint lastDownAt_;
     std::uint64_t lastDownMs_ = 0;
+    DoubleClickMetrics lastDownRule_;
 
     // Pointer and tooltip tracking.
     int pointerX_ = 0, pointerY_ = 0;

@@ -301,6 +301,7 @@ void SimHost::PointerTo(int x, int y) {
     if (systemMove_) {
         rect_.x = HeldPosition(scale_.ToLayout(HeldPixels(std::int64_t{scale_.ToDevice(moveStart_.x)} + x - moveAnchorX_)));
         rect_.y = HeldPosition(scale_.ToLayout(HeldPixels(std::int64_t{scale_.ToDevice(moveStart_.y)} + y - moveAnchorY_)));
+        HandleEvent([&] { SystemMoving(scale_.ToLayout(x), scale_.ToLayout(y)); });
         return;
     }
     int cx, cy;
@@ -346,7 +347,6 @@ void SimHost::PlatformCapture(bool) {}
 // takes the pointer capture, which the ended program must not answer.
 void SimHost::ShowFailure(const std::string& message) {
     std::fprintf(stderr, "%s\n", message.c_str());
-    ++reports_;
     CaptureLost();
 }
 

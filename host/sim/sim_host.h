@@ -94,12 +94,8 @@ public:
     int PixelHeight() const { return rect_.h; }
     // The window on the screen in device pixels.
     PixelRect DeviceRect() const;
-    // How many unhandled failures were reported (at most one).
-    int FailureReports() const { return reports_; }
     // Counts every change to what the user sees (drawing, elements, outline, size).
     std::uint64_t Generation() const { return generation_; }
-    // Whether the system's move is following the pointer.
-    bool SystemMoveActive() const { return systemMove_; }
     // A monitor in screen (device) pixels: its rectangle and its work area, which a maximized window fills.
     struct Monitor {
         int x, y, width, height;
@@ -168,7 +164,6 @@ private:
     PixelRect moveStart_{};
 
     std::vector<std::string> failing_;
-    int reports_ = 0;
 };
 
 }  // namespace tarvik::sim

@@ -469,6 +469,9 @@ bool Win32Host::MoveIfDragged(UINT msg, WPARAM wparam) {
         const int dx = now.x - moveFrom_.x, dy = now.y - moveFrom_.y;
         if (std::abs(dx) < GetSystemMetrics(SM_CXDRAG) && std::abs(dy) < GetSystemMetrics(SM_CYDRAG)) return true;
         moveArmed_ = false;
+        // The move has the pointer from here: out of the double-click box, no double-click follows,
+        // even if the window comes back.
+        SystemMoving(scale_.ToLayout(now.x), scale_.ToLayout(now.y));
         {
             const Scope request = Request();
             ::ReleaseCapture();

@@ -46,7 +46,6 @@ public:
     std::uint16_t Subsystem() const { return subsystem_; }
     bool Is64Bit() const { return pe32Plus_; }
     const std::vector<std::string>& ImportedDlls() const { return imports_; }
-    const std::vector<Resource>& Resources() const { return resources_; }
     std::vector<const Resource*> ResourcesOfType(std::uint32_t type) const;
     const Resource* FindResource(std::uint32_t type, std::uint32_t id) const;
 
