@@ -394,7 +394,8 @@ MouseArgs FormsRuntime::ArgsFor(const Target& target, int button, int shift, int
 
 void FormsRuntime::PointerMove(int x, int y, bool inside, std::uint64_t timeMs) {
     if (!running_) return;
-    FollowClickBox(OnScreen(x, y));
+    // Only while a click sequence is open: a move otherwise asks the system for nothing more.
+    if (lastDownValid_) FollowClickBox(OnScreen(x, y));
     pointerX_ = x;
     pointerY_ = y;
     pointerInside_ = inside;
@@ -475,7 +476,7 @@ void FormsRuntime::PointerDown(int button, int shift, int x, int y, std::uint64_
 void FormsRuntime::PointerUp(int button, int shift, int x, int y, bool inside, std::uint64_t timeMs) {
     (void)timeMs;
     if (!running_) return;
-    FollowClickBox(OnScreen(x, y));
+    if (lastDownValid_) FollowClickBox(OnScreen(x, y));
     if (!captured_ || !(heldButtons_ & button)) return;
     const Target target = captureTarget_;
     const bool wasDbl = dblClickButtons_ & button;
