@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "app/form1.h"
+#include "host/twips.h"
 
 namespace tarvik {
 
@@ -21,8 +22,8 @@ int Px(float value) {
 // Each merged shape is released after its merge; the base goes to the window.
 void Form1::RMe() {
     Host& h = host_;
-    const float w = h.Width() / 15.0f;
-    const float hh = h.Height() / 15.0f;
+    const float w = h.Width() / kTwipsPerPixel;
+    const float hh = h.Height() / kTwipsPerPixel;
     const HRGN base = h.CreateRectRgn(0, 26, Px(w), Px(hh - 26));
     const auto merge = [&](HRGN shape) {
         h.CombineRgn(base, base, shape, RGN_OR);

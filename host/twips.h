@@ -1,4 +1,5 @@
-// The one conversion from twips to whole device pixels, used by every backend.
+// Twips and pixels: the one scale between them (the core's outline and grips use it too) and
+// the one rounding of twips to whole pixels that every backend uses.
 #pragma once
 
 #include <cmath>

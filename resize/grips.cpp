@@ -4,6 +4,7 @@
 
 #include "app/form1.h"
 #include "host/design.h"
+#include "host/twips.h"
 
 namespace tarvik {
 
@@ -14,7 +15,7 @@ constexpr double kMinWidth = kGripMinWidthTwips;    // a new width is applied on
 
 // Pointer pixels as twips, as a checked signed 32-bit product.
 double PointerTwips(std::int32_t pixels) {
-    const std::int64_t product = static_cast<std::int64_t>(pixels) * 15;
+    const std::int64_t product = static_cast<std::int64_t>(pixels) * static_cast<std::int64_t>(kTwipsPerPixel);
     if (product > std::numeric_limits<std::int32_t>::max() || product < std::numeric_limits<std::int32_t>::min())
         throw Failure("grip: pointer position overflows");
     return static_cast<double>(product);
