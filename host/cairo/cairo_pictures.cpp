@@ -1,12 +1,14 @@
 #include "host/cairo/cairo_pictures.h"
 
 #include <cairo.h>
-#include <gdk-pixbuf/gdk-pixbuf.h>
 
 #include <array>
 #include <cassert>
 #include <cstdint>
+#include <optional>
+#include <string>
 
+#include "assets/bitmap_file.h"
 #include "assets/embedded.h"
 
 namespace tarvik::cairo {
@@ -15,21 +17,27 @@ namespace {
 
 std::array<cairo_surface_t*, 13> g_cache{};
 
-// Decodes BMP or ICO bytes with gdk-pixbuf and converts them to premultiplied ARGB32.
+// The picture's pixels: a BMP's one image, or an icon's largest (the one a window shows best).
+std::optional<bitmap::Dib> ReadPicture(bitmap::Bytes bytes, std::string* error) {
+    if (bitmap::IsBmp(bytes)) {
+        const auto bmp = bitmap::ReadBmp(bytes, error);
+        return bmp ? std::optional(bmp->dib) : std::nullopt;
+    }
+    const auto ico = bitmap::ReadIco(bytes, error);
+    if (!ico || ico->entries.empty()) return std::nullopt;
+    const bitmap::IconEntry* best = &ico->entries.front();
+    for (const bitmap::IconEntry& e : ico->entries)
+        if (e.width * e.height > best->width * best->height) best = &e;
+    return bitmap::ReadIconImage(best->image, error);
+}
+
+// Decodes the embedded BMP or ICO bytes with the program's own reader into premultiplied ARGB32:
+// an icon's masked pixels are transparent, every other pixel opaque.
 cairo_surface_t* Decode(const AssetBytes& bytes) {
-    GdkPixbufLoader* loader = gdk_pixbuf_loader_new();
-    GError* error = nullptr;
-    const bool ok = gdk_pixbuf_loader_write(loader, bytes.data, bytes.size, &error) &&
-                    gdk_pixbuf_loader_close(loader, &error);
-    assert(ok && "embedded picture does not decode");
-    (void)ok;
-    if (error) g_error_free(error);
-    GdkPixbuf* pixbuf = gdk_pixbuf_loader_get_pixbuf(loader);
-    assert(pixbuf);
-    const int w = gdk_pixbuf_get_width(pixbuf), h = gdk_pixbuf_get_height(pixbuf);
-    const int channels = gdk_pixbuf_get_n_channels(pixbuf);
-    const int stride = gdk_pixbuf_get_rowstride(pixbuf);
-    const guchar* src = gdk_pixbuf_read_pixels(pixbuf);
+    std::string error;
+    const auto dib = ReadPicture({bytes.data, bytes.size}, &error);
+    assert(dib && dib->bitCount == 24 && "embedded picture does not decode");
+    const int w = dib->width, h = dib->height;
     cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, w, h);
     cairo_surface_flush(surface);
     unsigned char* dst = cairo_image_surface_get_data(surface);
@@ -37,14 +45,12 @@ cairo_surface_t* Decode(const AssetBytes& bytes) {
     for (int y = 0; y < h; ++y) {
         auto* row = reinterpret_cast<std::uint32_t*>(dst + y * dstStride);
         for (int x = 0; x < w; ++x) {
-            const guchar* p = src + y * stride + x * channels;
-            const unsigned a = channels == 4 ? p[3] : 255;
-            const unsigned r = p[0] * a / 255, g = p[1] * a / 255, b = p[2] * a / 255;
-            row[x] = (a << 24) | (r << 16) | (g << 8) | b;
+            const bool clear = dib->mask && dib->Clear(x, y);
+            const bitmap::Rgb c = dib->At(x, y);
+            row[x] = clear ? 0u : 0xFF000000u | static_cast<std::uint32_t>(c.r << 16 | c.g << 8 | c.b);
         }
     }
     cairo_surface_mark_dirty(surface);
-    g_object_unref(loader);
     return surface;
 }
 

@@ -1,4 +1,5 @@
-// The embedded pictures, decoded once for every cairo-drawn host.
+// The embedded pictures, decoded once (by the program's own BMP/ICO reader) for every cairo-drawn
+// host: the painter draws them and the GTK host makes its window icons from them.
 #pragma once
 
 #include "host/types.h"

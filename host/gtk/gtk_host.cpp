@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "assets/embedded.h"
+#include "host/cairo/cairo_pictures.h"
 #include "host/runtime/ellipse.h"
 #include "host/gtk/gtk_accessible.h"
 #include "host/twips.h"
@@ -19,16 +19,11 @@ namespace {
 constexpr const char* kBackend = "gtk";
 constexpr const char* kCursorNames[] = {"default", "ns-resize", "ew-resize", "nwse-resize"};
 
-// An embedded picture as a pixbuf (for the window icon); null if it does not decode.
-GdkPixbuf* LoadPixbuf(Picture picture) {
-    const AssetBytes bytes = EmbeddedAsset(static_cast<int>(picture));
-    GdkPixbufLoader* loader = gdk_pixbuf_loader_new();
-    GdkPixbuf* pixbuf = nullptr;
-    if (gdk_pixbuf_loader_write(loader, bytes.data, bytes.size, nullptr) && gdk_pixbuf_loader_close(loader, nullptr))
-        pixbuf = gdk_pixbuf_loader_get_pixbuf(loader);
-    if (pixbuf) g_object_ref(pixbuf);
-    g_object_unref(loader);
-    return pixbuf;
+// An embedded picture as a pixbuf (for the window icon), from the painter's decoded copy.
+GdkPixbuf* IconPixbuf(Picture picture) {
+    cairo_surface_t* surface = cairo::PictureSurface(picture);
+    return gdk_pixbuf_get_from_surface(surface, 0, 0, cairo_image_surface_get_width(surface),
+                                       cairo_image_surface_get_height(surface));
 }
 
 // The monitor the window is on, or the display's first one before the window exists.
@@ -55,7 +50,7 @@ GtkHost::GtkHost(const FormDesign& design) : FormsRuntime(design, kBackend), pai
     // The 32 x 32 image of the window icon, and the 16 x 16 one that Imico holds as well.
     GList* icons = nullptr;
     for (Picture p : {design.icon, Picture::A3})
-        if (GdkPixbuf* icon = LoadPixbuf(p)) icons = g_list_append(icons, icon);
+        if (GdkPixbuf* icon = IconPixbuf(p)) icons = g_list_append(icons, icon);
     gtk_window_set_icon_list(GTK_WINDOW(window_), icons);
     g_list_free_full(icons, g_object_unref);
 
