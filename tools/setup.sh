@@ -11,7 +11,7 @@ build="$root/build"
 
 # The native program and its virtual desktop (a window manager and a taskbar where there is no display);
 # XTest and Damage for the drag measurement (tools/measure-drag.sh).
-native=(cmake g++ make pkg-config libgtest-dev libbenchmark-dev libcairo2-dev libpango1.0-dev libgdk-pixbuf-2.0-dev
+native=(cmake g++ make pkg-config libgtest-dev libbenchmark-dev libcairo2-dev libpango1.0-dev
         libgtk-3-dev libxtst-dev libxdamage-dev fonts-liberation fonts-wqy-microhei xvfb openbox tint2 xdotool imagemagick x11-utils wmctrl)
 # Screen-reader tests: an AT-SPI client on a session bus of its own.
 a11y=(python3-pyatspi at-spi2-core dbus-daemon dbus-x11)
