@@ -1,16 +1,15 @@
 // The window's outline: region semantics and the shapes cut for each size.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
-#include "host/sim/sim_region.h"
+#include "host/runtime/region.h"
 #include "tests/support.h"
 
 namespace tarvik {
 namespace {
-
-using sim::Region;
 
 TEST(RegionTest, RectangleCoversLeftAndTopEdgesOnly) {
     const Region r = Region::Rect(2, 3, 5, 7);
@@ -115,6 +114,34 @@ TEST(RegionTest, RegionsCostTheirBandsNotTheirRows) {
     EXPECT_TRUE(r.Row(8).empty());
 }
 
+// What the backends read of a region: its rectangles rebuild it, its bounds hold it tightly, and
+// a clip keeps exactly the pixels inside the box.
+TEST(RegionTest, RectanglesBoundsAndClipAgreeWithThePixels) {
+    Region outline = Region::Rect(0, 26, 80, 54);
+    for (const Region& shape : {Region::Rect(23, 0, 57, 80), Region::Ellipse(0, 0, 52, 52), Region::Ellipse(30, 0, 81, 52),
+                                Region::Ellipse(71, 71, 80, 80)})
+        outline.Union(shape);
+    Region rebuilt;
+    for (const PixelRect& r : outline.Rectangles()) rebuilt.Union(Region::Rect(r.x, r.y, r.x + r.w, r.y + r.h));
+    EXPECT_TRUE(rebuilt == outline) << "expected the rectangles to rebuild the region; areas " << outline.Area()
+                                    << " and " << rebuilt.Area();
+    const PixelRect b = outline.Bounds();
+    EXPECT_TRUE(b.x == 0 && b.y == 0 && b.w == 80 && b.h == 80)
+        << "expected bounds 0, 0, 80 x 80, got " << b.x << ", " << b.y << ", " << b.w << " x " << b.h;
+    for (const auto& [w, h] : std::vector<std::pair<int, int>>{{79, 80}, {40, 30}, {0, 10}}) {
+        Region clipped = outline;
+        clipped.Clip(w, h);
+        long inside = 0;
+        for (int y = -2; y < 84; ++y)
+            for (int x = -2; x < 84; ++x) {
+                const bool want = outline.Contains(x, y) && x < w && y < h;
+                inside += want;
+                ASSERT_EQ(clipped.Contains(x, y), want) << "pixel (" << x << ", " << y << ") clipped to " << w << " x " << h;
+            }
+        EXPECT_EQ(clipped.Area(), inside) << "area clipped to " << w << " x " << h;
+    }
+}
+
 std::vector<std::string> Outline(test::Sim& sim) { return sim.Host().LastOutline(); }
 
 // The artwork's corner fill as it would show through the outline.
@@ -217,6 +244,84 @@ TEST(OutlineTest, AFailedSizeReadKeepsThePreviousOutline) {
     sim.Do("fail Height\nresize 400 300");
     EXPECT_EQ(Outline(sim), before) << "no region is handed to the window";
     EXPECT_TRUE(sim.Host().Running()) << "the layout swallows the failure";
+}
+
+// The region commands as every backend has them from the runtime, with GDI's rules: the result
+// of each call in turn, the handles the program still owns after it and the window's outline.
+TEST(OutlineTest, RegionCommandsFollowGdisRules) {
+    test::Sim sim;
+    sim.Do("start");
+    sim::SimHost& h = sim.Host();
+    ASSERT_NE(sim.Host().WindowRegion(), nullptr);
+    const Region start = *sim.Host().WindowRegion();
+    Region joined = Region::Rect(0, 0, 10, 10);
+    joined.Union(Region::Ellipse(20, 0, 30, 10));
+    const HWND ours = h.hWnd(), notOurs = ours + 1;
+    constexpr HRGN kUnknown = 0x7777;
+    constexpr int kRgnAnd = 1;
+    HRGN a = 0, b = 0, c = 0;
+    enum Shown { kStart, kJoined, kRectangular };
+    const struct {
+        const char* what;
+        std::function<int()> call;
+        int result;
+        std::size_t owned;
+        Shown shown;
+    } steps[] = {
+        {"a rectangle", [&] { return (a = h.CreateRectRgn(0, 0, 10, 10)) != 0; }, 1, 1, kStart},
+        {"an ellipse", [&] { return (b = h.CreateEllipticRgn(20, 0, 30, 10)) != 0; }, 1, 2, kStart},
+        {"an empty box", [&] { return (c = h.CreateRectRgn(5, 5, 5, 9)) != 0; }, 1, 3, kStart},
+        {"empty with empty", [&] { return h.CombineRgn(c, c, c, RGN_OR); }, kNullRegion, 3, kStart},
+        {"a rectangle with nothing", [&] { return h.CombineRgn(c, a, c, RGN_OR); }, kSimpleRegion, 3, kStart},
+        {"a rectangle with an ellipse", [&] { return h.CombineRgn(a, a, b, RGN_OR); }, kComplexRegion, 3, kStart},
+        {"another mode", [&] { return h.CombineRgn(c, a, b, kRgnAnd); }, kRegionError, 3, kStart},
+        {"an unknown source", [&] { return h.CombineRgn(c, a, kUnknown, RGN_OR); }, kRegionError, 3, kStart},
+        {"an unknown handle deleted", [&] { return h.DeleteObject(kUnknown); }, 0, 3, kStart},
+        {"given to a window not ours", [&] { return h.SetWindowRgn(notOurs, b, -1); }, 0, 3, kStart},
+        {"deleted after that refusal", [&] { return h.DeleteObject(b); }, 1, 2, kStart},
+        {"deleted twice", [&] { return h.DeleteObject(b); }, 0, 2, kStart},
+        {"an unknown handle given", [&] { return h.SetWindowRgn(ours, kUnknown, -1); }, 0, 2, kStart},
+        {"given to our window", [&] { return h.SetWindowRgn(ours, a, -1); }, 1, 1, kJoined},
+        {"deleted once given", [&] { return h.DeleteObject(a); }, 0, 1, kJoined},
+        {"combined once given", [&] { return h.CombineRgn(c, c, a, RGN_OR); }, kRegionError, 1, kJoined},
+        {"a null region", [&] { return h.SetWindowRgn(ours, 0, -1); }, 1, 1, kRectangular},
+        {"the last one deleted", [&] { return h.DeleteObject(c); }, 1, 0, kRectangular},
+    };
+    for (const auto& step : steps) {
+        const int got = step.call();
+        EXPECT_EQ(got, step.result) << step.what << ": expected result " << step.result << ", got " << got;
+        EXPECT_EQ(h.LiveRegions(), step.owned) << step.what << ": handles the program owns";
+        const Region* shown = sim.Host().WindowRegion();
+        const Region& want = step.shown == kStart ? start : joined;
+        EXPECT_TRUE(step.shown == kRectangular ? shown == nullptr : shown && *shown == want)
+            << step.what << ": expected the window " << (step.shown == kRectangular ? "rectangular" : "cut to the outline")
+            << (step.shown == kJoined ? " it was given" : step.shown == kStart ? " it had" : "") << ", got "
+            << (shown ? std::to_string(shown->Area()) + " pixels" : std::string("none"));
+    }
+}
+
+// The artwork's red corner fill never shows, at any scale, normal or maximized, and the outline
+// stays within the window's device pixels (1.5 rounds a layout edge up to a device pixel more).
+TEST(OutlineTest, NoRedShowsAndTheOutlineStaysInTheWindowAtEveryScale) {
+    for (const double factor : {1.0, 1.5}) {
+        for (const char* state : {"normal", "maximized"}) {
+            const std::string at = std::string(state) + " at scale " + std::to_string(factor);
+            test::Sim sim;
+            sim.Do("scale " + std::to_string(factor) + "\nscreen 1024 768\nstart\nsystem-state " + state);
+            const PixelRect d = sim.Host().DeviceRect();
+            const Region* outline = sim.Host().WindowRegion();
+            ASSERT_NE(outline, nullptr) << at;
+            const PixelRect b = outline->Bounds();
+            EXPECT_TRUE(b.x >= 0 && b.y >= 0 && b.x + b.w <= d.w && b.y + b.h <= d.h)
+                << at << ": expected the outline within " << d.w << " x " << d.h << ", its bounds reach "
+                << b.x + b.w << " x " << b.y + b.h;
+            long red = 0;
+            for (int y = 0; y < d.h; ++y)
+                for (int x = 0; x < d.w; ++x)
+                    if (sim.At(x, y) == kShownRed && red++ < 3) ADD_FAILURE() << "red shows at (" << x << ", " << y << ") " << at;
+            EXPECT_EQ(red, 0) << "expected no red pixel " << at << ", got " << red;
+        }
+    }
 }
 
 }  // namespace

@@ -8,7 +8,6 @@
 #include <cmath>
 
 #include "host/cairo/cairo_pictures.h"
-#include "host/runtime/ellipse.h"
 #include "host/gtk/gtk_accessible.h"
 #include "host/twips.h"
 
@@ -82,7 +81,6 @@ GtkHost::~GtkHost() {
     if (announceSource_) g_source_remove(announceSource_);
     if (tipRetrySource_) g_source_remove(tipRetrySource_);
     if (window_) SetAccessibleHost(window_, nullptr);
-    for (auto& [handle, region] : regions_) cairo_region_destroy(region);
     if (windowRegion_) cairo_region_destroy(windowRegion_);
     for (GdkCursor* c : cursors_)
         if (c) g_object_unref(c);
@@ -287,75 +285,25 @@ int GtkHost::PrintText(const std::string& text, float x, float y, Color color) {
     return painter_.Print(text, x, y, color);
 }
 
-// --- Regions: cairo regions under GDI's rules ----------------------------------------------
+// --- The outline ---------------------------------------------------------------------------
 
-HRGN GtkHost::CreateRectRgn(int x1, int y1, int x2, int y2) {
-    if (x1 > x2) std::swap(x1, x2);  // GDI normalises the corners
-    if (y1 > y2) std::swap(y1, y2);
-    x1 = scale_.ToDevice(x1), y1 = scale_.ToDevice(y1), x2 = scale_.ToDevice(x2), y2 = scale_.ToDevice(y2);
-    const cairo_rectangle_int_t r{x1, y1, x2 - x1, y2 - y1};
-    cairo_region_t* region = cairo_region_create_rectangle(&r);
-    if (cairo_region_status(region) != CAIRO_STATUS_SUCCESS) {
-        cairo_region_destroy(region);
-        return 0;
-    }
-    regions_.emplace(nextRegion_, region);
-    return nextRegion_++;
-}
-
-HRGN GtkHost::CreateEllipticRgn(int x1, int y1, int x2, int y2) {
-    cairo_region_t* region = cairo_region_create();
-    for (const Span& s : EllipseSpans(x1, y1, x2, y2, scale_)) {
-        const cairo_rectangle_int_t row{s.from, s.y, s.to - s.from, 1};
-        cairo_region_union_rectangle(region, &row);
-    }
-    if (cairo_region_status(region) != CAIRO_STATUS_SUCCESS) {
-        cairo_region_destroy(region);
-        return 0;
-    }
-    regions_.emplace(nextRegion_, region);
-    return nextRegion_++;
-}
-
-// Only RGN_OR is supported; unknown handles fail with 0 (ERROR) as GDI does.
-int GtkHost::CombineRgn(HRGN dst, HRGN src1, HRGN src2, int mode) {
-    const auto d = regions_.find(dst), a = regions_.find(src1), b = regions_.find(src2);
-    if (mode != RGN_OR || d == regions_.end() || a == regions_.end() || b == regions_.end()) return 0;
-    cairo_region_t* merged = cairo_region_copy(a->second);
-    if (cairo_region_union(merged, b->second) != CAIRO_STATUS_SUCCESS) {
-        cairo_region_destroy(merged);
-        return 0;
-    }
-    cairo_region_destroy(d->second);
-    d->second = merged;
-    if (cairo_region_is_empty(merged)) return 1;                  // NULLREGION
-    return cairo_region_num_rectangles(merged) == 1 ? 2 : 3;      // SIMPLEREGION, COMPLEXREGION
-}
-
-int GtkHost::DeleteObject(HRGN region) {
-    const auto it = regions_.find(region);
-    if (it == regions_.end()) return 0;
-    cairo_region_destroy(it->second);
-    regions_.erase(it);
-    return 1;
-}
-
-// The window takes the region as its shape, for what is drawn and for where the pointer lands;
-// a null region makes it rectangular.
-int GtkHost::SetWindowRgn(HWND hwnd, HRGN region, int redraw) {
-    (void)redraw;  // the shape always shows at once
-    if (hwnd != hWnd()) return 0;
+// The outline becomes the window's shape, for what is drawn and for where the pointer lands;
+// none makes it rectangular. The shape always shows at once: redraw asks for nothing more.
+void GtkHost::ApplyOutline(const Region* outline, bool redraw) {
+    (void)redraw;
     cairo_region_t* shape = nullptr;
-    if (region != 0) {
-        const auto it = regions_.find(region);
-        if (it == regions_.end()) return 0;
-        shape = it->second;
-        regions_.erase(it);
+    if (outline) {
+        std::vector<cairo_rectangle_int_t> boxes;
+        for (const PixelRect& r : outline->Rectangles()) boxes.push_back({r.x, r.y, r.w, r.h});
+        shape = cairo_region_create_rectangles(boxes.data(), static_cast<int>(boxes.size()));
+        if (cairo_region_status(shape) != CAIRO_STATUS_SUCCESS) {
+            cairo_region_destroy(shape);
+            return;  // the old shape stays
+        }
     }
     if (windowRegion_) cairo_region_destroy(windowRegion_);
     windowRegion_ = shape;
     ApplyShape();
-    return 1;
 }
 
 // The region as the window's shape, for what is drawn and for where the pointer lands. GTK

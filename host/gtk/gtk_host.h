@@ -2,8 +2,8 @@
 // face is a persistent cairo image drawn by the shared painter.
 //
 // Implements: sizes and states through the window manager, laid out before they return (the
-//   notifications of sizes asked for are not laid out again); the region as the window's shape
-//   for drawing and input; the title bar's move as the window manager's own move, started once
+//   notifications of sizes asked for are not laid out again); the runtime's outline as the
+//   window's shape for drawing and input; the title bar's move as the window manager's own move, started once
 //   the pointer goes past the drag threshold; a seat grab as the capture; sizing cursors; GTK's
 //   own tooltips (the runtime's are not shown); ATK accessibility (gtk_accessible.h); GTK's
 //   double-click time and distance; a failure dialog; the window menu on the title bar's right
@@ -19,7 +19,6 @@
 #include <array>
 #include <cstdint>
 #include <deque>
-#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -48,11 +47,6 @@ public:
     // --- The platform calls (pixels) ------------------------------------------------------
     int GetCursorPos(POINT* point) override;
     std::intptr_t SendMessageA(HWND hwnd, unsigned msg, std::uintptr_t wparam, std::intptr_t lparam) override;
-    HRGN CreateRectRgn(int x1, int y1, int x2, int y2) override;
-    HRGN CreateEllipticRgn(int x1, int y1, int x2, int y2) override;
-    int CombineRgn(HRGN dst, HRGN src1, HRGN src2, int mode) override;
-    int SetWindowRgn(HWND hwnd, HRGN region, int redraw) override;
-    int DeleteObject(HRGN region) override;
 
     // The top-level GtkWindow.
     GtkWidget* Window() const { return window_; }
@@ -83,6 +77,8 @@ protected:
     DoubleClickMetrics DoubleClickRule() const override;
     void ShowFailure(const std::string& message) override;
     void ShowWindowMenu(int x, int y) override;
+    const DisplayScale& DeviceScale() const override { return scale_; }
+    void ApplyOutline(const Region* outline, bool redraw) override;
 
 private:
     using Size = PixelSize;
@@ -163,9 +159,7 @@ private:
     unsigned long wmCheck_ = 0;
     unsigned wmCheckSource_ = 0;
 
-    // Regions the program owns, and the one the window owns, in device pixels.
-    std::map<HRGN, cairo_region_t*> regions_;
-    HRGN nextRegion_ = 0x2000;
+    // The window's shape, the runtime's outline as last given, in device pixels.
     cairo_region_t* windowRegion_ = nullptr;
 
     // Input.

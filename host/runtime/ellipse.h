@@ -1,5 +1,5 @@
-// The pixels of an ellipse inscribed in a box, rasterised as GDI's CreateEllipticRgn does, so
-// that every backend that builds regions itself cuts the same outline.
+// The pixels of an ellipse inscribed in a box, rasterised as GDI's CreateEllipticRgn does, for
+// the runtime's regions: every backend shows the same outline, whatever its platform would cut.
 #pragma once
 
 #include <vector>

@@ -4,19 +4,24 @@
 // the event clock, the one re-entry rule and failure handling.
 //
 // A backend derives from FormsRuntime and implements the backend contract below (window,
-// drawing, regions, cursor, capture, dialog: pixels of its own platform), and feeds raw input
+// drawing, the outline, cursor, capture, dialog: pixels of its own platform), and feeds raw input
 // in through the runtime inputs (face pixels, or screen pixels while the system moves the
 // window; milliseconds).
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
+#include <map>
+#include <memory>
 #include <optional>
 #include <string>
 
 #include "host/design.h"
 #include "host/host.h"
 #include "host/runtime/accessibility.h"
+#include "host/runtime/display_scale.h"
 #include "host/runtime/hit_test.h"
+#include "host/runtime/region.h"
 #include "host/twips.h"
 
 namespace tarvik {
@@ -88,6 +93,13 @@ public:
     float ScreenHeight() final;
     void Unload() final;
     int ReleaseCapture() final;
+    // Regions with GDI's rules (outline.cpp): handles the program owns until it deletes them or
+    // gives one to the window, cut in device pixels at the backend's scale.
+    HRGN CreateRectRgn(int x1, int y1, int x2, int y2) final;
+    HRGN CreateEllipticRgn(int x1, int y1, int x2, int y2) final;
+    int CombineRgn(HRGN dst, HRGN src1, HRGN src2, int mode) final;
+    int SetWindowRgn(HWND hwnd, HRGN region, int redraw) final;
+    int DeleteObject(HRGN region) final;
 
     // --- Runtime inputs, from the backend (face pixels; time in milliseconds) -----------
     // The pointer moved; inside says whether it is over the window (within its region).
@@ -129,6 +141,8 @@ public:
     int ExitStatus() const { return exitStatus_; }
     // Number of Resize events raised so far.
     int ResizeCount() const { return resizeCount_; }
+    // Region handles the program has created and still owns.
+    std::size_t LiveRegions() const { return regions_.size(); }
     // The unhandled failure that ended the program, as reported, or "".
     const std::string& FailureMessage() const { return failureMessage_; }
     // The window's geometry in twips and its state as the core reads them, read without asking
@@ -187,6 +201,16 @@ protected:
     virtual void BeforeCommand(const char* command) { (void)command; }
     // The largest outer size and position the window system keeps, in pixels each way.
     virtual int MaxWindowPixels() const { return kPixelLimit; }
+    // The outline (device pixels).
+    // Device pixels per layout pixel now: the outline's shapes are cut at the device's resolution.
+    virtual const DisplayScale& DeviceScale() const = 0;
+    // The window's outline changed: the window takes it (nullptr: rectangular), drawn again if
+    // redraw. Called once an event when it changed, as the outermost event ends (FlushOutline),
+    // or at once outside any event. The region lives until the next call.
+    virtual void ApplyOutline(const Region* outline, bool redraw) = 0;
+    // A region command as the core made it, its name and arguments (pixels as given, the
+    // mode, the redraw flag), for a backend that keeps a log. Nothing by default.
+    virtual void RegionCallMade(const char* name, std::initializer_list<int> args) { (void)name, (void)args; }
 
     // --- For backends -------------------------------------------------------------------
     // Throws a Failure whose message names the backend.
@@ -223,6 +247,10 @@ protected:
     bool InEvent() const { return eventDepth_ > 0; }
     // The window's state at the last layout (-1 before the first).
     int LaidOutState() const { return laidOutState_; }
+    // Gives the backend the outline the core set since the last one, if it changed
+    // (ApplyOutline). HandleEvent calls it as the outermost event ends; a backend may call it
+    // sooner, where it gives the system what the event asked for before the event is over.
+    void FlushOutline();
 
 private:
     struct Target {
@@ -252,6 +280,8 @@ private:
     void ForgetCapture();
     void TrackToolTip(std::optional<Elem> hover, std::uint64_t timeMs);
     void HideToolTip();
+    bool Refused(const char* command);
+    HRGN NewRegion(Region region);
 
     const FormDesign& design_;
     std::string backend_;
@@ -301,6 +331,14 @@ private:
     std::optional<Elem> tipElem_;
     std::uint64_t tipSinceMs_ = 0;
     std::string shownTip_;
+
+    // Regions: the handles the program owns, and the window's outline (null: rectangular),
+    // waiting for the backend while outlineChanged_.
+    std::map<HRGN, Region> regions_;
+    HRGN nextRegion_ = 0x2000;
+    std::unique_ptr<Region> outline_;
+    bool outlineChanged_ = false;
+    bool outlineRedraw_ = false;
 };
 
 template <class F>
@@ -308,6 +346,7 @@ void FormsRuntime::HandleEvent(F&& handle) {
     {
         const Scope event(eventDepth_);
         handle();
+        if (eventDepth_ == 1) FlushOutline();
     }
     if (eventDepth_ == 0) CloseIfEnded();
 }

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cassert>
 #include <cstdio>
+#include <string_view>
 
 #include "host/twips.h"
 
@@ -29,13 +30,6 @@ int HeldPosition(std::int64_t pixels) {
 
 // A pixel difference of 64-bit operands as an int, held within the pixel range of twips.h.
 int HeldPixels(std::int64_t pixels) { return static_cast<int>(std::clamp<std::int64_t>(pixels, -kPixelLimit, kPixelLimit)); }
-
-// A call with four arguments as the outline log writes it, made in one piece.
-std::string Call(const char* name, int a, int b, int c, int d) {
-    char text[96];
-    std::snprintf(text, sizeof text, "%s(%d, %d, %d, %d)", name, a, b, c, d);
-    return text;
-}
 
 }  // namespace
 
@@ -72,7 +66,14 @@ std::string SimHost::FailableCommands() {
     return all;
 }
 
-// Throws if a test asked this command to fail.
+// Whether a test asked this command to fail.
+bool SimHost::Failing(const char* command) const {
+    return std::find(failing_.begin(), failing_.end(), command) != failing_.end();
+}
+
+// Throws if a test asked this command to fail: the window's commands fail so, and the runtime
+// turns the region commands' refusal into their failure result. The platform calls here report
+// failure by their result, never by throwing.
 void SimHost::BeforeCommand(const char* command) {
     if (Failing(command)) Fail(std::string(command) + " failed");
 }
@@ -182,83 +183,28 @@ int SimHost::PrintText(const std::string& text, float x, float y, Color color) {
     return painter_.Print(text, x, y, color);
 }
 
-// --- Regions -------------------------------------------------------------------------------
+// --- The outline ---------------------------------------------------------------------------
 
-void SimHost::Log(std::string call) { outlineLog_.push_back(std::move(call)); }
-
-HRGN SimHost::NewRegion(Region region, std::string call) {
-    Log(std::move(call));
-    const HRGN handle = nextRegion_++;
-    regions_.emplace(handle, std::move(region));
-    return handle;
-}
-
-// The platform calls report failure by their result, never by throwing.
-bool SimHost::Failing(const char* command) const {
-    return std::find(failing_.begin(), failing_.end(), command) != failing_.end();
-}
-
-HRGN SimHost::CreateRectRgn(int x1, int y1, int x2, int y2) {
-    if (Failing("CreateRectRgn")) {
-        Log(Call("CreateRectRgn", x1, y1, x2, y2));
-        return 0;
+// Written as the calls read: "CreateRectRgn(0, 26, 400, 274)", "CombineRgn(2)", "DeleteObject";
+// SetWindowRgn ends an outline's log.
+void SimHost::RegionCallMade(const char* name, std::initializer_list<int> args) {
+    std::string call = name;
+    const char* separator = "(";
+    for (const int a : args) {
+        call += separator + std::to_string(a);
+        separator = ", ";
     }
-    // Regions live in device pixels: a curve is cut at the device's resolution.
-    return NewRegion(Region::Rect(scale_.ToDevice(x1), scale_.ToDevice(y1), scale_.ToDevice(x2), scale_.ToDevice(y2)),
-                     Call("CreateRectRgn", x1, y1, x2, y2));
-}
-
-HRGN SimHost::CreateEllipticRgn(int x1, int y1, int x2, int y2) {
-    if (Failing("CreateEllipticRgn")) {
-        Log(Call("CreateEllipticRgn", x1, y1, x2, y2));
-        return 0;
-    }
-    return NewRegion(Region::Ellipse(x1, y1, x2, y2, scale_), Call("CreateEllipticRgn", x1, y1, x2, y2));
-}
-
-// Only RGN_OR is supported; unknown handles fail with 0 (ERROR) as GDI does.
-int SimHost::CombineRgn(HRGN dst, HRGN src1, HRGN src2, int mode) {
-    Log("CombineRgn(" + std::to_string(mode) + ")");
-    if (Failing("CombineRgn")) return 0;
-    const auto d = regions_.find(dst), a = regions_.find(src1), b = regions_.find(src2);
-    if (mode != RGN_OR || d == regions_.end() || a == regions_.end() || b == regions_.end()) return 0;
-    if (d == a) {
-        d->second.Union(b->second);
-    } else {
-        Region merged = a->second;
-        merged.Union(b->second);
-        d->second = std::move(merged);
-    }
-    return d->second.Empty() ? 1 : 3;  // NULLREGION or COMPLEXREGION
-}
-
-int SimHost::DeleteObject(HRGN region) {
-    Log("DeleteObject");
-    if (Failing("DeleteObject")) return 0;
-    return regions_.erase(region) ? 1 : 0;
-}
-
-// The window takes the region and drops its old one; a null region makes it rectangular. A
-// region refused stays the caller's, as the platform documents: it is released here, or each
-// refusal would leak one.
-int SimHost::SetWindowRgn(HWND hwnd, HRGN region, int redraw) {
-    Log("SetWindowRgn(" + std::to_string(redraw) + ")");
+    if (args.size() > 0) call += ')';
+    outlineLog_.push_back(std::move(call));
+    if (std::string_view(name) != "SetWindowRgn") return;
     lastOutline_.swap(outlineLog_);  // both keep their room for the next outline
     outlineLog_.clear();
+}
+
+void SimHost::ApplyOutline(const Region* outline, bool redraw) {
+    (void)redraw;  // a snapshot always shows the outline
     ++generation_;
-    if (Failing("SetWindowRgn") || hwnd != kSimWindow) {
-        regions_.erase(region);
-        return 0;
-    }
-    if (region == 0) {
-        windowRegion_.reset();
-        return 1;
-    }
-    const auto it = regions_.find(region);
-    if (it == regions_.end()) return 0;
-    windowRegion_ = std::make_unique<Region>(std::move(it->second));
-    regions_.erase(it);
-    return 1;
+    windowRegion_ = outline ? std::make_unique<Region>(*outline) : nullptr;
 }
 
 // --- Pointer, clock and the system move ---------------------------------------------------

@@ -3,8 +3,8 @@
 // into a face that tests read back.
 //
 // Implements: window geometry and state in pixels on one screen (maximized fills it: no taskbar),
-//   held to X11's 16-bit range; the face (cairo); regions with GDI's rules, stored as bands, and
-//   a log of each outline's calls; the title bar's system move; the pointer, buttons and clock
+//   held to X11's 16-bit range; the face (cairo); the window's outline as the runtime cuts it, and
+//   a log of each outline's region calls; the title bar's system move; the pointer, buttons and clock
 //   as a scenario plays them; the runtime's own tooltips (ShownToolTip); the system's state
 //   changes and a taken capture; failure injection for any host command (FailCommand).
 // Leaves out: a screen; native tooltips; a window menu; screen readers (the shared description
@@ -12,14 +12,13 @@
 #pragma once
 
 #include <cstdint>
-#include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "host/cairo/cairo_painter.h"
 #include "host/runtime/runtime.h"
-#include "host/sim/sim_region.h"
+#include "host/runtime/region.h"
 
 namespace tarvik::sim {
 
@@ -43,11 +42,6 @@ public:
     // --- The platform calls (pixels) ------------------------------------------------------
     int GetCursorPos(POINT* point) override;
     std::intptr_t SendMessageA(HWND hwnd, unsigned msg, std::uintptr_t wparam, std::intptr_t lparam) override;
-    HRGN CreateRectRgn(int x1, int y1, int x2, int y2) override;
-    HRGN CreateEllipticRgn(int x1, int y1, int x2, int y2) override;
-    int CombineRgn(HRGN dst, HRGN src1, HRGN src2, int mode) override;
-    int SetWindowRgn(HWND hwnd, HRGN region, int redraw) override;
-    int DeleteObject(HRGN region) override;
 
     // --- What the user and the system do ------------------------------------------------
     // The pointer moves to a screen pixel (device pixels).
@@ -81,11 +75,9 @@ public:
     std::vector<std::uint32_t> Snapshot(int* width, int* height) const;
     // Writes the snapshot as an RGBA PNG; false if it cannot be written.
     bool WriteSnapshot(const std::string& path) const;
-    // The platform calls of the last outline, in order.
+    // The region calls of the last outline, in order, up to its SetWindowRgn.
     const std::vector<std::string>& LastOutline() const { return lastOutline_; }
-    // Region handles the program has created and still owns.
-    std::size_t LiveRegions() const { return regions_.size(); }
-    // The window's region, if one is set.
+    // The window's region, if one is set (device pixels).
     const Region* WindowRegion() const { return windowRegion_.get(); }
     // The window's position and size in layout pixels (device pixels at scale 1).
     int PixelLeft() const { return rect_.x; }
@@ -126,14 +118,15 @@ protected:
     void ShowFailure(const std::string& message) override;
     void BeforeCommand(const char* command) override;
     int MaxWindowPixels() const override { return kMaxWindowPixels; }
+    const DisplayScale& DeviceScale() const override { return scale_; }
+    void ApplyOutline(const Region* outline, bool redraw) override;
+    void RegionCallMade(const char* name, std::initializer_list<int> args) override;
 
 private:
     bool Failing(const char* command) const;
     void ChangeState(int state);
     Monitor MonitorOfWindow() const;
     void ClientPoint(int* x, int* y, bool* inside) const;
-    HRGN NewRegion(Region region, std::string call);
-    void Log(std::string call);
 
     int screenWidth_, screenHeight_;  // device pixels
     std::vector<Monitor> monitors_;  // the primary first; none: the screen alone (device pixels)
@@ -148,9 +141,7 @@ private:
     // The face, persistent between layouts.
     cairo::Painter painter_;
 
-    // Regions: handles the program owns, and the one the window owns.
-    std::map<HRGN, Region> regions_;
-    HRGN nextRegion_ = 0x2000;
+    // The window's outline as last given, and the region calls of the outline being cut.
     std::unique_ptr<Region> windowRegion_;
     std::vector<std::string> outlineLog_;
     std::vector<std::string> lastOutline_;

@@ -18,7 +18,6 @@ constexpr const char* kBackend = "win32";
 constexpr const wchar_t* kClassName = L"TarvikForm1";
 constexpr int kIconResource = 1;
 
-::HRGN ToRgn(tarvik::HRGN region) { return reinterpret_cast<::HRGN>(region); }
 ::HWND ToHwnd(tarvik::HWND hwnd) { return reinterpret_cast<::HWND>(hwnd); }
 
 // The window icon at one size: from the executable's icon group, else from the embedded A1 bytes.
@@ -49,21 +48,24 @@ HFONT NewFont(const FontDesign& font, int dpi) {
                        DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, Widen(font.face).c_str());
 }
 
-// A region of layout pixels in device pixels, each rectangle's edges at their device positions;
-// null if the system refuses.
-::HRGN Enlarged(::HRGN layout, const DisplayScale& scale) {
-    const DWORD size = GetRegionData(layout, 0, nullptr);
-    if (!size) return nullptr;
-    std::vector<unsigned char> bytes(size);
+// The outline as a GDI region, cut to the window's width x height: at scales like 1.5 the
+// layout's edge can lie a device pixel beyond the window's. Null if the system refuses one.
+::HRGN GdiRegion(const Region& outline, int width, int height) {
+    Region clipped = outline;
+    clipped.Clip(width, height);
+    const std::vector<PixelRect> boxes = clipped.Rectangles();
+    const PixelRect bounds = clipped.Bounds();
+    std::vector<unsigned char> bytes(sizeof(RGNDATAHEADER) + boxes.size() * sizeof(RECT));
     auto* data = reinterpret_cast<RGNDATA*>(bytes.data());
-    if (GetRegionData(layout, size, data) != size) return nullptr;
-    const auto device = [&](RECT& r) {
-        r = {scale.ToDevice(r.left), scale.ToDevice(r.top), scale.ToDevice(r.right), scale.ToDevice(r.bottom)};
-    };
+    data->rdh.dwSize = sizeof(RGNDATAHEADER);
+    data->rdh.iType = RDH_RECTANGLES;
+    data->rdh.nCount = static_cast<DWORD>(boxes.size());
+    data->rdh.nRgnSize = static_cast<DWORD>(boxes.size() * sizeof(RECT));
+    data->rdh.rcBound = {bounds.x, bounds.y, bounds.x + bounds.w, bounds.y + bounds.h};
     auto* rects = reinterpret_cast<RECT*>(data->Buffer);
-    for (DWORD i = 0; i < data->rdh.nCount; ++i) device(rects[i]);
-    device(data->rdh.rcBound);
-    return ExtCreateRegion(nullptr, size, data);
+    for (std::size_t i = 0; i < boxes.size(); ++i)
+        rects[i] = {boxes[i].x, boxes[i].y, boxes[i].x + boxes[i].w, boxes[i].y + boxes[i].h};
+    return ExtCreateRegion(nullptr, static_cast<DWORD>(bytes.size()), data);
 }
 
 }  // namespace
@@ -332,6 +334,7 @@ void Win32Host::ResizeWindow(int width, int height) {
 // Under Wine each size is a round trip through the window manager, which a pointer faster than
 // the frame rate would flood, so that the window would trail the pointer by seconds.
 void Win32Host::ApplyPending(bool force) {
+    FlushOutline();  // the outline the event has cut so far goes with its size
     if (!pendingSize_ && !pendingRegion_) return;
     if (!hwnd_ || destroying_) {
         DiscardPending();
@@ -434,7 +437,7 @@ DoubleClickMetrics Win32Host::DoubleClickRule() const {
 }
 
 
-// --- The platform calls: positions in layout pixels, regions made at device resolution ------
+// --- The platform calls: positions in layout pixels -----------------------------------------
 
 int Win32Host::GetCursorPos(tarvik::POINT* point) {
     ::POINT p{};
@@ -536,53 +539,17 @@ void Win32Host::ShowWindowMenu(int x, int y) {
     ShowSystemMenu(p);
 }
 
-// The layout's rectangle with its edges in device pixels.
-tarvik::HRGN Win32Host::CreateRectRgn(int x1, int y1, int x2, int y2) {
-    const DisplayScale& s = scale_;
-    return reinterpret_cast<tarvik::HRGN>(::CreateRectRgn(s.ToDevice(x1), s.ToDevice(y1), s.ToDevice(x2), s.ToDevice(y2)));
+// Inside an event the outline waits for the event's end, as its size does (ApplyPending);
+// outside one it is given at once. One still waiting is superseded, and released.
+void Win32Host::ApplyOutline(const Region* outline, bool redraw) {
+    if (!hwnd_) return;
+    const RECT r = OuterRect();
+    ::HRGN cut = nullptr;
+    if (outline && !(cut = GdiRegion(*outline, r.right - r.left, r.bottom - r.top))) return;  // the old one stays
+    if (pendingRegion_ && *pendingRegion_) ::DeleteObject(*pendingRegion_);
+    pendingRegion_ = cut;
+    pendingRedraw_ = redraw;
+    if (!InEvent()) ApplyPending(true);
 }
-
-// The ellipse in the device's bounding box, rasterised there, so that its curve is round at
-// any scale; but no rounder than the artwork, which is drawn in layout pixels: a device pixel
-// whose layout pixel lies outside the layout's ellipse would show what the artwork has outside
-// the outline (the frame's red corners). Null if the system refuses a region.
-tarvik::HRGN Win32Host::CreateEllipticRgn(int x1, int y1, int x2, int y2) {
-    const DisplayScale& s = scale_;
-    ::HRGN device = ::CreateEllipticRgn(s.ToDevice(x1), s.ToDevice(y1), s.ToDevice(x2), s.ToDevice(y2));
-    if (!device || s.IsOne()) return reinterpret_cast<tarvik::HRGN>(device);
-    ::HRGN layout = ::CreateEllipticRgn(x1, y1, x2, y2);
-    ::HRGN enlarged = layout ? Enlarged(layout, s) : nullptr;
-    const bool cut = enlarged && ::CombineRgn(device, device, enlarged, RGN_AND) != ERROR;
-    if (layout) ::DeleteObject(layout);
-    if (enlarged) ::DeleteObject(enlarged);
-    if (cut) return reinterpret_cast<tarvik::HRGN>(device);
-    ::DeleteObject(device);
-    return 0;
-}
-
-int Win32Host::CombineRgn(tarvik::HRGN dst, tarvik::HRGN src1, tarvik::HRGN src2, int mode) {
-    return ::CombineRgn(ToRgn(dst), ToRgn(src1), ToRgn(src2), mode);
-}
-
-// A region the system refused stays the caller's: it is released here, or each refusal would
-// leak one until the process runs out of GDI objects.
-// The window's own outline waits for the end of the event, as its size does (ApplyPending).
-int Win32Host::SetWindowRgn(tarvik::HWND hwnd, tarvik::HRGN region, int redraw) {
-    if (ToHwnd(hwnd) == hwnd_ && hwnd_) {
-        // A waiting outline is superseded by this one, whenever this one goes.
-        if (pendingRegion_ && *pendingRegion_) ::DeleteObject(*pendingRegion_);
-        pendingRegion_.reset();
-        if (InEvent()) {
-            pendingRegion_ = ToRgn(region);
-            pendingRedraw_ = redraw != 0;
-            return 1;
-        }
-    }
-    const int taken = ::SetWindowRgn(ToHwnd(hwnd), ToRgn(region), redraw);
-    if (!taken && region) ::DeleteObject(ToRgn(region));
-    return taken;
-}
-
-int Win32Host::DeleteObject(tarvik::HRGN region) { return ::DeleteObject(ToRgn(region)); }
 
 }  // namespace tarvik::win32

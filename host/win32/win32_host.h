@@ -3,7 +3,8 @@
 //
 // Implements: sizes and states through SetWindowPos and ShowWindow (their WM_SIZE echoes are
 //   dropped; the system's own changes are laid out); a sizable style with no visible frame, so
-//   that window managers and Windows' snap can maximize it; the region through SetWindowRgn;
+//   that window managers and Windows' snap can maximize it; the runtime's outline as a region
+//   (ExtCreateRegion) given to SetWindowRgn;
 //   the system move (armed at the press, handed to the system past the drag distance); SetCapture;
 //   sizing cursors; comctl32 tooltips (the runtime's are not shown); MSAA accessibility
 //   (win32_accessible.h); the system's double-click rule; the system menu on Alt+Space; a
@@ -54,14 +55,9 @@ public:
     // Starts the program (Load, then the first show) and runs the message loop to its end.
     int Run();
 
-    // --- The platform calls (pixels), forwarded to user32 and gdi32 ----------------------
+    // --- The platform calls (pixels), forwarded to user32 ----------------------------------
     int GetCursorPos(tarvik::POINT* point) override;
     std::intptr_t SendMessageA(tarvik::HWND hwnd, unsigned msg, std::uintptr_t wparam, std::intptr_t lparam) override;
-    tarvik::HRGN CreateRectRgn(int x1, int y1, int x2, int y2) override;
-    tarvik::HRGN CreateEllipticRgn(int x1, int y1, int x2, int y2) override;
-    int CombineRgn(tarvik::HRGN dst, tarvik::HRGN src1, tarvik::HRGN src2, int mode) override;
-    int SetWindowRgn(tarvik::HWND hwnd, tarvik::HRGN region, int redraw) override;
-    int DeleteObject(tarvik::HRGN region) override;
 
     // --- What tests observe ---------------------------------------------------------------
     ::HWND Window() const { return hwnd_; }
@@ -102,6 +98,8 @@ protected:
     DoubleClickMetrics DoubleClickRule() const override;
     void ShowFailure(const std::string& message) override;
     void ShowWindowMenu(int x, int y) override;
+    const DisplayScale& DeviceScale() const override { return scale_; }
+    void ApplyOutline(const Region* outline, bool redraw) override;
 
 private:
     static constexpr UINT kSizeFlags = SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE;  // a size from the grips

@@ -101,13 +101,14 @@ TEST(AResizedFaceKeepsItsDrawingAndShowsBackWhereItGrew) {
     }
 }
 
-// The system documents that a region SetWindowRgn refuses stays the caller's: the host releases it.
-TEST(ARegionTheSystemRefusesIsReleased) {
+// As the system documents, a region SetWindowRgn refuses (another window) stays the caller's,
+// who may still delete it; the window's own is shown by the system.
+TEST(ARegionTheSystemRefusesStaysTheProgramsAndOursIsShown) {
     Program p;
     const tarvik::HRGN refused = p.host.CreateRectRgn(0, 0, 10, 10);
     const ::HWND notAWindow = reinterpret_cast<::HWND>(static_cast<std::uintptr_t>(0xDEAD0));
     CHECK_EQ(0, p.host.SetWindowRgn(reinterpret_cast<tarvik::HWND>(notAWindow), refused, -1));
-    CHECK_EQ(0u, static_cast<unsigned>(GetObjectType(reinterpret_cast<HGDIOBJ>(refused))));
+    CHECK_EQ(1, p.host.DeleteObject(refused));
     const tarvik::HRGN taken = p.host.CreateRectRgn(0, 0, 100, 100);
     CHECK(p.host.SetWindowRgn(p.host.hWnd(), taken, -1) != 0);
     RECT box{};

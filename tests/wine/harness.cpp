@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -494,6 +495,31 @@ std::optional<Geometry> WindowGeometry(unsigned long window, std::string* error)
         return std::nullopt;
     }
     return g;
+}
+
+// xwininfo writes "Window shape extents:  WxH+X+Y", or "No window shape defined".
+std::optional<Rect> ShapeExtents(unsigned long window, std::string* error) {
+    const std::vector<std::string> argv{"xwininfo", "-shape", "-id", std::to_string(window)};
+    const CommandResult r = Run(argv, "", 10s);
+    const std::string key = "Window shape extents:";
+    const auto at = r.out.find(key);
+    Rect box;
+    if (r.status != 0 || at == std::string::npos ||
+        std::sscanf(r.out.c_str() + at + key.size(), " %dx%d+%d+%d", &box.width, &box.height, &box.x, &box.y) != 4) {
+        *error = "no shape extents from '" + Describe(argv) + "' (status " + std::to_string(r.status) + "): " + r.out + r.err;
+        return std::nullopt;
+    }
+    return box;
+}
+
+long RedPixels(const Image& screen, const Geometry& g, std::string* where) {
+    constexpr int kListed = 5;
+    long red = 0;
+    for (int y = std::max(g.y, 0); y < std::min(g.y + g.height, screen.height); ++y)
+        for (int x = std::max(g.x, 0); x < std::min(g.x + g.width, screen.width); ++x)
+            if (const Pixel& p = screen.At(x, y); p.r == 255 && p.g == 0 && p.b == 0 && red++ < kListed)
+                *where += " (" + std::to_string(x - g.x) + ", " + std::to_string(y - g.y) + ")";
+    return red;
 }
 
 std::optional<Geometry> Program::WaitForGeometry(const Geometry& want, Clock::duration timeout) const {

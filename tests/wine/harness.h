@@ -200,6 +200,14 @@ long SquareDifferences(const Geometry& g, const Rect& r, const Image& reference,
 
 // A window's place and size as xdotool reports them; nullopt with why in *error if it cannot be read.
 std::optional<Geometry> WindowGeometry(unsigned long window, std::string* error = nullptr);
+// The box of a window's bounding shape (its outline as X has it), in the window's own
+// coordinates, as xwininfo reports it; nullopt with why in *error if it has none or cannot be read.
+std::optional<Rect> ShapeExtents(unsigned long window, std::string* error);
+
+// The pure red pixels (255, 0, 0) a screenshot shows within the window at g, which never has
+// any: the artwork's corner fill lies wholly outside the outline. Their number, and where the
+// first few are in *where (window coordinates).
+long RedPixels(const Image& screen, const Geometry& g, std::string* where);
 
 // Whether the tests run under a window manager (TARVIK_WM=openbox, set by the desktop runs).
 bool UnderWindowManager();

@@ -1,5 +1,6 @@
 // The program as a user first sees it under Wine: where the window opens, its rounded outline,
-// its face, the frame compared with the simulated host's, and the close button ending the process.
+// its face, the frame compared with the simulated host's, the same maximized, and the close
+// button ending the process.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -88,8 +89,50 @@ TEST(WineStartWindow, OpensCentredRoundedAndLikeTheSimulatedFrameThenClosesWithS
     EXPECT_EQ(wrong, 0) << "expected the face " << ToString(face)
                         << " to be RGB(250, 250, 250); " << wrong << " pixels differ, first " << firstWrong;
 
+    // Normal and maximized, no red of the artwork's corner fill shows anywhere on the window,
+    // and the outline X was given lies within the window.
+    const auto ExpectOutlineWithin = [&](const Image& screen, const Geometry& window, const std::string& state) {
+        std::string where;
+        const long red = RedPixels(screen, window, &where);
+        EXPECT_EQ(red, 0) << "expected no pure red pixel on the " << state << " window " << ToString(window) << ", got "
+                          << red << ":" << where;
+        const auto box = ShapeExtents(program.Window(), &error);
+        ASSERT_TRUE(box) << error;
+        std::printf("%s window %s: %ld pure red pixels, outline box %s\n", state.c_str(), ToString(window).c_str(), red,
+                    ToString(*box).c_str());
+        EXPECT_TRUE(box->x >= 0 && box->y >= 0 && box->x + box->width <= window.width &&
+                    box->y + box->height <= window.height)
+            << "expected the " << state << " outline within the window's " << window.width << " x " << window.height
+            << ", got " << ToString(*box);
+    };
+    ExpectOutlineWithin(*shot, g, "normal");
+    const auto work = WorkAreaOrScreen();
+    ASSERT_TRUE(work) << "cannot read the work area";
+    ClickButton(Button::Maximize, g);
+    const auto maximized = program.WaitForGeometry(*work);
+    ASSERT_EQ(maximized, *work) << "expected the maximize button to fill the work area";
+    {
+        // The frame is complete once it agrees with the simulated host's, the pointer on the face.
+        const DisplayScale scale = TestScale();
+        const int faceX = work->x + work->width / 2, faceY = work->y + work->height / 2;
+        PointerTo(faceX, faceY);
+        const auto frame = SimSnapshot("screen " + std::to_string(scale.ToLayoutLength(work->width)) + " " +
+                                           std::to_string(scale.ToLayoutLength(work->height)) +
+                                           "\nstart\nsystem-state maximized\nmove " +
+                                           std::to_string(scale.ToLayout(faceX - work->x)) + " " +
+                                           std::to_string(scale.ToLayout(faceY - work->y)) + "\n",
+                                       OutPath("start-maximized-sim.png"), &error);
+        ASSERT_TRUE(frame) << error;
+        std::optional<Image> maximizedShot;
+        const Agreement shown = PollAgreement(*frame, work->x, work->y, CaptionTextBox(), RequiredAgreementPercent(),
+                                              "start-maximized", &maximizedShot);
+        ASSERT_TRUE(maximizedShot) << shown.firstDifferences;
+        EXPECT_GE(shown.Percent(), RequiredAgreementPercent()) << "the maximized frame; " << shown.Report();
+        ExpectOutlineWithin(*maximizedShot, *work, "maximized");
+    }
+
     // The close button ends the program at once, with status 0.
-    const auto status = CloseByButton(program, g);
+    const auto status = CloseByButton(program, *work);
     ASSERT_TRUE(status) << "expected the program to end within 15 s of a click on the close button; it still runs";
     EXPECT_EQ(*status, 0) << "expected exit status 0 after the close button, got " << *status << "\n" << program.Log();
 }

@@ -1,11 +1,10 @@
-#include "host/sim/sim_region.h"
+#include "host/runtime/region.h"
 
 #include <algorithm>
-#include <cmath>
 
 #include "host/runtime/ellipse.h"
 
-namespace tarvik::sim {
+namespace tarvik {
 
 Region Region::Rect(int x1, int y1, int x2, int y2) {
     Region r;
@@ -16,7 +15,7 @@ Region Region::Rect(int x1, int y1, int x2, int y2) {
     return r;
 }
 
-// GDI's rasterisation, shared with every backend that builds regions itself.
+// GDI's rasterisation (ellipse.h).
 Region Region::Ellipse(int x1, int y1, int x2, int y2, const DisplayScale& scale) {
     Region r;
     for (const tarvik::Span& s : EllipseSpans(x1, y1, x2, y2, scale)) {
@@ -97,6 +96,55 @@ bool Region::Contains(int x, int y) const {
     return std::any_of(row.begin(), row.end(), [x](const Span& s) { return x >= s.x1 && x < s.x2; });
 }
 
+// Band by band: rows and spans cut to the box, the bands left empty dropped, alike neighbours joined.
+void Region::Clip(int width, int height) {
+    Region out;
+    std::vector<Span> kept;
+    for (const Band& b : bands_) {
+        const int top = std::max(b.top, 0), bottom = std::min(b.bottom, height);
+        if (top >= bottom) continue;
+        kept.clear();
+        for (int k = 0; k < b.count; ++k) {
+            const Span& s = spans_[static_cast<std::size_t>(b.first + k)];
+            const int x1 = std::max(s.x1, 0), x2 = std::min(s.x2, width);
+            if (x1 < x2) kept.push_back({x1, x2});
+        }
+        out.AddBand(top, bottom, kept.data(), static_cast<int>(kept.size()));
+    }
+    *this = std::move(out);
+}
+
+// Bands are kept joined and never empty, so the same pixels always give the same bands.
+bool Region::operator==(const Region& other) const {
+    if (bands_.size() != other.bands_.size() || spans_ != other.spans_) return false;
+    for (std::size_t i = 0; i < bands_.size(); ++i)
+        if (bands_[i].top != other.bands_[i].top || bands_[i].bottom != other.bands_[i].bottom ||
+            bands_[i].count != other.bands_[i].count)
+            return false;
+    return true;
+}
+
+PixelRect Region::Bounds() const {
+    if (bands_.empty()) return {0, 0, 0, 0};
+    int left = spans_.front().x1, right = spans_.front().x2;
+    for (const Band& b : bands_) {
+        left = std::min(left, spans_[static_cast<std::size_t>(b.first)].x1);
+        right = std::max(right, spans_[static_cast<std::size_t>(b.first + b.count - 1)].x2);
+    }
+    return {left, bands_.front().top, right - left, bands_.back().bottom - bands_.front().top};
+}
+
+std::vector<PixelRect> Region::Rectangles() const {
+    std::vector<PixelRect> out;
+    out.reserve(spans_.size());
+    for (const Band& b : bands_)
+        for (int k = 0; k < b.count; ++k) {
+            const Span& s = spans_[static_cast<std::size_t>(b.first + k)];
+            out.push_back({s.x1, b.top, s.x2 - s.x1, b.bottom - b.top});
+        }
+    return out;
+}
+
 long Region::Area() const {
     long n = 0;
     for (const Band& b : bands_)
@@ -107,4 +155,4 @@ long Region::Area() const {
     return n;
 }
 
-}  // namespace tarvik::sim
+}  // namespace tarvik
