@@ -39,6 +39,55 @@ TEST_F(TitleBarTest, ALeftDragMovesTheWindowByThePointersPath) {
     EXPECT_EQ(sim.Host().WindowGeometry().left, after.left);
 }
 
+// The armed move: a left press on the title bar moves the window only once the pointer has gone
+// past the system's drag distance (4 pixels either way unless set) with the button still held;
+// from then on the window follows, keeping the pointer's offset from the press. "@DX DY" moves
+// the pointer from the press.
+TEST(ArmedMoveTest, TheWindowMovesOnlyPastTheDragDistanceWithTheButtonHeld) {
+    struct Case {
+        const char* what;
+        const char* script;
+        int dx, dy;       // how far the window moved
+        bool armed;       // the move still waits for the distance
+        bool systemMove;  // the system's move has the pointer
+    };
+    const Case cases[] = {
+        {"a press and release without moving is a click", "down left|up left", 0, 0, false, false},
+        {"a move within the distance moves nothing", "down left|@4 -4|@-3 2", 0, 0, true, false},
+        {"past it the window follows", "down left|@5 0|@30 -20", 30, -20, false, true},
+        {"past it on one axis is enough", "down left|@0 5", 0, 5, false, true},
+        {"the release ends the system's move", "down left|@10 10|up left|@50 50", 10, 10, false, false},
+        {"released before the distance, the pointer moves nothing", "down left|@3 0|up left|@50 50", 0, 0, false, false},
+        {"the capture lost while armed disarms it", "down left|@2 0|capture-lost|@50 50|up left", 0, 0, false, false},
+        {"another press disarms it", "down left|down right|@50 50", 0, 0, false, false},
+        {"the scenario's distance counts: within 10", "drag-distance 10 10|down left|@10 -10", 0, 0, true, false},
+        {"the scenario's distance counts: past 10", "drag-distance 10 10|down left|@11 0", 11, 0, false, true},
+        {"a right press arms nothing", "down right|@50 50", 0, 0, false, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        test::Sim sim;
+        sim.Do("start");
+        auto& h = sim.Host();
+        const int left = h.PixelLeft(), top = h.PixelTop();
+        const int pressX = left + 60, pressY = top + 8;
+        std::string script = "move " + std::to_string(pressX) + " " + std::to_string(pressY);
+        std::istringstream steps(c.script);
+        for (std::string step; std::getline(steps, step, '|');) {
+            int dx = 0, dy = 0;
+            if (std::sscanf(step.c_str(), "@%d %d", &dx, &dy) == 2)
+                step = "move " + std::to_string(pressX + dx) + " " + std::to_string(pressY + dy);
+            script += "\n" + step;
+        }
+        sim.Do(script);
+        EXPECT_EQ((std::vector<int>{h.PixelLeft() - left, h.PixelTop() - top}), (std::vector<int>{c.dx, c.dy}))
+            << "expected the window moved by " << c.dx << ", " << c.dy;
+        EXPECT_EQ(h.MoveArmed(), c.armed) << "expected armed " << c.armed;
+        EXPECT_EQ(h.SystemMoveRuns(), c.systemMove) << "expected the system's move running " << c.systemMove;
+        EXPECT_EQ(h.WindowGeometry().state, kNormal);
+    }
+}
+
 TEST_F(TitleBarTest, ModifiersDoNotMatterButOtherButtonsDoNothing) {
     const float left = sim.Host().WindowGeometry().left;
     MoveTo(60, 8);
@@ -129,7 +178,8 @@ TEST_F(TitleBarTest, ATripleClickIsADoubleClickThenASingleClick) {
 // The double-click box is measured on the screen, and the pointer leaving it between the two
 // presses (a drag of the title bar, or a wander while the button is up) ends the click sequence.
 // Each script starts with the pointer at the title bar; "@DX DY" moves it DX, DY device pixels
-// from there; the default rule: 500 ms, a 4 x 4 box of layout pixels.
+// from there; the default rule: 500 ms, a 4 x 4 box of layout pixels. The drags of a few pixels
+// set the drag distance to 1, so that they move the window.
 TEST(DoubleClickRule, TheBoxIsOnTheScreenAndADragEndsTheSequence) {
     struct Case {
         const char* what;
@@ -146,13 +196,13 @@ TEST(DoubleClickRule, TheBoxIsOnTheScreenAndADragEndsTheSequence) {
         {"after a drag out of the box the same screen point starts anew", 1,
          "down left|@20 0|up left|@0 0|down left|up left", kNormal, 20},
         {"a drag within the box: 2 pixels away on the screen, 4 in the window", 1,
-         "down left|@2 0|up left|@-2 0|down left|up left", kMaximized, 0},
+         "drag-distance 1 1|down left|@2 0|up left|@-2 0|down left|up left", kMaximized, 0},
         {"the pointer out of the box and back between the presses", 1, "down left|up left|@10 0|@0 0|down left|up left",
          kNormal, 0},
         {"at scale 2 the box is in layout pixels: 4 device pixels are within", 2,
-         "down left|@4 0|up left|@-4 0|down left|up left", kMaximized, 0},
+         "drag-distance 1 1|down left|@4 0|up left|@-4 0|down left|up left", kMaximized, 0},
         {"at scale 2 the box is in layout pixels: 6 device pixels are not", 2,
-         "down left|@4 0|up left|@-6 0|down left|up left", kNormal, 2},
+         "drag-distance 1 1|down left|@4 0|up left|@-6 0|down left|up left", kNormal, 2},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

@@ -101,7 +101,7 @@ void GtkHost::QueueWindowManagerCheck() {
     wmCheckSource_ = g_idle_add(+[](gpointer data) -> gboolean {
         auto* self = static_cast<GtkHost*>(data);
         self->wmCheckSource_ = 0;
-        self->HandleEvent([&] { self->WindowManagerChanged(); });
+        self->HandleEvent([&] { self->WindowManagerChanged(); }, "the window manager's check");
         return G_SOURCE_REMOVE;
     }, this);
 }
@@ -214,12 +214,10 @@ void GtkHost::MenuState(int state) {
         if (state == kMinimized) gtk_window_iconify(w);
         return;
     }
-    HandleEvent([&] {
-        managed_ = false;
-        if (state == state_ || state == kMinimized || !Running()) return;
-        ApplyStateItself(state);
-        WindowChanged();
-    });
+    managed_ = false;
+    if (state == state_ || state == kMinimized || !Running()) return;
+    ApplyStateItself(state);
+    WindowChanged();
 }
 
 }  // namespace tarvik::gtk

@@ -28,6 +28,15 @@ int ShiftOf(guint state) {
     return shift;
 }
 
+// The buttons a pointer event's modifier state holds.
+int ButtonsOf(guint state) {
+    int buttons = 0;
+    if (state & GDK_BUTTON1_MASK) buttons |= kLeftButton;
+    if (state & GDK_BUTTON3_MASK) buttons |= kRightButton;
+    if (state & GDK_BUTTON2_MASK) buttons |= kMiddleButton;
+    return buttons;
+}
+
 int StateOf(GdkWindowState state) {
     if (state & GDK_WINDOW_STATE_ICONIFIED) return kMinimized;
     if (state & GDK_WINDOW_STATE_MAXIMIZED) return kMaximized;
@@ -41,7 +50,7 @@ void GtkHost::ConnectSignals() {
                                        GDK_ENTER_NOTIFY_MASK | GDK_LEAVE_NOTIFY_MASK | GDK_STRUCTURE_MASK);
     gtk_widget_set_has_tooltip(window_, TRUE);
     g_signal_connect(window_, "draw", G_CALLBACK(+[](GtkWidget*, cairo_t* cr, GtkHost* self) -> gboolean {
-        self->Draw(cr);
+        self->HandleEvent([&] { self->Draw(cr); }, "draw");
         return TRUE;
     }), this);
     g_signal_connect(window_, "configure-event", G_CALLBACK(+[](GtkWidget*, GdkEventConfigure* e, GtkHost* self) -> gboolean {
@@ -49,51 +58,53 @@ void GtkHost::ConnectSignals() {
         // frame, (0, 0), which GDK cannot always turn into a screen position; such a report
         // says nothing of where the window is.
         const bool framed = !e->send_event && e->x == 0 && e->y == 0;
-        self->HandleEvent([&] { self->Configured(framed, e->x, e->y, e->width, e->height); });
+        self->HandleEvent([&] { self->Configured(framed, e->x, e->y, e->width, e->height); }, "configure-event");
         return FALSE;  // GTK allocates the window from it too
     }), this);
     g_signal_connect(window_, "notify::scale-factor", G_CALLBACK(+[](GtkWidget*, GParamSpec*, GtkHost* self) {
-        self->HandleEvent([&] { self->ScaleChanged(); });
+        self->HandleEvent([&] { self->ScaleChanged(); }, "notify::scale-factor");
     }), this);
     g_signal_connect(window_, "window-state-event", G_CALLBACK(+[](GtkWidget*, GdkEventWindowState* e, GtkHost* self) -> gboolean {
-        self->HandleEvent([&] { self->StateEvent(StateOf(e->new_window_state)); });
+        self->HandleEvent([&] { self->StateEvent(StateOf(e->new_window_state)); }, "window-state-event");
         return FALSE;
     }), this);
     // Pointer events are not stopped here: GTK's tooltips follow the pointer and hide on a press
     // only through events left unhandled.
     g_signal_connect(window_, "button-press-event", G_CALLBACK(+[](GtkWidget*, GdkEvent* e, GtkHost* self) -> gboolean {
-        self->HandleEvent([&] { self->Button(e, true); });
+        self->HandleEvent([&] { self->Button(e, true); }, "button-press-event");
         return FALSE;
     }), this);
     g_signal_connect(window_, "button-release-event", G_CALLBACK(+[](GtkWidget*, GdkEvent* e, GtkHost* self) -> gboolean {
-        self->HandleEvent([&] { self->Button(e, false); });
+        self->HandleEvent([&] { self->Button(e, false); }, "button-release-event");
         return FALSE;
     }), this);
     g_signal_connect(window_, "motion-notify-event", G_CALLBACK(+[](GtkWidget*, GdkEvent* e, GtkHost* self) -> gboolean {
-        self->HandleEvent([&] { self->Motion(e); });
+        self->HandleEvent([&] { self->Motion(e); }, "motion-notify-event");
         return FALSE;
     }), this);
     g_signal_connect(window_, "enter-notify-event", G_CALLBACK(+[](GtkWidget*, GdkEvent* e, GtkHost* self) -> gboolean {
-        self->HandleEvent([&] { self->Crossing(e); });
+        self->HandleEvent([&] { self->Crossing(e); }, "enter-notify-event");
         return FALSE;
     }), this);
     g_signal_connect(window_, "leave-notify-event", G_CALLBACK(+[](GtkWidget*, GdkEvent* e, GtkHost* self) -> gboolean {
-        self->HandleEvent([&] { self->Crossing(e); });
+        self->HandleEvent([&] { self->Crossing(e); }, "leave-notify-event");
         return FALSE;
     }), this);
     g_signal_connect(window_, "grab-broken-event", G_CALLBACK(+[](GtkWidget*, GdkEvent*, GtkHost* self) -> gboolean {
-        self->HandleEvent([&] { self->GrabBroken(); });
+        self->HandleEvent([&] { self->GrabBroken(); }, "grab-broken-event");
         return FALSE;
     }), this);
     g_signal_connect(window_, "query-tooltip", G_CALLBACK(+[](GtkWidget*, gint x, gint y, gboolean keyboard, GtkTooltip* tip, GtkHost* self) -> gboolean {
-        return !keyboard && self->QueryToolTip(x, y, tip);
+        bool shown = false;
+        if (!keyboard) self->HandleEvent([&] { shown = self->QueryToolTip(x, y, tip); }, "query-tooltip");
+        return shown;
     }), this);
     // Destroyed from outside (the X connection's client killed): the program ends.
     g_signal_connect(window_, "destroy", G_CALLBACK(+[](GtkWidget*, GtkHost* self) {
-        self->HandleEvent([&] { self->EndProgram(0); });
+        self->HandleEvent([&] { self->EndProgram(0); }, "destroy");
     }), this);
     g_signal_connect(window_, "delete-event", G_CALLBACK(+[](GtkWidget*, GdkEvent*, GtkHost* self) -> gboolean {
-        self->HandleEvent([&] { self->CloseRequested(); });
+        self->HandleEvent([&] { self->CloseRequested(); }, "delete-event");
         return TRUE;
     }), this);
 }
@@ -174,34 +185,28 @@ void GtkHost::Button(const GdkEvent* event, bool down) {
     lastY_ = y;
     const std::uint64_t now = EventTime(e.time);
     currentEvent_ = event;
-    if (down) {
-        lastPressTime_ = e.time;
-        lastPressRootX_ = e.x_root;
-        lastPressRootY_ = e.y_root;
+    if (down)
         PointerDown(button, ShiftOf(e.state), x, y, now);
-    } else {
-        if (button == kLeftButton) DisarmMove();
+    else
         PointerUp(button, ShiftOf(e.state), x, y, InsideWindow(x, y), now);
-    }
     currentEvent_ = nullptr;
     ShowCursor();
 }
 
 void GtkHost::Motion(const GdkEvent* event) {
     const GdkEventMotion& e = event->motion;
-    MovedTo(e.x, e.y, e.time, true);
-    ArmedMotion(e.x_root, e.y_root, e.state, e.time);
+    MovedTo(e.x, e.y, e.time, true, ButtonsOf(e.state));
 }
 
 // A move at window pixels (x, y) to the runtime, once: an unhandled event reaches the window's
 // handler a second time.
-void GtkHost::MovedTo(double windowX, double windowY, std::uint32_t time, bool inside) {
+void GtkHost::MovedTo(double windowX, double windowY, std::uint32_t time, bool inside, std::optional<int> buttons) {
     const int x = static_cast<int>(windowX), y = static_cast<int>(windowY);
     if (time == lastMotionTime_ && x == lastX_ && y == lastY_) return;
     lastMotionTime_ = time;
     lastX_ = x;
     lastY_ = y;
-    PointerMove(x, y, inside && InsideWindow(x, y), EventTime(time));
+    PointerMove(x, y, inside && InsideWindow(x, y), EventTime(time), buttons);
     ShowCursor();
     // Onto another element's tooltip in one jump, GTK only hides the last tooltip (the pointer
     // left its area) and waits for a further move to start the next one's delay: it is asked now.
@@ -224,7 +229,9 @@ void GtkHost::RetryToolTip() {
     tipRetrySource_ = g_timeout_add(kRetryMs, +[](gpointer data) -> gboolean {
         auto* self = static_cast<GtkHost*>(data);
         self->tipRetrySource_ = 0;
-        if (self->tipUnder_ && !self->HasCapture() && self->ShownToolTips().empty()) gtk_widget_trigger_tooltip_query(self->window_);
+        self->HandleEvent([&] {
+            if (self->tipUnder_ && !self->HasCapture() && self->ShownToolTips().empty()) gtk_widget_trigger_tooltip_query(self->window_);
+        }, "the tooltip's retry");
         return G_SOURCE_REMOVE;
     }, this);
 }
@@ -268,7 +275,6 @@ std::vector<PixelRect> GtkHost::ShownToolTips() const {
 // Someone else took the pointer (another grab, the window hidden or minimized): the press ends
 // as if released.
 void GtkHost::GrabBroken() {
-    moveArmed_ = false;
     if (!grabbed_) return;
     grabbed_ = false;
     CaptureLost();

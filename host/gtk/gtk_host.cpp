@@ -91,7 +91,7 @@ GtkHost::~GtkHost() {
 }
 
 int GtkHost::Run() {
-    HandleEvent([&] { Start(); });
+    HandleEvent([&] { Start(); }, "start-up");
     if (Running()) gtk_main();
     return ExitStatus();
 }
@@ -105,7 +105,7 @@ void GtkHost::CloseWindow() {
 AccessibleWindow GtkHost::AccessibleView() const { return {Design().caption, size_.width, size_.height, state_ == kMinimized}; }
 
 void GtkHost::RunDefaultAction(Elem elem) {
-    HandleEvent([&] { DoDefaultAction(elem); });
+    HandleEvent([&] { DoDefaultAction(elem); }, "a screen reader's action");
 }
 
 // Screen readers hear of changes once the current event has run: one announcement for a whole layout.
@@ -114,7 +114,7 @@ void GtkHost::QueueAnnouncement() {
     announceSource_ = g_idle_add(+[](gpointer data) -> gboolean {
         auto* self = static_cast<GtkHost*>(data);
         self->announceSource_ = 0;
-        AnnounceAccessibleChanges(self->window_);
+        self->HandleEvent([&] { AnnounceAccessibleChanges(self->window_); }, "the accessibility announcement");
         return G_SOURCE_REMOVE;
     }, this);
 }
@@ -359,60 +359,32 @@ void GtkHost::ScaleChanged() {
 // The pointer on the screen as the window's place plus where it is over the window: the grips
 // set the size from it less the window's place, which so stays exact whatever the scale, and
 // even where the window manager's notifications of the place come late or within its frame.
-int GtkHost::GetCursorPos(POINT* point) {
+std::optional<POINT> GtkHost::PointerOnScreen() const {
     GdkDevice* pointer = gdk_seat_get_pointer(gdk_display_get_default_seat(gtk_widget_get_display(window_)));
-    if (!pointer) return 0;
+    if (!pointer) return std::nullopt;
     double x = 0, y = 0;
     gdk_window_get_device_position_double(gtk_widget_get_window(window_), pointer, &x, &y, nullptr);
-    point->x = x_ + static_cast<int>(std::floor(x));
-    point->y = y_ + static_cast<int>(std::floor(y));
-    return 1;
+    return POINT{x_ + static_cast<int>(std::floor(x)), y_ + static_cast<int>(std::floor(y))};
 }
 
-// (hWnd, WM_NCLBUTTONDOWN, HTCAPTION) hands the pointer to the window manager's own move, from
-// the press being handled. The move is only armed here: a window manager that takes the pointer
-// for a move holds it for a while even when the button is already up, and swallows the second
-// click of a quick double-click (xfwm4, icewm). The host keeps the pointer itself and starts the
-// move once it has travelled past the drag threshold with the left button held (ArmedMotion).
-std::intptr_t GtkHost::SendMessageA(HWND hwnd, unsigned msg, std::uintptr_t wparam, std::intptr_t lparam) {
-    (void)lparam;
-    if (hwnd != hWnd() || msg != WM_NCLBUTTONDOWN || wparam != HTCAPTION) return 0;
-    // Outside a press, or with the press's release already done: no move, as on Windows.
-    if (!currentEvent_ || currentEvent_->type != GDK_BUTTON_PRESS || !LeftButtonHeld()) return 0;
-    GdkSeat* seat = gdk_display_get_default_seat(gtk_widget_get_display(window_));
-    // The runtime gave its capture back; the pointer is held again for the motion up to the threshold.
-    moveArmed_ = gdk_seat_grab(seat, gtk_widget_get_window(window_), GDK_SEAT_CAPABILITY_ALL_POINTING, FALSE, nullptr,
-                               currentEvent_, nullptr, nullptr) == GDK_GRAB_SUCCESS;
-    return 0;
-}
-
-// A motion while the move is armed: past the drag threshold with the left button still down,
-// the window manager's move starts from the press's place, so that it moves the window by the
-// whole distance the pointer has come.
-void GtkHost::ArmedMotion(double rootX, double rootY, unsigned state, std::uint32_t time) {
-    if (!moveArmed_) return;
-    if (!(state & GDK_BUTTON1_MASK)) {
-        DisarmMove();
-        return;
-    }
+// GTK's drag threshold, the same either way (GTK pixels are layout pixels).
+PixelSize GtkHost::DragDistance() const {
     gint threshold = 0;
     g_object_get(gtk_settings_get_default(), "gtk-dnd-drag-threshold", &threshold, nullptr);
-    if (std::abs(rootX - lastPressRootX_) <= threshold && std::abs(rootY - lastPressRootY_) <= threshold) return;
-    DisarmMove();
-    // The move has the pointer from here: out of the double-click box, no double-click follows,
-    // even if the window comes back.
-    SystemMoving(static_cast<int>(std::floor(rootX)), static_cast<int>(std::floor(rootY)));
-    // The motion may be old: a move asked for once the button is up would hold the pointer.
-    if (!LeftButtonHeld()) return;
-    gtk_window_begin_move_drag(GTK_WINDOW(window_), 1, static_cast<int>(lastPressRootX_),
-                               static_cast<int>(lastPressRootY_), time);
+    return {threshold, threshold};
 }
 
-// The armed move ends without a move: its grab goes.
-void GtkHost::DisarmMove() {
-    if (!moveArmed_) return;
-    moveArmed_ = false;
-    gdk_seat_ungrab(gdk_display_get_default_seat(gtk_widget_get_display(window_)));
+// The window manager's own move, from the press's place on the screen, so that it moves the
+// window by the whole distance the pointer has come. The press is given in the runtime's screen
+// pixels (the window's place as last known plus the face pixel): it is the same face pixel of
+// the window where the X server has it now.
+void GtkHost::StartSystemMove(int x, int y) {
+    // The motion may be old (queued behind the release): a move asked for once the button is up
+    // would hold the pointer until the next click.
+    if (!LeftButtonHeld()) return;
+    int originX = 0, originY = 0;
+    gdk_window_get_origin(gtk_widget_get_window(window_), &originX, &originY);
+    gtk_window_begin_move_drag(GTK_WINDOW(window_), 1, originX + x - x_, originY + y - y_, gtk_get_current_event_time());
 }
 
 // Whether the left button is down now, as the X server has it (not as queued events say).

@@ -3,8 +3,8 @@
 //
 // Implements: sizes and states through the window manager, laid out before they return (the
 //   notifications of sizes asked for are not laid out again); the runtime's outline as the
-//   window's shape for drawing and input; the title bar's move as the window manager's own move, started once
-//   the pointer goes past the drag threshold; a seat grab as the capture; sizing cursors; GTK's
+//   window's shape for drawing and input; the title bar's move as the window manager's own move (the runtime
+//   starts it past gtk-dnd-drag-threshold); a seat grab as the capture (and while the move is armed); sizing cursors; GTK's
 //   own tooltips (the runtime's are not shown); ATK accessibility (gtk_accessible.h); GTK's
 //   double-click time and distance; a failure dialog; the window menu on the title bar's right
 //   click and Alt+Space (gtk_window_menu.cpp); the grips' smallest size as a geometry hint; the
@@ -45,8 +45,6 @@ public:
     int Run();
 
     // --- The platform calls (pixels) ------------------------------------------------------
-    int GetCursorPos(POINT* point) override;
-    std::intptr_t SendMessageA(HWND hwnd, unsigned msg, std::uintptr_t wparam, std::intptr_t lparam) override;
 
     // The top-level GtkWindow.
     GtkWidget* Window() const { return window_; }
@@ -75,6 +73,9 @@ protected:
     void ElementChanged(Elem elem) override;
     void PlatformCapture(bool take) override;
     DoubleClickMetrics DoubleClickRule() const override;
+    std::optional<POINT> PointerOnScreen() const override;
+    PixelSize DragDistance() const override;
+    void StartSystemMove(int x, int y) override;
     void ShowFailure(const std::string& message) override;
     void ShowWindowMenu(int x, int y) override;
     const DisplayScale& DeviceScale() const override { return scale_; }
@@ -90,7 +91,7 @@ private:
     void StateEvent(int newState);
     void Button(const GdkEvent* event, bool down);
     void Motion(const GdkEvent* event);
-    void MovedTo(double windowX, double windowY, std::uint32_t time, bool inside);
+    void MovedTo(double windowX, double windowY, std::uint32_t time, bool inside, std::optional<int> buttons = std::nullopt);
     // Asks GTK for the tooltip again once its delay is past, if none shows for the element still under the pointer.
     void RetryToolTip();
     void Crossing(const GdkEvent* event);
@@ -128,9 +129,6 @@ private:
     Size WorkArea(int* x, int* y) const;
     bool FillsWorkArea(int x, int y, Size size) const;
     bool InsideWindow(int x, int y) const;
-    // The title bar's move, armed by SendMessageA until the pointer passes the drag threshold (gtk_host.cpp).
-    void ArmedMotion(double rootX, double rootY, unsigned state, std::uint32_t time);
-    void DisarmMove();
     bool LeftButtonHeld() const;
     void ShowCursor();
     void QueueAnnouncement();
@@ -166,14 +164,11 @@ private:
     std::array<GdkCursor*, 4> cursors_{};
     int shownCursor_ = -1;
     const GdkEvent* currentEvent_ = nullptr;  // the press being handled, for the grab and the move
-    std::uint32_t lastPressTime_ = 0;
-    double lastPressRootX_ = 0, lastPressRootY_ = 0;
     int lastX_ = 0, lastY_ = 0;
     std::uint32_t lastMotionTime_ = 0;
     std::optional<Elem> tipUnder_;  // the element with a tooltip under the pointer at its last move
     std::uint64_t lastButtonKey_ = 0;  // time, button and direction of the last button event handled
     bool grabbed_ = false;
-    bool moveArmed_ = false;  // the title bar's move waits for the pointer to pass the drag threshold
     std::array<std::string, kElemCount> tipTexts_;
     unsigned announceSource_ = 0;  // the idle that tells screen readers what changed, if queued
     unsigned tipRetrySource_ = 0;  // the timeout that asks GTK for a tooltip again, if set

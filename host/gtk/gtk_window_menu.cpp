@@ -23,7 +23,7 @@ struct MenuItem {
 void GtkHost::ConnectWindowMenu() {
     g_signal_connect(window_, "key-press-event", G_CALLBACK(+[](GtkWidget*, GdkEventKey* e, GtkHost* self) -> gboolean {
         if (e->keyval != GDK_KEY_space || !(e->state & GDK_MOD1_MASK) || !self->Running()) return FALSE;
-        self->OpenWindowMenu(nullptr, self->x_, self->y_);
+        self->HandleEvent([&] { self->OpenWindowMenu(nullptr, self->x_, self->y_); }, "key-press-event");
         return TRUE;
     }), this);
 }
@@ -67,10 +67,12 @@ void GtkHost::OpenWindowMenu(const GdkEvent* event, int rootX, int rootY) {
             g_signal_connect(entry, "activate", G_CALLBACK(+[](GtkMenuItem*, gpointer data) {
                 auto* self = static_cast<GtkHost*>(g_object_get_data(G_OBJECT(data), "tarvik-host"));
                 const int state = GPOINTER_TO_INT(g_object_get_data(G_OBJECT(data), "tarvik-state"));
-                if (state >= 0)
-                    self->MenuState(state);
-                else
-                    reinterpret_cast<void (*)(GtkWindow*)>(g_object_get_data(G_OBJECT(data), "tarvik-run"))(GTK_WINDOW(self->window_));
+                self->HandleEvent([&] {
+                    if (state >= 0)
+                        self->MenuState(state);
+                    else
+                        reinterpret_cast<void (*)(GtkWindow*)>(g_object_get_data(G_OBJECT(data), "tarvik-run"))(GTK_WINDOW(self->window_));
+                }, "the window menu");
             }), entry);
         g_object_set_data(G_OBJECT(entry), "tarvik-host", this);
         g_object_set_data(G_OBJECT(entry), "tarvik-state", GINT_TO_POINTER(item.state));

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cassert>
+#include <limits>
 #include <utility>
 
 #include "host/twips.h"
@@ -12,6 +13,11 @@ namespace {
 
 // How far apart two screen coordinates are (each within twice the int range: no overflow).
 std::int64_t Distance(std::int64_t a, std::int64_t b) { return a > b ? a - b : b - a; }
+
+// A screen coordinate as the platform calls take it.
+int ScreenInt(std::int64_t v) {
+    return static_cast<int>(std::clamp<std::int64_t>(v, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
+}
 
 }  // namespace
 
@@ -79,6 +85,7 @@ void FormsRuntime::EndProgram(int status) {
     if (!running_) return;
     running_ = false;
     exitStatus_ = status;
+    DisarmMove(true);
     HideToolTip();
 }
 
@@ -362,6 +369,54 @@ void FormsRuntime::DropCapture() {
     if (had) PlatformCapture(false);
 }
 
+// The pointer on the screen, as the backend finds it.
+int FormsRuntime::GetCursorPos(POINT* point) {
+    if (CallFails("GetCursorPos")) return 0;
+    const std::optional<POINT> at = PointerOnScreen();
+    if (!at) return 0;
+    *point = *at;
+    return 1;
+}
+
+// The title bar's move is only armed here. A system move started at the press would take the
+// pointer at once, and some window managers hold it a while even after a quick release,
+// swallowing the second click of a double-click (xfwm4, icewm, Wine's move under them); so the
+// program keeps the pointer itself until it has gone past the drag distance (MoveStarted).
+std::intptr_t FormsRuntime::SendMessageA(HWND hwnd, unsigned msg, std::uintptr_t wparam, std::intptr_t lparam) {
+    if (CallFails("SendMessageA")) return 0;
+    if (hwnd != Handle() || msg != WM_NCLBUTTONDOWN || wparam != HTCAPTION) return OtherMessage(hwnd, msg, wparam, lparam);
+    ArmMove();
+    return 0;
+}
+
+// Arms the move for the left press still held (with the button up, or no press, no move, as on
+// Windows): the pointer is held again for the motion up to the drag distance.
+void FormsRuntime::ArmMove() {
+    if (!running_ || moveArmed_ || !(buttonsDown_ & kLeftButton)) return;
+    moveArmed_ = true;
+    if (!captured_) PlatformCapture(true);
+}
+
+// The armed move ends without a move; the platform's capture goes with it unless the system
+// already took it (or the runtime's own capture holds it still).
+void FormsRuntime::DisarmMove(bool platformHolds) {
+    if (!moveArmed_) return;
+    moveArmed_ = false;
+    if (platformHolds && !captured_) PlatformCapture(false);
+}
+
+// A move of the armed pointer to screen point at: past the drag distance either way the system's
+// move takes over, from the press, and the click sequence ends once the pointer is out of its
+// box (no pointer input reaches the program during the system's move). True if it started.
+bool FormsRuntime::MoveStarted(ScreenPoint at) {
+    const PixelSize drag = DragDistance();
+    if (Distance(at.x, leftDownAt_.x) <= drag.width && Distance(at.y, leftDownAt_.y) <= drag.height) return false;
+    DisarmMove(true);
+    FollowClickBox(at);
+    StartSystemMove(ScreenInt(leftDownAt_.x), ScreenInt(leftDownAt_.y));
+    return true;
+}
+
 // Clears the capture bookkeeping without touching the platform's capture.
 void FormsRuntime::ForgetCapture() {
     captured_ = false;
@@ -392,8 +447,17 @@ MouseArgs FormsRuntime::ArgsFor(const Target& target, int button, int shift, int
     return a;
 }
 
-void FormsRuntime::PointerMove(int x, int y, bool inside, std::uint64_t timeMs) {
+void FormsRuntime::PointerMove(int x, int y, bool inside, std::uint64_t timeMs, std::optional<int> buttons) {
     if (!running_) return;
+    if (moveArmed_) {
+        // A move without the left button is its release, which never reached the window.
+        if (buttons && !(*buttons & kLeftButton)) {
+            buttonsDown_ &= ~kLeftButton;
+            DisarmMove(true);
+        } else if (MoveStarted(OnScreen(x, y))) {
+            return;  // the system has the pointer now
+        }
+    }
     // Only while a click sequence is open: a move otherwise asks the system for nothing more.
     if (lastDownValid_) FollowClickBox(OnScreen(x, y));
     pointerX_ = x;
@@ -441,12 +505,15 @@ bool FormsRuntime::IsDoubleClick(const Target& target, int button, ScreenPoint a
 
 void FormsRuntime::PointerDown(int button, int shift, int x, int y, std::uint64_t timeMs) {
     if (!running_ || (heldButtons_ & button)) return;
+    DisarmMove(true);  // another press ends the armed move: it was the left button's alone
+    buttonsDown_ |= button;
     HideToolTip();
     pointerX_ = x;
     pointerY_ = y;
     Target target = captured_ ? captureTarget_ : TargetAt(x, y, true);
 
     const ScreenPoint at = OnScreen(x, y);
+    if (button == kLeftButton) leftDownAt_ = at;
     const bool dbl = IsDoubleClick(target, button, at, timeMs);
     // A double-click's second press cannot start another double-click.
     lastDownValid_ = !dbl;
@@ -476,6 +543,8 @@ void FormsRuntime::PointerDown(int button, int shift, int x, int y, std::uint64_
 void FormsRuntime::PointerUp(int button, int shift, int x, int y, bool inside, std::uint64_t timeMs) {
     (void)timeMs;
     if (!running_) return;
+    buttonsDown_ &= ~button;
+    if (button == kLeftButton) DisarmMove(true);
     if (lastDownValid_) FollowClickBox(OnScreen(x, y));
     if (!captured_ || !(heldButtons_ & button)) return;
     const Target target = captureTarget_;
@@ -502,7 +571,10 @@ void FormsRuntime::SystemMoving(int x, int y) {
 
 // The system took the capture (another window, a dialog): end the press as a release.
 void FormsRuntime::CaptureLost() {
-    if (!running_ || !captured_) return;
+    if (!running_) return;
+    buttonsDown_ = 0;  // the press ends here: a release that follows finds nothing to end
+    DisarmMove(false);
+    if (!captured_) return;
     const Target target = captureTarget_;
     int button = kLeftButton;
     for (int b : {kLeftButton, kRightButton, kMiddleButton}) {

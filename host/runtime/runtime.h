@@ -10,11 +10,13 @@
 #pragma once
 
 #include <cstdint>
+#include <exception>
 #include <initializer_list>
 #include <map>
 #include <memory>
 #include <optional>
 #include <string>
+#include <type_traits>
 
 #include "host/design.h"
 #include "host/host.h"
@@ -92,6 +94,8 @@ public:
     float ScreenWidth() final;
     float ScreenHeight() final;
     void Unload() final;
+    // The pointer on the screen, in layout pixels; 0 if the system cannot say.
+    int GetCursorPos(POINT* point) final;
     int ReleaseCapture() final;
     // Regions with GDI's rules (outline.cpp): handles the program owns until it deletes them or
     // gives one to the window, cut in device pixels at the backend's scale.
@@ -100,10 +104,16 @@ public:
     int CombineRgn(HRGN dst, HRGN src1, HRGN src2, int mode) final;
     int SetWindowRgn(HWND hwnd, HRGN region, int redraw) final;
     int DeleteObject(HRGN region) final;
+    // (hWnd, WM_NCLBUTTONDOWN, HTCAPTION) arms the title bar's move: with the left button held,
+    // the system's move starts once the pointer passes the system's drag distance from the
+    // press, the button still down; a release, a lost capture or a move without the button
+    // disarms it. Any other message goes to the backend's OtherMessage.
+    std::intptr_t SendMessageA(HWND hwnd, unsigned msg, std::uintptr_t wparam, std::intptr_t lparam) final;
 
     // --- Runtime inputs, from the backend (face pixels; time in milliseconds) -----------
-    // The pointer moved; inside says whether it is over the window (within its region).
-    void PointerMove(int x, int y, bool inside, std::uint64_t timeMs);
+    // The pointer moved; inside says whether it is over the window (within its region), and
+    // buttons, where the system says, which buttons it finds held (kLeftButton...).
+    void PointerMove(int x, int y, bool inside, std::uint64_t timeMs, std::optional<int> buttons = std::nullopt);
     // A button (1, 2 or 4) went down over the window, or anywhere while the capture is held.
     void PointerDown(int button, int shift, int x, int y, std::uint64_t timeMs);
     // A button went up.
@@ -135,6 +145,8 @@ public:
     // The element holding the pointer capture (with held buttons), if any.
     std::optional<Elem> CaptureElement() const;
     bool HasCapture() const { return captured_; }
+    // Whether the title bar's move is armed: pressed, waiting for the pointer to pass the drag distance.
+    bool MoveArmed() const { return moveArmed_; }
     // False once the window is unloaded or a failure ended the program.
     bool Running() const { return running_; }
     // The program's exit status once it has ended.
@@ -187,8 +199,22 @@ protected:
     // Elements, input and dialogs.
     // An element's geometry, visibility, picture or tooltip changed: show it.
     virtual void ElementChanged(Elem elem) = 0;
-    // Takes (true) or gives back (false) the platform's pointer capture.
+    // Takes (true) or gives back (false) the platform's pointer capture (also held while the
+    // title bar's move is armed).
     virtual void PlatformCapture(bool take) = 0;
+    // The pointer's position on the screen (layout pixels), nothing if the system cannot say.
+    virtual std::optional<POINT> PointerOnScreen() const = 0;
+    // How far the pointer may go from a press either way (layout pixels) before a drag begins.
+    virtual PixelSize DragDistance() const = 0;
+    // The system's move of the window takes the pointer, pressed at screen pixel (x, y) and held
+    // since: the window keeps its offset from that press. The system sends the window nothing more
+    // of the pointer until the button is up.
+    virtual void StartSystemMove(int x, int y) = 0;
+    // SendMessageA of any message but the title bar's move; returns its result (0 by default).
+    virtual std::intptr_t OtherMessage(HWND hwnd, unsigned msg, std::uintptr_t wparam, std::intptr_t lparam) {
+        (void)hwnd, (void)msg, (void)wparam, (void)lparam;
+        return 0;
+    }
     // The system's double-click time and box (layout pixels), read at each press; Windows'
     // defaults unless overridden.
     virtual DoubleClickMetrics DoubleClickRule() const { return {}; }
@@ -199,6 +225,8 @@ protected:
     virtual void ShowFailure(const std::string& message) = 0;
     // May refuse a host command before it runs, by throwing (the simulated host's failure injection).
     virtual void BeforeCommand(const char* command) { (void)command; }
+    // Whether a platform call (GetCursorPos, SendMessageA) fails, reporting 0 (the same injection).
+    virtual bool CallFails(const char* call) const { (void)call; return false; }
     // The largest outer size and position the window system keeps, in pixels each way.
     virtual int MaxWindowPixels() const { return kPixelLimit; }
     // The outline (device pixels).
@@ -241,8 +269,11 @@ protected:
     Scope Request() { return Scope(requestDepth_); }
     // Whether the program's own request to the system is running.
     bool OwnRequest() const { return requestDepth_ > 0; }
-    // Runs one event from the system; when the outermost one returns, an ended program's window goes.
-    template <class F> void HandleEvent(F&& handle);
+    // Runs one event from the system, the one barrier every backend's events pass: whatever
+    // escapes it (a Failure, any exception) ends the program as an unhandled failure in `where`
+    // (a name, or what makes one only then) would. When the outermost event returns, an ended
+    // program's window goes.
+    template <class F, class N = const char*> void HandleEvent(F&& handle, N&& where = "an event");
     // Whether an event from the system is being handled.
     bool InEvent() const { return eventDepth_ > 0; }
     // The window's state at the last layout (-1 before the first).
@@ -278,6 +309,9 @@ private:
     void FollowClickBox(ScreenPoint at);
     void DropCapture();
     void ForgetCapture();
+    void ArmMove();
+    void DisarmMove(bool platformHolds);
+    bool MoveStarted(ScreenPoint at);
     void TrackToolTip(std::optional<Elem> hover, std::uint64_t timeMs);
     void HideToolTip();
     bool Refused(const char* command);
@@ -315,6 +349,12 @@ private:
     Target captureTarget_;
     int heldButtons_ = 0;
     int dblClickButtons_ = 0;  // buttons whose press was a double-click: their release gives no Click
+    // The buttons pressed on the window and not yet released, whatever became of the capture.
+    int buttonsDown_ = 0;
+    ScreenPoint leftDownAt_;  // where the left button last went down, on the screen
+
+    // The title bar's armed move: pressed at leftDownAt_, the platform's capture held for it.
+    bool moveArmed_ = false;
 
     // The last press that can start a double-click, where it was on the screen (the window's
     // origin plus the face pixel) and the system's rule then; the pointer out of its box ends it.
@@ -341,12 +381,24 @@ private:
     bool outlineRedraw_ = false;
 };
 
-template <class F>
-void FormsRuntime::HandleEvent(F&& handle) {
+template <class F, class N>
+void FormsRuntime::HandleEvent(F&& handle, N&& where) {
+    const auto name = [&]() -> std::string {
+        if constexpr (std::is_invocable_v<N>) return where();
+        else return where;
+    };
     {
         const Scope event(eventDepth_);
-        handle();
-        if (eventDepth_ == 1) FlushOutline();
+        try {
+            handle();
+            if (eventDepth_ == 1) FlushOutline();
+        } catch (const UnhandledFailure& failure) {
+            EndWithFailure(failure);
+        } catch (const std::exception& failure) {
+            EndWithFailure(UnhandledFailure(name(), failure.what()));
+        } catch (...) {
+            EndWithFailure(UnhandledFailure(name(), "unknown failure"));
+        }
     }
     if (eventDepth_ == 0) CloseIfEnded();
 }

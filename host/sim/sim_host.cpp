@@ -209,24 +209,23 @@ void SimHost::ApplyOutline(const Region* outline, bool redraw) {
 
 // --- Pointer, clock and the system move ---------------------------------------------------
 
-int SimHost::GetCursorPos(POINT* point) {
-    if (Failing("GetCursorPos")) return 0;
-    point->x = scale_.ToLayout(pointerX_);
-    point->y = scale_.ToLayout(pointerY_);
-    return 1;
+std::optional<POINT> SimHost::PointerOnScreen() const { return POINT{scale_.ToLayout(pointerX_), scale_.ToLayout(pointerY_)}; }
+
+// The system's move: from now on the window follows the pointer until the left button goes up,
+// keeping the offset it had from the press; the system does not move a maximized window.
+void SimHost::StartSystemMove(int x, int y) {
+    if (state_ != kNormal) return;
+    systemMove_ = true;
+    moveFromX_ = x;
+    moveFromY_ = y;
+    moveStart_ = rect_;
+    FollowSystemMove();
 }
 
-// The title bar's move: from now on the window follows the pointer until the left button goes up.
-std::intptr_t SimHost::SendMessageA(HWND hwnd, unsigned msg, std::uintptr_t wparam, std::intptr_t lparam) {
-    if (Failing("SendMessageA")) return 0;
-    (void)lparam;
-    if (hwnd != kSimWindow || msg != WM_NCLBUTTONDOWN || wparam != HTCAPTION) return 0;
-    if (state_ != kNormal) return 0;  // the system does not move a maximized window
-    systemMove_ = true;
-    moveAnchorX_ = pointerX_;
-    moveAnchorY_ = pointerY_;
-    moveStart_ = rect_;
-    return 0;
+// The moving window's place for the pointer's: the press's offset kept, in layout pixels.
+void SimHost::FollowSystemMove() {
+    rect_.x = HeldPosition(std::int64_t{moveStart_.x} + scale_.ToLayout(pointerX_) - moveFromX_);
+    rect_.y = HeldPosition(std::int64_t{moveStart_.y} + scale_.ToLayout(pointerY_) - moveFromY_);
 }
 
 // The pointer in the window's layout pixels, and whether it is on the window (in device pixels).
@@ -245,8 +244,7 @@ void SimHost::PointerTo(int x, int y) {
     pointerY_ = y;
     if (!Running()) return;
     if (systemMove_) {
-        rect_.x = HeldPosition(scale_.ToLayout(HeldPixels(std::int64_t{scale_.ToDevice(moveStart_.x)} + x - moveAnchorX_)));
-        rect_.y = HeldPosition(scale_.ToLayout(HeldPixels(std::int64_t{scale_.ToDevice(moveStart_.y)} + y - moveAnchorY_)));
+        FollowSystemMove();
         HandleEvent([&] { SystemMoving(scale_.ToLayout(x), scale_.ToLayout(y)); });
         return;
     }

@@ -4,7 +4,8 @@
 //
 // Implements: window geometry and state in pixels on one screen (maximized fills it: no taskbar),
 //   held to X11's 16-bit range; the face (cairo); the window's outline as the runtime cuts it, and
-//   a log of each outline's region calls; the title bar's system move; the pointer, buttons and clock
+//   a log of each outline's region calls; the title bar's system move (the window follows the pointer
+//   once the runtime starts it, until the left release; the drag distance 4 pixels unless set); the pointer, buttons and clock
 //   as a scenario plays them; the runtime's own tooltips (ShownToolTip); the system's state
 //   changes and a taken capture; failure injection for any host command (FailCommand).
 // Leaves out: a screen; native tooltips; a window menu; screen readers (the shared description
@@ -13,6 +14,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -40,8 +42,6 @@ public:
     SimHost& operator=(const SimHost&) = delete;
 
     // --- The platform calls (pixels) ------------------------------------------------------
-    int GetCursorPos(POINT* point) override;
-    std::intptr_t SendMessageA(HWND hwnd, unsigned msg, std::uintptr_t wparam, std::intptr_t lparam) override;
 
     // --- What the user and the system do ------------------------------------------------
     // The pointer moves to a screen pixel (device pixels).
@@ -59,6 +59,10 @@ public:
     void SystemSetState(int state);
     // The system's double-click time and box from now on.
     void SetDoubleClickRule(const DoubleClickMetrics& rule) { doubleClick_ = rule; }
+    // The system's drag distance (layout pixels either way) from now on.
+    void SetDragDistance(PixelSize distance) { dragDistance_ = distance; }
+    // Whether the system's move has the pointer.
+    bool SystemMoveRuns() const { return systemMove_; }
     // The system takes the pointer capture away.
     void TakeCapture();
     // Makes every later call of the named host command fail (for failure-handling tests).
@@ -115,6 +119,10 @@ protected:
     void ElementChanged(Elem elem) override;
     void PlatformCapture(bool take) override;
     DoubleClickMetrics DoubleClickRule() const override { return doubleClick_; }
+    std::optional<POINT> PointerOnScreen() const override;
+    PixelSize DragDistance() const override { return dragDistance_; }
+    void StartSystemMove(int x, int y) override;
+    bool CallFails(const char* call) const override { return Failing(call); }
     void ShowFailure(const std::string& message) override;
     void BeforeCommand(const char* command) override;
     int MaxWindowPixels() const override { return kMaxWindowPixels; }
@@ -127,6 +135,7 @@ private:
     void ChangeState(int state);
     Monitor MonitorOfWindow() const;
     void ClientPoint(int* x, int* y, bool* inside) const;
+    void FollowSystemMove();
 
     int screenWidth_, screenHeight_;  // device pixels
     std::vector<Monitor> monitors_;  // the primary first; none: the screen alone (device pixels)
@@ -146,12 +155,14 @@ private:
     std::vector<std::string> outlineLog_;
     std::vector<std::string> lastOutline_;
 
-    // Pointer, clock, the double-click rule and the system move.
+    // Pointer (device pixels), clock, the double-click rule, the drag distance (Windows' default)
+    // and the system move: the press it moves from (layout pixels) and the window's place then.
     int pointerX_ = 0, pointerY_ = 0;
     DoubleClickMetrics doubleClick_;
+    PixelSize dragDistance_{4, 4};
     std::uint64_t clockMs_ = 0;
     bool systemMove_ = false;
-    int moveAnchorX_ = 0, moveAnchorY_ = 0;
+    int moveFromX_ = 0, moveFromY_ = 0;
     PixelRect moveStart_{};
 
     std::vector<std::string> failing_;

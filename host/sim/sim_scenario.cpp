@@ -18,7 +18,7 @@ namespace {
 const char* const kUsage =
     "commands: screen W H [WX WY WW WH] | monitor X Y W H [WX WY WW WH] | scale F | start | resize W H | move X Y |"
     " down B [mods] | up B [mods] | wait MS |"
-    " minimize-restore | system-state normal|minimized|maximized | double-click MS W H | capture-lost | state |"
+    " minimize-restore | system-state normal|minimized|maximized | double-click MS W H | drag-distance W H | capture-lost | state |"
     " snapshot FILE | fail COMMAND";
 
 [[noreturn]] void Bad(const std::string& what) { throw std::runtime_error(what); }
@@ -241,6 +241,9 @@ void Scenario::Execute(const std::string& line, std::ostream& out) {
         h.SetDoubleClickRule({static_cast<std::uint64_t>(Integer(words[1], 0, 60000)),
                               static_cast<int>(Integer(words[2], 0, 16384)),
                               static_cast<int>(Integer(words[3], 0, 16384))});
+    } else if (cmd == "drag-distance") {
+        Arity(words, 2);
+        h.SetDragDistance({static_cast<int>(Integer(words[1], 0, 16384)), static_cast<int>(Integer(words[2], 0, 16384))});
     } else if (cmd == "capture-lost") {
         Arity(words, 0);
         h.TakeCapture();

@@ -439,71 +439,39 @@ DoubleClickMetrics Win32Host::DoubleClickRule() const {
 
 // --- The platform calls: positions in layout pixels -----------------------------------------
 
-int Win32Host::GetCursorPos(tarvik::POINT* point) {
+std::optional<tarvik::POINT> Win32Host::PointerOnScreen() const {
     ::POINT p{};
-    if (!::GetCursorPos(&p)) return 0;
-    point->x = scale_.ToLayout(p.x);
-    point->y = scale_.ToLayout(p.y);
-    return 1;
+    if (!::GetCursorPos(&p)) return std::nullopt;
+    return tarvik::POINT{scale_.ToLayout(p.x), scale_.ToLayout(p.y)};
 }
 
-// The title bar's system move. Under Wine the window manager takes the move over and holds the
-// pointer a while (xfwm4 some 80 ms), long enough to swallow the second click of a quick
-// double-click; so the move is only armed here, with the pointer held, and handed to the system
-// once the pointer has moved past the system's drag distance with the button still down
-// (MoveIfDragged). A move whose button is already up is never asked for.
-std::intptr_t Win32Host::SendMessageA(tarvik::HWND hwnd, unsigned msg, std::uintptr_t wparam, std::intptr_t lparam) {
-    if (msg != WM_NCLBUTTONDOWN || wparam != HTCAPTION || ToHwnd(hwnd) != hwnd_)
-        return ::SendMessageA(ToHwnd(hwnd), msg, wparam, lparam);
-    if (!LeftButtonHeld() || !::GetCursorPos(&moveFrom_)) return 0;
-    moveArmed_ = true;
-    SetCapture(hwnd_);
-    return 0;
+// The system's drag distance (device pixels either side of the press), at least one layout pixel.
+PixelSize Win32Host::DragDistance() const {
+    return {std::max(1, scale_.ToLayoutLength(GetSystemMetrics(SM_CXDRAG))),
+            std::max(1, scale_.ToLayoutLength(GetSystemMetrics(SM_CYDRAG)))};
 }
 
-// An armed move follows a pointer that went past the drag distance: the window first moves by
-// what the pointer has already gone, then the system's move takes over from there, so the window
-// keeps to the pointer from the first pixel. A release or a lost capture disarms it.
-bool Win32Host::MoveIfDragged(UINT msg, WPARAM wparam) {
-    if (!moveArmed_) return false;
-    if (msg == WM_MOUSEMOVE && (wparam & MK_LBUTTON)) {
-        ::POINT now{};
-        ::GetCursorPos(&now);
-        const int dx = now.x - moveFrom_.x, dy = now.y - moveFrom_.y;
-        if (std::abs(dx) < GetSystemMetrics(SM_CXDRAG) && std::abs(dy) < GetSystemMetrics(SM_CYDRAG)) return true;
-        moveArmed_ = false;
-        // The move has the pointer from here: out of the double-click box, no double-click follows,
-        // even if the window comes back.
-        SystemMoving(scale_.ToLayout(now.x), scale_.ToLayout(now.y));
-        {
-            const Scope request = Request();
-            ::ReleaseCapture();
-            if (!IsZoomed(hwnd_) && !IsIconic(hwnd_)) {
-                RECT r{};
-                GetWindowRect(hwnd_, &r);
-                SetWindowPos(hwnd_, nullptr, r.left + dx, r.top + dy, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-            }
-        }
-        ::SendMessageA(hwnd_, WM_NCLBUTTONDOWN, HTCAPTION, MAKELPARAM(now.x, now.y));
-        return true;
+// The window first moves by what the pointer has gone since the press, then the system's move
+// (under Wine the window manager's) takes the pointer from where it is: so the window keeps to
+// the pointer from the first pixel, whichever of them moves it. The press comes as the runtime's
+// screen pixel, the window's place plus the face pixel: that face pixel where the window is now.
+void Win32Host::StartSystemMove(int x, int y) {
+    ::POINT now{};
+    RECT r{};
+    if (!::GetCursorPos(&now) || !GetWindowRect(hwnd_, &r)) return;
+    if (!IsZoomed(hwnd_) && !IsIconic(hwnd_)) {
+        const PixelRect layout = WindowPixels();
+        const int fromX = r.left + scale_.ToDevice(x - layout.x), fromY = r.top + scale_.ToDevice(y - layout.y);
+        const Scope request = Request();
+        SetWindowPos(hwnd_, nullptr, r.left + now.x - fromX, r.top + now.y - fromY, 0, 0,
+                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
-    if (msg == WM_MOUSEMOVE || msg == WM_LBUTTONUP || msg == WM_CAPTURECHANGED) {
-        moveArmed_ = false;
-        if (msg != WM_CAPTURECHANGED && GetCapture() == hwnd_) {
-            const Scope request = Request();
-            ::ReleaseCapture();
-        }
-    }
-    return msg == WM_MOUSEMOVE;
+    ::SendMessageA(hwnd_, WM_NCLBUTTONDOWN, HTCAPTION, MAKELPARAM(now.x, now.y));
 }
 
-// Whether the left button is still down: no release waits in the queue (looking also takes in
-// the input the system has not yet queued) and the button's state says so.
-bool Win32Host::LeftButtonHeld() const {
-    MSG pending;
-    if (PeekMessageW(&pending, hwnd_, WM_LBUTTONUP, WM_LBUTTONUP, PM_NOREMOVE | PM_NOYIELD)) return false;
-    const int button = GetSystemMetrics(SM_SWAPBUTTON) ? VK_RBUTTON : VK_LBUTTON;
-    return (GetAsyncKeyState(button) & 0x8000) != 0;
+// Every other message goes to user32 as it is.
+std::intptr_t Win32Host::OtherMessage(tarvik::HWND hwnd, unsigned msg, std::uintptr_t wparam, std::intptr_t lparam) {
+    return ::SendMessageA(ToHwnd(hwnd), msg, wparam, lparam);
 }
 
 // The system menu at the window's top-left corner, as Alt+Space shows it; the chosen command

@@ -5,7 +5,8 @@
 //   dropped; the system's own changes are laid out); a sizable style with no visible frame, so
 //   that window managers and Windows' snap can maximize it; the runtime's outline as a region
 //   (ExtCreateRegion) given to SetWindowRgn;
-//   the system move (armed at the press, handed to the system past the drag distance); SetCapture;
+//   the system move (the window moved by the pointer's way past the drag distance, then
+//   WM_NCLBUTTONDOWN/HTCAPTION); SetCapture (also while the runtime arms the move);
 //   sizing cursors; comctl32 tooltips (the runtime's are not shown); MSAA accessibility
 //   (win32_accessible.h); the system's double-click rule; the system menu on Alt+Space; a
 //   message box for failures; each drawing call invalidates only its own rectangle; the
@@ -55,9 +56,6 @@ public:
     // Starts the program (Load, then the first show) and runs the message loop to its end.
     int Run();
 
-    // --- The platform calls (pixels), forwarded to user32 ----------------------------------
-    int GetCursorPos(tarvik::POINT* point) override;
-    std::intptr_t SendMessageA(tarvik::HWND hwnd, unsigned msg, std::uintptr_t wparam, std::intptr_t lparam) override;
 
     // --- What tests observe ---------------------------------------------------------------
     ::HWND Window() const { return hwnd_; }
@@ -96,6 +94,10 @@ protected:
     void ElementChanged(Elem elem) override;
     void PlatformCapture(bool take) override;
     DoubleClickMetrics DoubleClickRule() const override;
+    std::optional<tarvik::POINT> PointerOnScreen() const override;
+    PixelSize DragDistance() const override;
+    void StartSystemMove(int x, int y) override;
+    std::intptr_t OtherMessage(tarvik::HWND hwnd, unsigned msg, std::uintptr_t wparam, std::intptr_t lparam) override;
     void ShowFailure(const std::string& message) override;
     void ShowWindowMenu(int x, int y) override;
     const DisplayScale& DeviceScale() const override { return scale_; }
@@ -107,7 +109,6 @@ private:
 
     static LRESULT CALLBACK WindowProc(::HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam);
     LRESULT Handle(UINT msg, WPARAM wparam, LPARAM lparam);
-    template <class N, class F> void Guard(N&& where, F&& step);
     void Create(CreationFault fault);
     void Release();
     bool HandlePointer(UINT msg, WPARAM wparam, LPARAM lparam);
@@ -130,8 +131,6 @@ private:
     void ApplyDpi(int dpi);
     void LoadIcons(int dpi);
     void DpiChanged(int dpi, const RECT& suggested);
-    bool LeftButtonHeld() const;
-    bool MoveIfDragged(UINT msg, WPARAM wparam);
     void ShowSystemMenu(std::optional<::POINT> at = std::nullopt);
     LRESULT CaptionHitTest(LPARAM screenPoint);
     bool HandleCaptionButton(UINT msg, WPARAM wparam, LPARAM lparam);
@@ -178,9 +177,7 @@ private:
 
     // Input bookkeeping.
     bool tracking_ = false;
-    bool ncTracking_ = false;
-    bool moveArmed_ = false;  // the title bar's system move waits for the pointer to go past the drag distance
-    ::POINT moveFrom_{};      // where the press that armed it was, on the screen  // the pointer's leave is tracked over the maximize button (non-client)
+    bool ncTracking_ = false;  // the pointer's leave is tracked over the maximize button (non-client)
     int lastX_ = 0, lastY_ = 0;
 
     bool quietFailures_ = false;

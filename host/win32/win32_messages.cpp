@@ -58,6 +58,15 @@ private:
     HDC dc_;
 };
 
+// The buttons a mouse message's key state holds.
+int ButtonsOf(WPARAM wparam) {
+    int buttons = 0;
+    if (wparam & MK_LBUTTON) buttons |= kLeftButton;
+    if (wparam & MK_RBUTTON) buttons |= kRightButton;
+    if (wparam & MK_MBUTTON) buttons |= kMiddleButton;
+    return buttons;
+}
+
 int ShiftState(WPARAM wparam) {
     int shift = 0;
     if (wparam & MK_SHIFT) shift |= kShiftMask;
@@ -68,21 +77,6 @@ int ShiftState(WPARAM wparam) {
 
 }  // namespace
 
-// Runs a step of the host's own; nothing may leave it. The system's frames between a window
-// procedure and the code that sent its message cannot pass an exception on (the 32-bit build
-// would end in std::terminate), so a failure here ends the program the way a procedure's
-// unhandled failure does: the program stops, the user is told once, and the status is 1.
-template <class N, class F>
-void Win32Host::Guard(N&& where, F&& step) {
-    try {
-        step();
-    } catch (const std::exception& failure) {
-        EndWithFailure(UnhandledFailure(where(), failure.what()));
-    } catch (...) {
-        EndWithFailure(UnhandledFailure(where(), "unknown failure"));
-    }
-}
-
 LRESULT CALLBACK Win32Host::WindowProc(::HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
     if (msg == WM_NCCREATE) {
         auto* create = reinterpret_cast<CREATESTRUCTW*>(lparam);
@@ -92,14 +86,14 @@ LRESULT CALLBACK Win32Host::WindowProc(::HWND hwnd, UINT msg, WPARAM wparam, LPA
     // Messages before WM_NCCREATE (WM_GETMINMAXINFO) and after the host has gone get the defaults.
     auto* self = reinterpret_cast<Win32Host*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     if (!self) return DefWindowProcW(hwnd, msg, wparam, lparam);
+    // No exception may leave: the system's frames between a window procedure and the code that
+    // sent its message cannot pass one on (the 32-bit build would end in std::terminate).
     LRESULT result = 0;
-    self->HandleEvent([&] {
-        self->Guard([&] { return MessageName(msg); }, [&] { result = self->Handle(msg, wparam, lparam); });
-    });
+    self->HandleEvent([&] { result = self->Handle(msg, wparam, lparam); }, [&] { return MessageName(msg); });
     // The window's size and outline once the outermost event has returned, then screen readers
     // hear of the changes.
     if (!self->InEvent() && self->hwnd_)
-        self->HandleEvent([&] { self->Guard([] { return std::string("the window's size"); }, [&] { self->ApplyPending(); }); });
+        self->HandleEvent([&] { self->ApplyPending(); }, "the window's size");
     if (!self->InEvent() && msg != WM_NCDESTROY && self->hwnd_) self->accessibility_.Announce();
     return result;
 }
@@ -107,11 +101,9 @@ LRESULT CALLBACK Win32Host::WindowProc(::HWND hwnd, UINT msg, WPARAM wparam, LPA
 // Starts the program and runs the message loop until the window is gone.
 int Win32Host::Run() {
     HandleEvent([&] {
-        Guard([] { return std::string("start-up"); }, [&] {
-            Start();
-            ApplyPending();
-        });
-    });
+        Start();
+        ApplyPending();
+    }, "start-up");
     MSG msg{};
     BOOL got;
     while ((got = GetMessageW(&msg, nullptr, 0, 0)) > 0) {
@@ -200,9 +192,8 @@ LRESULT Win32Host::Handle(UINT msg, WPARAM wparam, LPARAM lparam) {
             }
             break;
         case WM_CAPTURECHANGED:
-            if (!OwnRequest()) MoveIfDragged(msg, wparam);
-            // Taken by someone else while the runtime holds it: the pressed element gets its MouseUp.
-            if (!OwnRequest() && HasCapture() && reinterpret_cast<::HWND>(lparam) != hwnd_) CaptureLost();
+            // Taken by someone else: the pressed element gets its MouseUp, an armed move is disarmed.
+            if (!OwnRequest() && reinterpret_cast<::HWND>(lparam) != hwnd_) CaptureLost();
             return 0;
         case WM_GETOBJECT:
             if (const LRESULT object = accessibility_.GetObject(wparam, lparam)) return object;
@@ -234,7 +225,6 @@ LRESULT Win32Host::Handle(UINT msg, WPARAM wparam, LPARAM lparam) {
 // count as plain presses because the runtime recognises double-clicks itself. The region is
 // tested in device pixels; the runtime gets the layout pixel that holds the pointer.
 bool Win32Host::HandlePointer(UINT msg, WPARAM wparam, LPARAM lparam) {
-    if (MoveIfDragged(msg, wparam)) return true;
     const int x = GET_X_LPARAM(lparam), y = GET_Y_LPARAM(lparam);
     int button = 0;
     bool down = false;
@@ -247,7 +237,8 @@ bool Win32Host::HandlePointer(UINT msg, WPARAM wparam, LPARAM lparam) {
             lastX_ = x;
             lastY_ = y;
             const bool inside = InsideRegion(x, y);
-            PointerMove(scale_.ToLayout(x), scale_.ToLayout(y), inside, EventTime(static_cast<DWORD>(GetMessageTime())));
+            PointerMove(scale_.ToLayout(x), scale_.ToLayout(y), inside, EventTime(static_cast<DWORD>(GetMessageTime())),
+                        ButtonsOf(wparam));
             // WM_SETCURSOR came before this move reached the runtime: the shape follows here.
             if (inside || HasCapture()) SetCursor(LoadCursorW(nullptr, CursorName(CurrentCursor())));
             return true;
