@@ -45,20 +45,18 @@ SimHost::SimHost(int screenWidth, int screenHeight, DisplayScale scale)
       screenHeight_(screenHeight),
       scale_(scale),
       rect_{0, 0, TwipsToPixels(Form1Design().clientWidth), TwipsToPixels(Form1Design().clientHeight)},
-      restored_(rect_),
+      restore_(Place{rect_, 0, 0}),
       painter_(Form1Design()) {
     assert(screenWidth > 0 && screenHeight > 0 && "screen size must be positive");
     painter_.SetScale(scale_);
     ResizeFace(rect_.w, rect_.h);
 }
 
-PixelSize SimHost::ScreenPixels() const {
-    return {scale_.ToLayoutLength(screenWidth_), scale_.ToLayoutLength(screenHeight_)};
+LayoutSize SimHost::ScreenPixels() const {
+    return {screenWidth_ / scale_.Factor(), screenHeight_ / scale_.Factor()};
 }
 
-PixelRect SimHost::DeviceRect() const {
-    return {scale_.ToDevice(rect_.x), scale_.ToDevice(rect_.y), scale_.ToDevice(rect_.w), scale_.ToDevice(rect_.h)};
-}
+PixelRect SimHost::DeviceRect() const { return {deviceX_, deviceY_, scale_.ToDevice(rect_.w), scale_.ToDevice(rect_.h)}; }
 
 SimHost::~SimHost() = default;
 
@@ -80,9 +78,9 @@ void SimHost::BeforeCommand(const char* command) {
 // --- The window ------------------------------------------------------------------------------
 
 // Grows or shrinks the face, keeping what was drawn at its top-left; new parts get the back colour.
-void SimHost::ResizeFace(int width, int height) {
+bool SimHost::ResizeFace(int width, int height) {
     ++generation_;
-    painter_.Resize(width, height);
+    return painter_.Resize(width, height);
 }
 
 void SimHost::ResizeWindow(int width, int height) {
@@ -98,9 +96,15 @@ void SimHost::ResizeOuter(int width, int height) {
     });
 }
 
-void SimHost::MoveWindow(int x, int y) {
-    rect_.x = HeldPosition(x);
-    rect_.y = HeldPosition(y);
+void SimHost::MoveWindow(double x, double y) { PlaceAt(scale_.ToDevice(x), scale_.ToDevice(y)); }
+
+// Puts the window's top-left corner at a screen pixel, held within the window system's range;
+// its layout place is the layout pixel that holds it.
+void SimHost::PlaceAt(std::int64_t deviceX, std::int64_t deviceY) {
+    deviceX_ = HeldPosition(deviceX);
+    deviceY_ = HeldPosition(deviceY);
+    rect_.x = scale_.ToLayout(deviceX_);
+    rect_.y = scale_.ToLayout(deviceY_);
 }
 
 void SimHost::ApplyWindowState(int state) { ChangeState(state); }
@@ -143,20 +147,25 @@ SimHost::Monitor SimHost::MonitorOfWindow() const {
 // Maximized fills the work area of the window's monitor; minimized keeps the geometry it had,
 // and the restored geometry waits for the way back.
 void SimHost::ChangeState(int state) {
-    if (state_ == kNormal) restored_ = rect_;
-    if (state == kMinimized) stateBeforeMinimize_ = state_;
+    restore_.Follow(state_, {rect_, deviceX_, deviceY_});
     if (state == kMaximized) {
         const Monitor m = MonitorOfWindow();
-        rect_ = {scale_.ToLayout(m.workX), scale_.ToLayout(m.workY), scale_.ToLayoutLength(m.workWidth),
-                 scale_.ToLayoutLength(m.workHeight)};
+        rect_.w = scale_.ToLayoutLength(m.workWidth);
+        rect_.h = scale_.ToLayoutLength(m.workHeight);
+        PlaceAt(m.workX, m.workY);
     }
-    if (state == kNormal) rect_ = restored_;
+    if (state == kNormal) {
+        const Place& normal = restore_.Normal();
+        rect_ = normal.rect;
+        deviceX_ = normal.deviceX;
+        deviceY_ = normal.deviceY;
+    }
     state_ = state;
 }
 
 void SimHost::RestoreFromMinimized() {
     if (!Running() || state_ != kMinimized) return;
-    SystemSetState(stateBeforeMinimize_);
+    SystemSetState(restore_.StateBeforeMinimize());
 }
 
 void SimHost::ShowWindow() {
@@ -279,7 +288,8 @@ std::intptr_t SimHost::SendMessageA(HWND hwnd, unsigned msg, std::uintptr_t wpar
     systemMove_ = true;
     moveAnchorX_ = pointerX_;
     moveAnchorY_ = pointerY_;
-    moveStart_ = rect_;
+    moveStartX_ = deviceX_;
+    moveStartY_ = deviceY_;
     return 0;
 }
 
@@ -299,8 +309,7 @@ void SimHost::PointerTo(int x, int y) {
     pointerY_ = y;
     if (!Running()) return;
     if (systemMove_) {
-        rect_.x = HeldPosition(scale_.ToLayout(HeldPixels(std::int64_t{scale_.ToDevice(moveStart_.x)} + x - moveAnchorX_)));
-        rect_.y = HeldPosition(scale_.ToLayout(HeldPixels(std::int64_t{scale_.ToDevice(moveStart_.y)} + y - moveAnchorY_)));
+        PlaceAt(std::int64_t{moveStartX_} + x - moveAnchorX_, std::int64_t{moveStartY_} + y - moveAnchorY_);
         HandleEvent([&] { SystemMoving(scale_.ToLayout(x), scale_.ToLayout(y)); });
         return;
     }
