@@ -43,9 +43,9 @@ TEST(Accessibility, ExposesTheVisibleControlsAndFollowsMaximizeAndMinimize) {
               "Immin 1 \"最小化\" 217,8 17x16\n"
               "Immax 1 \"最大化\" 238,8 17x16\n"
               "Imclose 1 \"关闭\" 259,8 17x16\n"
-              "Pbottom 2 \"\" 0,218 274x13\n"
-              "Pright 2 \"\" 281,0 9x199\n"
-              "Pjiao 2 \"\" 273,214 17x17\n");
+              "Pbottom 2 \"调整高度\" 0,218 274x13\n"
+              "Pright 2 \"调整宽度\" 281,0 9x199\n"
+              "Pjiao 2 \"调整大小\" 273,214 17x17\n");
     const auto normal = AccessibleItems(h.Elements(), View(h));
 
     // The default action runs Immax_Click: the same chain as a click, its tooltip names the button.
@@ -61,12 +61,28 @@ TEST(Accessibility, ExposesTheVisibleControlsAndFollowsMaximizeAndMinimize) {
               "Pjiao moved; ");
     EXPECT_EQ(Changes(normal, normal), "");
 
-    // Neither the title bar nor a grip has a default action; a hidden grip is not there at all.
-    EXPECT_FALSE(h.DoDefaultAction(Elem::IMBar));
-    EXPECT_FALSE(h.DoDefaultAction(Elem::Pjiao));
-    EXPECT_FALSE(h.DoDefaultAction(Elem::Pbottom));
-    EXPECT_TRUE(h.DoDefaultAction(Elem::Immin));
-    EXPECT_EQ(h.WindowState(), kMinimized);
+    // Each element's default action, and the state it leaves the window in: the title bar's is
+    // its double-click (maximize, restore); a grip has none, and a hidden grip is not there at all.
+    struct Action {
+        Elem elem;
+        AccessibleAction kind;
+        bool done;
+        int state;
+    };
+    const Action actions[] = {
+        {Elem::IMBar, AccessibleAction::DoubleClick, true, kNormal},
+        {Elem::IMBar, AccessibleAction::DoubleClick, true, kMaximized},
+        {Elem::Pjiao, AccessibleAction::None, false, kMaximized},
+        {Elem::Pbottom, AccessibleAction::None, false, kMaximized},
+        {Elem::IMBar, AccessibleAction::DoubleClick, true, kNormal},
+        {Elem::Pright, AccessibleAction::None, false, kNormal},
+        {Elem::Immin, AccessibleAction::Click, true, kMinimized},
+    };
+    for (const Action& a : actions) {
+        EXPECT_EQ(DefaultActionOf(a.elem), a.kind) << ElemName(a.elem);
+        EXPECT_EQ(h.DoDefaultAction(a.elem), a.done) << "expected " << ElemName(a.elem) << (a.done ? " to act" : " not to act");
+        EXPECT_EQ(h.WindowState(), a.state) << "after the default action of " << ElemName(a.elem);
+    }
     EXPECT_EQ(Items(h), "") << "a minimized window shows, so exposes, nothing";
 }
 

@@ -1,6 +1,8 @@
 // Start-up: the window is centred on the screen before it is first laid out.
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "tests/support.h"
 
 namespace tarvik {
@@ -29,6 +31,40 @@ INSTANTIATE_TEST_SUITE_P(Screens, CentringTest,
                                            Centring{1023, 767, 5497.5f, 4020.0f},
                                            // Smaller than the window: it overhangs both edges alike.
                                            Centring{200, 100, -675.0f, -982.5f}));
+
+// At a display scale the centred place keeps its half twips down to the device pixel, rounded
+// once: within half a device pixel of the exact centre of the window's device size.
+struct ScaledCentring {
+    double scale;
+    int screenW, screenH;
+    int x, y;  // device pixels
+};
+
+class ScaledCentringTest : public ::testing::TestWithParam<ScaledCentring> {};
+
+TEST_P(ScaledCentringTest, CentresWithinHalfADevicePixel) {
+    const ScaledCentring c = GetParam();
+    test::Sim sim;
+    sim.Do("scale " + std::to_string(c.scale) + "\nscreen " + std::to_string(c.screenW) + " " + std::to_string(c.screenH) +
+           "\nstart");
+    const PixelRect d = sim.Host().DeviceRect();
+    const double exactX = (c.screenW - d.w) / 2.0, exactY = (c.screenH - d.h) / 2.0;
+    EXPECT_LE(std::abs(d.x - exactX), 0.5) << "at scale " << c.scale << " expected x near " << exactX << ", got " << d.x;
+    EXPECT_LE(std::abs(d.y - exactY), 0.5) << "at scale " << c.scale << " expected y near " << exactY << ", got " << d.y;
+    EXPECT_EQ(d.x, c.x) << "at scale " << c.scale;
+    EXPECT_EQ(d.y, c.y) << "at scale " << c.scale;
+    // The core reads back the twips it set, the window being where its move put it.
+    const auto g = sim.Host().WindowGeometry();
+    const float screenTwipsW = static_cast<float>(c.screenW / c.scale * 15), screenTwipsH = static_cast<float>(c.screenH / c.scale * 15);
+    EXPECT_EQ(g.left, (screenTwipsW - 4350.0f) / 2.0f) << "at scale " << c.scale;
+    EXPECT_EQ(g.top, (screenTwipsH - 3465.0f) / 2.0f) << "at scale " << c.scale;
+}
+
+INSTANTIATE_TEST_SUITE_P(Scales, ScaledCentringTest,
+                         ::testing::Values(ScaledCentring{1.0, 1024, 768, 367, 269},
+                                           ScaledCentring{1.5, 1024, 768, 295, 211},  // exact 294.5, 210.5
+                                           ScaledCentring{2.0, 1024, 768, 222, 153},  // exact 222, 153
+                                           ScaledCentring{1.25, 1366, 768, 502, 240}));
 
 TEST(StartupTest, AFailedCentringStillShowsAndPaintsTheWindow) {
     test::Sim sim;

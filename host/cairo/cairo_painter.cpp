@@ -55,135 +55,77 @@ Painter::Painter(const FormDesign& design) : design_(design) { Resize(1, 1); }
 
 Painter::~Painter() {
     if (deviceLayout_) g_object_unref(deviceLayout_);
-    if (deviceCr_) cairo_destroy(deviceCr_);
-    if (device_) cairo_surface_destroy(device_);
     if (layout_) g_object_unref(layout_);
-    if (cr_) cairo_destroy(cr_);
-    if (face_) cairo_surface_destroy(face_);
-    if (store_) cairo_surface_destroy(store_);
     for (auto& [size, index] : indexPictures_) cairo_surface_destroy(index);
 }
 
-// A store of w x h pixels, holding the old face's pixels at its top-left.
-void Painter::NewStore(int w, int h) {
-    cairo_surface_t* store = cairo_image_surface_create(CAIRO_FORMAT_RGB24, w, h);
-    if (face_) {
-        cairo_surface_flush(face_);
-        const int keepW = std::min(width_, w), keepH = std::min(height_, h);
-        for (int y = 0; y < keepH; ++y) std::memcpy(Row(store, y), Row(face_, y), static_cast<std::size_t>(keepW) * 4);
-        cairo_surface_mark_dirty(store);
-    }
-    if (store_) cairo_surface_destroy(store_);
-    store_ = store;
-    storeWidth_ = w;
-    storeHeight_ = h;
-}
-
-void Painter::Resize(int width, int height) {
-    const int w = std::clamp(width, 1, kMaxFaceSide), h = std::clamp(height, 1, kMaxFaceSide);
-    if (face_ && w == width_ && h == height_) return;
-    const StoreSize held{storeWidth_, storeHeight_}, store = FaceStore(held, w, h);
-    if (store != held) NewStore(store.width, store.height);
-    const int oldW = face_ ? width_ : 0, oldH = face_ ? height_ : 0;
-    if (cr_) cairo_destroy(cr_);
-    if (face_) {
-        cairo_surface_flush(face_);
-        cairo_surface_destroy(face_);
-    }
-    face_ = cairo_image_surface_create_for_data(cairo_image_surface_get_data(store_), CAIRO_FORMAT_RGB24, w, h,
-                                                cairo_image_surface_get_stride(store_));
-    cr_ = cairo_create(face_);
-    width_ = w;
-    height_ = h;
-    // What the old face did not cover gets the back colour; the rest keeps its drawing.
-    if (w > oldW) FillRect(oldW, 0, w - oldW, std::min(h, oldH), design_.backColor);
-    if (h > oldH) FillRect(0, oldH, w, h - oldH, design_.backColor);
-    if (layout_) pango_cairo_update_layout(cr_, layout_);
-    if (!scale_.IsOne()) ResizeDevice();
+bool Painter::Resize(int width, int height) {
+    if (!face_.Resize(width, height, design_.backColor)) return false;
+    if (layout_) pango_cairo_update_layout(face_.Cr(), layout_);
+    return scale_.IsOne() || ResizeDevice();
 }
 
 void Painter::SetScale(DisplayScale scale) {
     if (scale.Factor() == scale_.Factor()) return;
     scale_ = scale;
     if (deviceLayout_) g_object_unref(deviceLayout_);
-    if (deviceCr_) cairo_destroy(deviceCr_);
-    if (device_) cairo_surface_destroy(device_);
     deviceLayout_ = nullptr;
-    deviceCr_ = nullptr;
-    device_ = nullptr;
+    device_.Release();
     if (!scale_.IsOne()) ResizeDevice();
 }
 
 // The device face for the layout face's size, keeping what it showed; new parts are the
 // layout face's pixels enlarged.
-void Painter::ResizeDevice() {
-    const int w = std::clamp(scale_.ToDevice(width_), 1, kMaxFaceSide), h = std::clamp(scale_.ToDevice(height_), 1, kMaxFaceSide);
-    if (device_ && w == deviceWidth_ && h == deviceHeight_) return;
-    cairo_surface_t* device = cairo_image_surface_create(CAIRO_FORMAT_RGB24, w, h);
-    const int oldW = device_ ? deviceWidth_ : 0, oldH = device_ ? deviceHeight_ : 0;
-    if (device_) {
-        cairo_surface_flush(device_);
-        const int keepW = std::min(oldW, w), keepH = std::min(oldH, h);
-        for (int y = 0; y < keepH; ++y) std::memcpy(Row(device, y), Row(device_, y), static_cast<std::size_t>(keepW) * 4);
-        cairo_surface_mark_dirty(device);
-        cairo_destroy(deviceCr_);
-        cairo_surface_destroy(device_);
-    }
-    device_ = device;
-    deviceCr_ = cairo_create(device_);
-    deviceWidth_ = w;
-    deviceHeight_ = h;
-    if (deviceLayout_) pango_cairo_update_layout(deviceCr_, deviceLayout_);
+bool Painter::ResizeDevice() {
+    const int oldW = device_.Width(), oldH = device_.Height();
+    const int w = scale_.ToDevice(face_.Width()), h = scale_.ToDevice(face_.Height());
+    if (device_.Exists() && w == oldW && h == oldH) return true;
+    if (!device_.Resize(w, h, design_.backColor)) return false;
+    if (deviceLayout_) pango_cairo_update_layout(device_.Cr(), deviceLayout_);
     if (oldW == 0) {
-        Enlarge(0, 0, width_, height_);
-        return;
+        Enlarge(0, 0, face_.Width(), face_.Height());
+        return true;
     }
     // The layout pixels whose device pixels are new.
-    const int fromX = scale_.ToLayout(std::min(oldW, w)), fromY = scale_.ToLayout(std::min(oldH, h));
-    Enlarge(fromX, 0, width_ - fromX, height_);
-    Enlarge(0, fromY, width_, height_ - fromY);
+    const int fromX = scale_.ToLayout(std::min(oldW, device_.Width())), fromY = scale_.ToLayout(std::min(oldH, device_.Height()));
+    Enlarge(fromX, 0, face_.Width() - fromX, face_.Height());
+    Enlarge(0, fromY, face_.Width(), face_.Height() - fromY);
+    return true;
 }
 
 // Copies a rectangle of the layout face onto the device face, each layout pixel filling the
 // device pixels between its edges' device positions (so neighbours tile without gaps).
 void Painter::Enlarge(int x, int y, int width, int height) {
-    if (!device_) return;
-    cairo_surface_flush(face_);
-    cairo_surface_flush(device_);
+    if (!device_.Exists()) return;
+    cairo_surface_flush(face_.Surface());
+    cairo_surface_flush(device_.Surface());
     const auto image = [](cairo_surface_t* surface, int w, int h) {
         return PixelImage{Row(surface, 0), cairo_image_surface_get_stride(surface) / 4, w, h};
     };
-    EnlargePixels(image(face_, width_, height_), image(device_, deviceWidth_, deviceHeight_), {x, y, width, height}, scale_);
-    cairo_surface_mark_dirty(device_);
-}
-
-void Painter::FillRect(int x, int y, int width, int height, Color color) {
-    if (width <= 0 || height <= 0) return;
-    SetSource(cr_, color);
-    cairo_rectangle(cr_, x, y, width, height);
-    cairo_fill(cr_);
+    EnlargePixels(image(face_.Surface(), face_.Width(), face_.Height()), image(device_.Surface(), device_.Width(), device_.Height()), {x, y, width, height}, scale_);
+    cairo_surface_mark_dirty(device_.Surface());
 }
 
 void Painter::Line(float x1, float y1, float x2, float y2, Color color, LineKind kind) {
     const PixelRect r = TwipsRectToPixels(std::min(x1, x2), std::min(y1, y2), std::abs(x2 - x1), std::abs(y2 - y1));
     if (kind == LineKind::BoxFill) {
-        SetSource(cr_, color);
-        cairo_rectangle(cr_, r.x, r.y, r.w, r.h);
-        cairo_fill(cr_);
+        SetSource(face_.Cr(), color);
+        cairo_rectangle(face_.Cr(), r.x, r.y, r.w, r.h);
+        cairo_fill(face_.Cr());
         Enlarge(r.x, r.y, r.w, r.h);
         return;
     }
-    cairo_save(cr_);
-    SetSource(cr_, color);
-    cairo_set_line_width(cr_, 1);
+    cairo_save(face_.Cr());
+    SetSource(face_.Cr(), color);
+    cairo_set_line_width(face_.Cr(), 1);
     if (kind == LineKind::Box)
-        cairo_rectangle(cr_, r.x + 0.5, r.y + 0.5, r.w, r.h);
+        cairo_rectangle(face_.Cr(), r.x + 0.5, r.y + 0.5, r.w, r.h);
     else {
-        cairo_move_to(cr_, TwipsToPixels(x1) + 0.5, TwipsToPixels(y1) + 0.5);
-        cairo_line_to(cr_, TwipsToPixels(x2) + 0.5, TwipsToPixels(y2) + 0.5);
+        cairo_move_to(face_.Cr(), TwipsToPixels(x1) + 0.5, TwipsToPixels(y1) + 0.5);
+        cairo_line_to(face_.Cr(), TwipsToPixels(x2) + 0.5, TwipsToPixels(y2) + 0.5);
     }
-    cairo_stroke(cr_);
-    cairo_restore(cr_);
+    cairo_stroke(face_.Cr());
+    cairo_restore(face_.Cr());
     Enlarge(r.x, r.y, r.w + 1, r.h + 1);  // both ends are drawn
 }
 
@@ -206,16 +148,16 @@ bool Painter::PaintPicture(Picture picture, float dx, float dy, float dw, float 
         Enlarge(d.x, d.y, d.w, d.h);
         return true;
     }
-    cairo_save(cr_);
-    cairo_rectangle(cr_, d.x, d.y, d.w, d.h);
-    cairo_clip(cr_);
-    cairo_translate(cr_, d.x, d.y);
-    cairo_scale(cr_, static_cast<double>(d.w) / s.w, static_cast<double>(d.h) / s.h);
-    cairo_set_source_surface(cr_, source, -s.x, -s.y);
-    cairo_pattern_set_filter(cairo_get_source(cr_), CAIRO_FILTER_NEAREST);
-    cairo_pattern_set_extend(cairo_get_source(cr_), CAIRO_EXTEND_PAD);
-    cairo_paint(cr_);
-    cairo_restore(cr_);
+    cairo_save(face_.Cr());
+    cairo_rectangle(face_.Cr(), d.x, d.y, d.w, d.h);
+    cairo_clip(face_.Cr());
+    cairo_translate(face_.Cr(), d.x, d.y);
+    cairo_scale(face_.Cr(), static_cast<double>(d.w) / s.w, static_cast<double>(d.h) / s.h);
+    cairo_set_source_surface(face_.Cr(), source, -s.x, -s.y);
+    cairo_pattern_set_filter(cairo_get_source(face_.Cr()), CAIRO_FILTER_NEAREST);
+    cairo_pattern_set_extend(cairo_get_source(face_.Cr()), CAIRO_EXTEND_PAD);
+    cairo_paint(face_.Cr());
+    cairo_restore(face_.Cr());
     Enlarge(d.x, d.y, d.w, d.h);
     return true;
 }
@@ -240,7 +182,7 @@ cairo_surface_t* Painter::IndexPicture(int width, int height, bool rows) {
 const std::vector<Painter::Run>& Painter::Runs(cairo_surface_t* source, int dx, int dy, int dw, int dh, int sx, int sy,
                                                int sw, int sh) {
     const int pw = cairo_image_surface_get_width(source), ph = cairo_image_surface_get_height(source);
-    const std::array<int, 11> key{dx, dy, dw, dh, sx, sy, sw, sh, pw, ph, width_};
+    const std::array<int, 11> key{dx, dy, dw, dh, sx, sy, sw, sh, pw, ph, face_.Width()};
     for (const RunsEntry& e : runsCache_)
         if (e.key == key && !e.runs.empty()) return e.runs;
     RunsEntry& entry = runsCache_[nextRunsEntry_];
@@ -248,19 +190,19 @@ const std::vector<Painter::Run>& Painter::Runs(cairo_surface_t* source, int dx, 
     entry.key = key;
     std::vector<Run>& runs = entry.runs;
     runs.clear();
-    const int x0 = std::max(dx, 0), x1 = std::min(dx + dw, width_), y0 = std::max(dy, 0);
-    cairo_save(cr_);
-    cairo_rectangle(cr_, dx, y0, dw, 1);
-    cairo_clip(cr_);
-    cairo_translate(cr_, dx, dy);
-    cairo_scale(cr_, static_cast<double>(dw) / sw, static_cast<double>(dh) / sh);
-    cairo_set_source_surface(cr_, IndexPicture(pw, ph, false), -sx, -sy);
-    cairo_pattern_set_filter(cairo_get_source(cr_), CAIRO_FILTER_NEAREST);
-    cairo_pattern_set_extend(cairo_get_source(cr_), CAIRO_EXTEND_PAD);
-    cairo_paint(cr_);
-    cairo_restore(cr_);
-    cairo_surface_flush(face_);
-    const std::uint32_t* first = Row(face_, y0);
+    const int x0 = std::max(dx, 0), x1 = std::min(dx + dw, face_.Width()), y0 = std::max(dy, 0);
+    cairo_save(face_.Cr());
+    cairo_rectangle(face_.Cr(), dx, y0, dw, 1);
+    cairo_clip(face_.Cr());
+    cairo_translate(face_.Cr(), dx, dy);
+    cairo_scale(face_.Cr(), static_cast<double>(dw) / sw, static_cast<double>(dh) / sh);
+    cairo_set_source_surface(face_.Cr(), IndexPicture(pw, ph, false), -sx, -sy);
+    cairo_pattern_set_filter(cairo_get_source(face_.Cr()), CAIRO_FILTER_NEAREST);
+    cairo_pattern_set_extend(cairo_get_source(face_.Cr()), CAIRO_EXTEND_PAD);
+    cairo_paint(face_.Cr());
+    cairo_restore(face_.Cr());
+    cairo_surface_flush(face_.Surface());
+    const std::uint32_t* first = Row(face_.Surface(), y0);
     for (int x = x0; x < x1; ++x) {
         const std::uint32_t column = first[x] & 0xFFFFFFu;
         if (!runs.empty()) {
@@ -286,17 +228,17 @@ const std::vector<Painter::Run>& Painter::Runs(cairo_surface_t* source, int dx, 
 // filled from its source row in runs of one stretched or consecutive copied columns.
 void Painter::CopyRows(cairo_surface_t* source, int dx, int dy, int dw, int dh, int sx, int sy, int sw, int sh) {
     assert(dh == sh && "rows are copied unscaled");
-    const int x0 = std::max(dx, 0), x1 = std::min(dx + dw, width_);
-    const int y0 = std::max(dy, 0), y1 = std::min(dy + dh, height_);
+    const int x0 = std::max(dx, 0), x1 = std::min(dx + dw, face_.Width());
+    const int y0 = std::max(dy, 0), y1 = std::min(dy + dh, face_.Height());
     if (x0 >= x1 || y0 >= y1) return;
     const std::vector<Run>& runs = Runs(source, dx, dy, dw, dh, sx, sy, sw, sh);
     const int ph = cairo_image_surface_get_height(source);
-    cairo_surface_flush(face_);
+    cairo_surface_flush(face_.Surface());
     cairo_surface_flush(source);
     for (int y = y0; y < y1; ++y) {
         // Rows past the picture's edge repeat its edge row, as cairo's pad extension does.
         const std::uint32_t* from = Row(source, std::clamp(y - dy + sy, 0, ph - 1));
-        std::uint32_t* to = Row(face_, y);
+        std::uint32_t* to = Row(face_.Surface(), y);
         for (const Run& run : runs) {
             if (run.copy)
                 std::memcpy(to + run.begin, from + run.column, static_cast<std::size_t>(run.end - run.begin) * 4);
@@ -304,7 +246,7 @@ void Painter::CopyRows(cairo_surface_t* source, int dx, int dy, int dw, int dh, 
                 FillPixels(to + run.begin, run.end - run.begin, from[run.column]);
         }
     }
-    cairo_surface_mark_dirty_rectangle(face_, x0, y0, x1 - x0, y1 - y0);
+    cairo_surface_mark_dirty_rectangle(face_.Surface(), x0, y0, x1 - x0, y1 - y0);
 }
 
 // Which source row each face row of a copy stretched only down takes, found as Runs finds
@@ -312,42 +254,42 @@ void Painter::CopyRows(cairo_surface_t* source, int dx, int dy, int dw, int dh, 
 const std::vector<int>& Painter::Rows(cairo_surface_t* source, int dx, int dy, int dw, int dh, int sx, int sy, int sw,
                                       int sh) {
     const int pw = cairo_image_surface_get_width(source), ph = cairo_image_surface_get_height(source);
-    const std::array<int, 11> key{dx, dy, dw, dh, sx, sy, sw, sh, pw, ph, height_};
+    const std::array<int, 11> key{dx, dy, dw, dh, sx, sy, sw, sh, pw, ph, face_.Height()};
     for (const RowsEntry& e : rowsCache_)
         if (e.key == key && !e.rows.empty()) return e.rows;
     RowsEntry& entry = rowsCache_[nextRowsEntry_];
     nextRowsEntry_ = (nextRowsEntry_ + 1) % rowsCache_.size();
     entry.key = key;
-    const int x0 = std::max(dx, 0), y0 = std::max(dy, 0), y1 = std::min(dy + dh, height_);
-    cairo_save(cr_);
-    cairo_rectangle(cr_, x0, dy, 1, dh);
-    cairo_clip(cr_);
-    cairo_translate(cr_, dx, dy);
-    cairo_scale(cr_, static_cast<double>(dw) / sw, static_cast<double>(dh) / sh);
-    cairo_set_source_surface(cr_, IndexPicture(pw, ph, true), -sx, -sy);
-    cairo_pattern_set_filter(cairo_get_source(cr_), CAIRO_FILTER_NEAREST);
-    cairo_pattern_set_extend(cairo_get_source(cr_), CAIRO_EXTEND_PAD);
-    cairo_paint(cr_);
-    cairo_restore(cr_);
-    cairo_surface_flush(face_);
+    const int x0 = std::max(dx, 0), y0 = std::max(dy, 0), y1 = std::min(dy + dh, face_.Height());
+    cairo_save(face_.Cr());
+    cairo_rectangle(face_.Cr(), x0, dy, 1, dh);
+    cairo_clip(face_.Cr());
+    cairo_translate(face_.Cr(), dx, dy);
+    cairo_scale(face_.Cr(), static_cast<double>(dw) / sw, static_cast<double>(dh) / sh);
+    cairo_set_source_surface(face_.Cr(), IndexPicture(pw, ph, true), -sx, -sy);
+    cairo_pattern_set_filter(cairo_get_source(face_.Cr()), CAIRO_FILTER_NEAREST);
+    cairo_pattern_set_extend(cairo_get_source(face_.Cr()), CAIRO_EXTEND_PAD);
+    cairo_paint(face_.Cr());
+    cairo_restore(face_.Cr());
+    cairo_surface_flush(face_.Surface());
     entry.rows.clear();
-    for (int y = y0; y < y1; ++y) entry.rows.push_back(static_cast<int>(Row(face_, y)[x0] & 0xFFFFFFu));
+    for (int y = y0; y < y1; ++y) entry.rows.push_back(static_cast<int>(Row(face_.Surface(), y)[x0] & 0xFFFFFFu));
     return entry.rows;
 }
 
 // The scaled copy of an opaque picture stretched only down, columns unscaled and within the
 // picture (the edge strips): each face row is its source row's columns, copied whole.
 void Painter::CopyColumns(cairo_surface_t* source, int dx, int dy, int dw, int dh, int sx, int sy, int sw, int sh) {
-    const int x0 = std::max(dx, 0), x1 = std::min(dx + dw, width_);
-    const int y0 = std::max(dy, 0), y1 = std::min(dy + dh, height_);
+    const int x0 = std::max(dx, 0), x1 = std::min(dx + dw, face_.Width());
+    const int y0 = std::max(dy, 0), y1 = std::min(dy + dh, face_.Height());
     if (x0 >= x1 || y0 >= y1) return;
     const std::vector<int>& rows = Rows(source, dx, dy, dw, dh, sx, sy, sw, sh);
-    cairo_surface_flush(face_);
+    cairo_surface_flush(face_.Surface());
     cairo_surface_flush(source);
     const std::size_t bytes = static_cast<std::size_t>(x1 - x0) * 4;
     for (int y = y0; y < y1; ++y)
-        std::memcpy(Row(face_, y) + x0, Row(source, rows[static_cast<std::size_t>(y - y0)]) + (x0 - dx + sx), bytes);
-    cairo_surface_mark_dirty_rectangle(face_, x0, y0, x1 - x0, y1 - y0);
+        std::memcpy(Row(face_.Surface(), y) + x0, Row(source, rows[static_cast<std::size_t>(y - y0)]) + (x0 - dx + sx), bytes);
+    cairo_surface_mark_dirty_rectangle(face_.Surface(), x0, y0, x1 - x0, y1 - y0);
 }
 
 // Text through pango and fontconfig ("Arial" resolves to a metric-compatible face on Linux),
@@ -355,7 +297,7 @@ void Painter::CopyColumns(cairo_surface_t* source, int dx, int dy, int dw, int d
 // The layout is made once; it is laid out again only when the text differs from the last.
 int Painter::Print(const std::string& text, float x, float y, Color color) {
     if (!layout_) {
-        layout_ = pango_cairo_create_layout(cr_);
+        layout_ = pango_cairo_create_layout(face_.Cr());
         pango_cairo_context_set_resolution(pango_layout_get_context(layout_), kLayoutDpi);
         cairo_font_options_t* options = cairo_font_options_create();
         cairo_font_options_set_antialias(options, CAIRO_ANTIALIAS_GRAY);
@@ -377,11 +319,11 @@ int Painter::Print(const std::string& text, float x, float y, Color color) {
         layoutText_ = text;
         pango_layout_get_pixel_size(layout_, nullptr, &layoutHeight_);
     }
-    SetSource(cr_, color);
-    cairo_move_to(cr_, TwipsToPixels(x), TwipsToPixels(y));
-    pango_cairo_show_layout(cr_, layout_);
-    cairo_new_path(cr_);
-    if (device_) PrintOnDevice(text, x, y, color);
+    SetSource(face_.Cr(), color);
+    cairo_move_to(face_.Cr(), TwipsToPixels(x), TwipsToPixels(y));
+    pango_cairo_show_layout(face_.Cr(), layout_);
+    cairo_new_path(face_.Cr());
+    if (device_.Exists()) PrintOnDevice(text, x, y, color);
     return layoutHeight_;
 }
 
@@ -391,13 +333,13 @@ void Painter::PrintOnDevice(const std::string& text, float x, float y, Color col
     if (!deviceLayout_) {
         deviceLayout_ = pango_layout_copy(layout_);
         pango_cairo_context_set_resolution(pango_layout_get_context(deviceLayout_), kLayoutDpi * scale_.Factor());
-        pango_cairo_update_layout(deviceCr_, deviceLayout_);
+        pango_cairo_update_layout(device_.Cr(), deviceLayout_);
     }
     pango_layout_set_text(deviceLayout_, text.c_str(), -1);
-    SetSource(deviceCr_, color);
-    cairo_move_to(deviceCr_, scale_.TwipsToDevice(x), scale_.TwipsToDevice(y));
-    pango_cairo_show_layout(deviceCr_, deviceLayout_);
-    cairo_new_path(deviceCr_);
+    SetSource(device_.Cr(), color);
+    cairo_move_to(device_.Cr(), scale_.TwipsToDevice(x), scale_.TwipsToDevice(y));
+    pango_cairo_show_layout(device_.Cr(), deviceLayout_);
+    cairo_new_path(device_.Cr());
 }
 
 void Painter::Compose(cairo_t* cr, const ElementTable& elements) const {
@@ -414,17 +356,11 @@ void Painter::Compose(cairo_t* cr, const ElementTable& elements) const {
     }
     cairo_set_source_surface(cr, DeviceFace(), 0, 0);
     cairo_paint(cr);
-    for (int i = kElemCount - 1; i >= 0; --i) {
-        const ElementState& e = elements[static_cast<std::size_t>(i)];
-        if (!e.visible || design_.elements[static_cast<std::size_t>(i)].kind != ElemKind::Image) continue;
-        cairo_surface_t* picture = PictureSurface(e.picture);
-        if (!picture) continue;
-        const PixelRect r = TwipsRectToPixels(e.left, e.top, e.width, e.height);
+    for (const ShownPicture& shown : PicturesOnFace(elements, design_, PictureNaturalSizes())) {
+        cairo_surface_t* picture = PictureSurface(shown.picture);
+        const int w = shown.box.w, h = shown.box.h;
         // The picture at its natural size, enlarged as the face is: nearest neighbour, sharp.
-        const int w = std::min(r.w, cairo_image_surface_get_width(picture));
-        const int h = std::min(r.h, cairo_image_surface_get_height(picture));
-        if (w <= 0 || h <= 0) continue;
-        const PixelRect d = scale_.ToDevice(PixelRect{r.x, r.y, w, h});
+        const PixelRect d = scale_.ToDevice(shown.box);
         cairo_save(cr);
         cairo_rectangle(cr, d.x, d.y, d.w, d.h);
         cairo_clip(cr);

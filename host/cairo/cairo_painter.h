@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "host/cairo/cairo_face.h"
 #include "host/design.h"
 #include "host/runtime/hit_test.h"
 #include "host/host.h"
@@ -30,22 +31,24 @@ public:
     Painter(const Painter&) = delete;
     Painter& operator=(const Painter&) = delete;
 
-    // Makes the face width x height layout pixels (at least 1 x 1, at most kMaxFaceSide),
-    // keeping what was drawn at its top-left; new parts get the back colour.
-    void Resize(int width, int height);
+    // Makes the face width x height layout pixels, keeping what was drawn at its top-left; new
+    // parts get the back colour (ResizeFaceStore: smaller where memory is short). False, and the
+    // old face kept, if not even a 1 x 1 face could be made.
+    bool Resize(int width, int height);
     // Draws from now on for a display of this scale: boxes and pictures are the layout's
     // pixels enlarged (each layout pixel fills its device pixels), text is drawn at the
     // device's resolution. The device face is drawn afresh from the layout face.
     void SetScale(DisplayScale scale);
     const DisplayScale& Scale() const { return scale_; }
     // The face in layout pixels: an RGB24 image surface that lives until the next Resize that changes its size.
-    cairo_surface_t* Face() const { return face_; }
-    int Width() const { return width_; }
-    int Height() const { return height_; }
+    cairo_surface_t* Face() const { return face_.Surface(); }
+    int Width() const { return face_.Width(); }
+    int Height() const { return face_.Height(); }
     // The face in device pixels (the layout face itself at scale 1).
-    cairo_surface_t* DeviceFace() const { return device_ ? device_ : face_; }
-    int DeviceWidth() const { return device_ ? deviceWidth_ : width_; }
-    int DeviceHeight() const { return device_ ? deviceHeight_ : height_; }
+    const CairoFace& ShownFace() const { return device_.Exists() ? device_ : face_; }
+    cairo_surface_t* DeviceFace() const { return ShownFace().Surface(); }
+    int DeviceWidth() const { return ShownFace().Width(); }
+    int DeviceHeight() const { return ShownFace().Height(); }
 
     // Draws a line, box or filled box between two corners (twips) in the colour.
     void Line(float x1, float y1, float x2, float y2, Color color, LineKind kind);
@@ -57,36 +60,26 @@ public:
     int Print(const std::string& text, float x, float y, Color color);
 
     // What the user sees, onto cr in device pixels with the window's top-left at its origin:
-    // the face (the back colour beyond it), then the pictures of the visible image elements,
-    // the bottom of the z-order first.
+    // the face (the back colour beyond it), then the pictures that show over it (PicturesOnFace).
     void Compose(cairo_t* cr, const ElementTable& elements) const;
 
 private:
-    void NewStore(int w, int h);
-    void ResizeDevice();
+    bool ResizeDevice();
     void Enlarge(int x, int y, int width, int height);
     void PrintOnDevice(const std::string& text, float x, float y, Color color);
-    void FillRect(int x, int y, int width, int height, Color color);
     void CopyRows(cairo_surface_t* source, int dx, int dy, int dw, int dh, int sx, int sy, int sw, int sh);
     cairo_surface_t* IndexPicture(int width, int height, bool rows);
 
     const FormDesign& design_;
-    // The pixels live in a store at least as large as the face, so that a size change within
-    // it moves no pixels and allocates no bitmap: the face is a view of the store's top-left.
-    cairo_surface_t* store_ = nullptr;
-    int storeWidth_ = 0, storeHeight_ = 0;
-    cairo_surface_t* face_ = nullptr;
-    cairo_t* cr_ = nullptr;  // draws on face_; every drawing call leaves its state as it found it
-    int width_ = 0, height_ = 0;
+    // The face in layout pixels; its context is left by every drawing call as it found it.
+    CairoFace face_;
     // The caption's layout, made once with the design's font and kept with its last text.
     PangoLayout* layout_ = nullptr;
     std::string layoutText_;
     int layoutHeight_ = 0;
     // At a scale other than 1: the face in device pixels, and the caption's layout for it.
     DisplayScale scale_;
-    cairo_surface_t* device_ = nullptr;
-    cairo_t* deviceCr_ = nullptr;
-    int deviceWidth_ = 0, deviceHeight_ = 0;
+    CairoFace device_;
     PangoLayout* deviceLayout_ = nullptr;
     // Pictures whose every pixel holds its own column (or row) number, one per picture size.
     std::map<std::array<int, 3>, cairo_surface_t*> indexPictures_;

@@ -65,6 +65,18 @@ cairo_surface_t* PictureSurface(Picture picture) {
     return slot;
 }
 
+const PictureSizes& PictureNaturalSizes() {
+    static const PictureSizes sizes = [] {
+        PictureSizes all{};
+        for (int n = 1; n < kPictureCount; ++n) {
+            cairo_surface_t* surface = PictureSurface(static_cast<Picture>(n));
+            all[static_cast<std::size_t>(n)] = {cairo_image_surface_get_width(surface), cairo_image_surface_get_height(surface)};
+        }
+        return all;
+    }();
+    return sizes;
+}
+
 bool PictureOpaque(Picture picture) {
     static std::array<int, 13> known{};  // 0 not yet looked at, 1 opaque, 2 not
     cairo_surface_t* surface = PictureSurface(picture);

@@ -16,6 +16,7 @@ namespace {
 constexpr const char* kHostKey = "tarvik-host";
 constexpr const char* kAskedKey = "tarvik-accessible-asked";
 constexpr const char* kClickAction = "click";
+constexpr const char* kActivateAction = "activate";  // the title bar's: its double-click, maximize or restore
 constexpr std::size_t kChildren = kAccessibleElems.size();
 
 // ATK has no grip role; a handle that resizes is what GTK 4 and ARIA call a separator.
@@ -130,10 +131,16 @@ void ElementComponentInit(AtkComponentIface* iface) { iface->get_extents = Eleme
 gint ActionCount(AtkAction* action) { return HasDefaultAction(ElemOf(action)) ? 1 : 0; }
 
 const gchar* ActionName(AtkAction* action, gint i) {
-    return i == 0 && HasDefaultAction(ElemOf(action)) ? kClickAction : nullptr;
+    if (i != 0) return nullptr;
+    switch (DefaultActionOf(ElemOf(action))) {
+        case AccessibleAction::Click: return kClickAction;
+        case AccessibleAction::DoubleClick: return kActivateAction;
+        case AccessibleAction::None: break;
+    }
+    return nullptr;
 }
 
-// The click runs as the window's own next event, as a pointer click would.
+// The action runs as the window's own next event, as the pointer's click (or double-click) would.
 gboolean DoAction(AtkAction* action, gint i) {
     GtkWidget* window = WindowOf(action);
     if (i != 0 || !HasDefaultAction(ElemOf(action)) || !Exposed(action, nullptr)) return FALSE;

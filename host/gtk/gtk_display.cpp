@@ -131,7 +131,7 @@ void GtkHost::TakeOverState() {
     GdkWindow* window = gtk_widget_get_window(window_);
     if (state_ == kMinimized) return;  // the window's mapping tells when it shows again
     const Size real{gdk_window_get_width(window), gdk_window_get_height(window)};
-    if (state_ == kMaximized && real == restoredSize_) state_ = kNormal;
+    if (state_ == kMaximized && real == RestoredSize()) state_ = kNormal;
     if (state_ == kNormal) ClearMaximizedMark();
     gdk_window_get_origin(window, &x_, &y_);
     size_ = real;
@@ -145,8 +145,8 @@ void GtkHost::TakeOverState() {
 void GtkHost::ApplyStateItself(int state) {
     if (state == kMinimized) return;
     ClearMaximizedMark();
-    int x = restoredX_, y = restoredY_;
-    Size size = restoredSize_;
+    int x = restore_.Normal().x, y = restore_.Normal().y;
+    Size size = RestoredSize();
     if (state == kMaximized) size = WorkArea(&x, &y);
     state_ = state;
     x_ = x;
@@ -164,8 +164,8 @@ void GtkHost::ApplyStateItself(int state) {
 void GtkHost::RestoreWhereTheManagerKeptTheMaximizedSize() {
     int workX = 0, workY = 0;
     const Size work = WorkArea(&workX, &workY);
-    if (configured_.width < work.width || configured_.height < work.height || configured_ == restoredSize_) return;
-    AskGeometry(restoredX_, restoredY_, restoredSize_);
+    if (configured_.width < work.width || configured_.height < work.height || configured_ == RestoredSize()) return;
+    AskGeometry(restore_.Normal().x, restore_.Normal().y, RestoredSize());
 }
 
 // Asks X (or the window manager) for a place and size straight away: GtkWindow holds back the

@@ -130,10 +130,11 @@ void GtkHost::Configured(bool placeUnknown, int x, int y, int width, int height)
     if (state_ != kMinimized && !placeUnknown) {
         x_ = x;
         y_ = y;
-        if (state_ == kNormal && !FillsWorkArea(x, y, size)) {
-            restoredX_ = x;
-            restoredY_ = y;
-        }
+        // A new place of a normal window; its size is followed when it is laid out (ResizeFace).
+        PixelRect place = restore_.Normal();
+        place.x = x;
+        place.y = y;
+        restore_.Follow(state_, place, !FillsWorkArea(x, y, size));
     }
     const auto asked = std::find(pendingSizes_.begin(), pendingSizes_.end(), size);
     if (asked != pendingSizes_.end()) {
@@ -145,7 +146,7 @@ void GtkHost::Configured(bool placeUnknown, int x, int y, int width, int height)
     size_ = size;
     // With no window manager, a maximized window given its normal size back (by one that has just
     // ended) is a normal one.
-    if (!managed_ && state_ == kMaximized && size == restoredSize_) {
+    if (!managed_ && state_ == kMaximized && size == RestoredSize()) {
         state_ = kNormal;
         ClearMaximizedMark();
     }

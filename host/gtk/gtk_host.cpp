@@ -54,7 +54,7 @@ GtkHost::GtkHost(const FormDesign& design) : FormsRuntime(design, kBackend), pai
     g_list_free_full(icons, g_object_unref);
 
     size_ = {TwipsToPixels(design.clientWidth), TwipsToPixels(design.clientHeight)};
-    restoredSize_ = size_;
+    restore_.Follow(kNormal, {0, 0, size_.width, size_.height});
     gtk_window_set_default_size(GTK_WINDOW(window_), size_.width, size_.height);
     // The window manager's own resizes stop where the grips stop.
     GdkGeometry hints{};
@@ -142,26 +142,23 @@ void GtkHost::ResizeWindow(int width, int height) {
 // The window's new size or state, before its Resize: the face keeps its drawing, and a normal
 // window's place is the one a restore comes back to. Some window managers (xfwm4) size the window
 // to the work area before they say it is maximized: that size is no place to come back to.
-void GtkHost::ResizeFace(int width, int height) {
-    if (state_ == kNormal && !FillsWorkArea(x_, y_, size_)) {
-        restoredSize_ = size_;
-        restoredX_ = x_;
-        restoredY_ = y_;
-    }
-    painter_.Resize(width, height);
+bool GtkHost::ResizeFace(int width, int height) {
+    restore_.Follow(state_, {x_, y_, size_.width, size_.height}, !FillsWorkArea(x_, y_, size_));
+    if (!painter_.Resize(width, height)) return false;
     gtk_widget_queue_draw(window_);
     QueueAnnouncement();
     // The elements moved under a pointer at rest: GTK asks for the tooltip there again (not
     // during a grip's drag, which holds the capture: a query asks the server for the pointer).
     if (!HasCapture()) gtk_widget_trigger_tooltip_query(window_);
     tipUnder_.reset();  // whatever the pointer's next move lands on is asked for
+    return true;
 }
 
-void GtkHost::MoveWindow(int x, int y) {
-    x_ = x;
-    y_ = y;
-    restoredX_ = x_;
-    restoredY_ = y_;
+// GTK places a window in its own pixels, the layout's: the nearest one (halves up).
+void GtkHost::MoveWindow(double x, double y) {
+    x_ = static_cast<int>(std::floor(x + 0.5));
+    y_ = static_cast<int>(std::floor(y + 0.5));
+    restore_.Follow(state_, {x_, y_, size_.width, size_.height});
     gtk_window_move(GTK_WINDOW(window_), x_, y_);
 }
 
@@ -196,10 +193,10 @@ void GtkHost::ApplyWindowState(int state) {
     } else {
         if (from == kMinimized) gtk_window_deiconify(w);
         if (from == kMaximized) {
-            x_ = restoredX_;
-            y_ = restoredY_;
-            if (restoredSize_ != size_) {
-                size_ = restoredSize_;
+            x_ = restore_.Normal().x;
+            y_ = restore_.Normal().y;
+            if (RestoredSize() != size_) {
+                size_ = RestoredSize();
                 pendingSizes_.push_back(size_);
             }
             restoreAsked_ = true;
@@ -219,9 +216,9 @@ void GtkHost::SystemStateChange(int to) {
     } else if (to == kNormal) {
         // The window manager may have given the restored size before the state (xfwm4): that one holds.
         if (FillsWorkArea(x_, y_, configured_) || configured_ == Size{}) {
-            x_ = restoredX_;
-            y_ = restoredY_;
-            size_ = restoredSize_;
+            x_ = restore_.Normal().x;
+            y_ = restore_.Normal().y;
+            size_ = RestoredSize();
         } else {
             size_ = configured_;
         }
@@ -261,10 +258,10 @@ void GtkHost::ShowWindow() {
 
 HWND GtkHost::Handle() const { return static_cast<HWND>(GDK_WINDOW_XID(gtk_widget_get_window(window_))); }
 
-PixelSize GtkHost::ScreenPixels() const {
+LayoutSize GtkHost::ScreenPixels() const {
     GdkRectangle r{};
     gdk_monitor_get_geometry(MonitorOf(window_), &r);
-    return {r.width, r.height};
+    return {static_cast<double>(r.width), static_cast<double>(r.height)};
 }
 
 // --- Drawing on the face -------------------------------------------------------------------

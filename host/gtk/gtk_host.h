@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "host/cairo/cairo_painter.h"
+#include "host/runtime/restore_place.h"
 #include "host/runtime/runtime.h"
 
 typedef struct _GtkWidget GtkWidget;
@@ -59,13 +60,13 @@ protected:
     PixelRect WindowPixels() const override { return {x_, y_, size_.width, size_.height}; }
     int PlatformState() const override { return state_; }
     HWND Handle() const override;
-    PixelSize ScreenPixels() const override;
+    LayoutSize ScreenPixels() const override;
     void ShowWindow() override;
     void ResizeWindow(int width, int height) override;
-    void MoveWindow(int x, int y) override;
+    void MoveWindow(double x, double y) override;
     void ApplyWindowState(int state) override;
     void CloseWindow() override;
-    void ResizeFace(int width, int height) override;
+    bool ResizeFace(int width, int height) override;
     void DrawLine(float x1, float y1, float x2, float y2, Color color, LineKind kind) override;
     void DrawPicture(Picture picture, float dx, float dy, float dw, float dh, float sx, float sy, float sw,
                      float sh) override;
@@ -140,8 +141,9 @@ private:
     // Geometry in pixels as the program last made it or the window manager last reported it.
     int x_ = 0, y_ = 0;
     Size size_;
-    int restoredX_ = 0, restoredY_ = 0;
-    Size restoredSize_;
+    RestorePlace<PixelRect> restore_{PixelRect{0, 0, 0, 0}};
+    // The size a restore from maximized comes back to.
+    Size RestoredSize() const { return {restore_.Normal().w, restore_.Normal().h}; }
     Size configured_;  // the size the window manager last reported
     int state_ = kNormal;
     // Sizes and states the program asked for whose notifications have not come back yet: they

@@ -27,9 +27,32 @@ AccessibleRole RoleOf(Elem elem) {
     }
 }
 
-bool HasDefaultAction(Elem elem) { return AccessibleChildId(elem) != 0 && RoleOf(elem) == AccessibleRole::PushButton; }
+AccessibleAction DefaultActionOf(Elem elem) {
+    if (AccessibleChildId(elem) == 0) return AccessibleAction::None;
+    switch (RoleOf(elem)) {
+        case AccessibleRole::PushButton: return AccessibleAction::Click;
+        case AccessibleRole::TitleBar: return AccessibleAction::DoubleClick;
+        case AccessibleRole::Grip: break;
+    }
+    return AccessibleAction::None;
+}
 
-// The title bar is named by the caption, a button by the tooltip it shows now; grips have no words of their own.
+bool HasDefaultAction(Elem elem) { return DefaultActionOf(elem) != AccessibleAction::None; }
+
+namespace {
+
+// A grip's name: what it changes, in the words of the caption buttons' tooltips.
+std::string GripName(Elem elem) {
+    switch (elem) {
+        case Elem::Pright: return "调整宽度";
+        case Elem::Pbottom: return "调整高度";
+        default: return "调整大小";
+    }
+}
+
+}  // namespace
+
+// The title bar is named by the caption, a button by the tooltip it shows now, a grip by what it changes.
 std::vector<AccessibleItem> AccessibleItems(const ElementTable& elements, const AccessibleWindow& window) {
     std::vector<AccessibleItem> items;
     if (window.minimized) return items;
@@ -46,7 +69,7 @@ std::vector<AccessibleItem> AccessibleItems(const ElementTable& elements, const 
         item.role = RoleOf(elem);
         item.name = item.role == AccessibleRole::TitleBar ? window.caption
                     : item.role == AccessibleRole::PushButton ? e.toolTip
-                                                               : std::string();
+                                                               : GripName(elem);
         item.box = {left, top, right - left, bottom - top};
         items.push_back(std::move(item));
     }

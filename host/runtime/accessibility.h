@@ -17,6 +17,10 @@ namespace tarvik {
 // The kind of control an exposed element is.
 enum class AccessibleRole : int { TitleBar, PushButton, Grip };
 
+// What an element's default action does: a button's click, or the title bar's double-click
+// (maximize or restore); a grip has none.
+enum class AccessibleAction : int { None, Click, DoubleClick };
+
 // The window as its accessible children depend on it.
 struct AccessibleWindow {
     std::string caption;   // UTF-8
@@ -57,7 +61,10 @@ std::optional<Elem> AccessibleElemOf(long childId);
 // The role an exposable element takes.
 AccessibleRole RoleOf(Elem elem);
 
-// Whether the element's role has a default action: the buttons' click.
+// The element's default action.
+AccessibleAction DefaultActionOf(Elem elem);
+
+// Whether the element has a default action: the buttons and the title bar.
 bool HasDefaultAction(Elem elem);
 
 // The elements exposed now, in reading order: the visible ones that show on the face; none

@@ -22,8 +22,10 @@ public:
     double Factor() const { return factor_; }
     bool IsOne() const { return factor_ == 1.0; }
 
-    // The device edge of a layout edge (halves round up), held within the pixel limit.
-    int ToDevice(int layout) const { return Held(std::floor(layout * factor_ + 0.5)); }
+    // The device edge of a layout edge, whole or not (a window's place keeps its half pixels of
+    // twips until here): the nearest one, halves up, held within the pixel limit. Rounded once,
+    // so that it is within half a device pixel of the exact position.
+    int ToDevice(double layout) const { return Held(std::floor(layout * factor_ + 0.5)); }
     // The layout pixel that holds a device pixel (pointer positions): the last one whose device
     // edge lies at or before it, so that it inverts ToDevice's edges at every scale.
     int ToLayout(int device) const { return Held(std::ceil((device + 0.5) / factor_) - 1); }

@@ -121,9 +121,15 @@ float FormsRuntime::Remembered(const std::optional<float>& set, int pixels) cons
     return set && TwipsToPixels(*set) == pixels ? *set : PixelsToTwips(pixels);
 }
 
+// The place the core set while the window is where that move put it, else the pixels' twips. A
+// place is rounded to device pixels once, so its layout pixel may differ from the twips' own.
+float FormsRuntime::RememberedPlace(const std::optional<float>& set, int pixels, int movedTo) const {
+    return set && pixels == movedTo ? *set : PixelsToTwips(pixels);
+}
+
 FormsRuntime::Geometry FormsRuntime::WindowGeometry() const {
     const PixelRect r = WindowPixels();
-    return {Remembered(setLeft_, r.x), Remembered(setTop_, r.y), Remembered(setWidth_, r.w),
+    return {RememberedPlace(setLeft_, r.x, movedX_), RememberedPlace(setTop_, r.y, movedY_), Remembered(setWidth_, r.w),
             Remembered(setHeight_, r.h), PlatformState()};
 }
 
@@ -191,7 +197,10 @@ void FormsRuntime::Move(float left, float top) {
     setLeft_ = std::clamp(left, least, most);
     setTop_ = std::clamp(top, least, most);
     const Scope request = Request();
-    MoveWindow(TwipsToPixels(*setLeft_), TwipsToPixels(*setTop_));
+    MoveWindow(static_cast<double>(*setLeft_) / kTwipsPerPixel, static_cast<double>(*setTop_) / kTwipsPerPixel);
+    const PixelRect at = WindowPixels();
+    movedX_ = at.x;
+    movedY_ = at.y;
 }
 
 int FormsRuntime::WindowState() {
@@ -211,7 +220,11 @@ void FormsRuntime::SetWindowState(int state) {
 void FormsRuntime::WindowChanged() {
     const PixelRect r = WindowPixels();
     const int state = PlatformState();
-    ResizeFace(r.w, r.h);
+    if (!ResizeFace(r.w, r.h)) {
+        EndWithFailure(UnhandledFailure("Form_Resize", backend_ + ": no memory for a " + std::to_string(r.w) + " x " +
+                                                           std::to_string(r.h) + " face"));
+        return;
+    }
     laidOutSize_ = {r.w, r.h};
     const int from = laidOutState_;
     laidOutState_ = state;
@@ -280,12 +293,12 @@ void FormsRuntime::Print(const std::string& text) {
 
 float FormsRuntime::ScreenWidth() {
     BeforeCommand("ScreenWidth");
-    return PixelsToTwips(ScreenPixels().width);
+    return static_cast<float>(ScreenPixels().width * kTwipsPerPixel);
 }
 
 float FormsRuntime::ScreenHeight() {
     BeforeCommand("ScreenHeight");
-    return PixelsToTwips(ScreenPixels().height);
+    return static_cast<float>(ScreenPixels().height * kTwipsPerPixel);
 }
 
 // The program ends with its only window, once the current event returns.
@@ -591,11 +604,17 @@ void FormsRuntime::CaptureLost() {
 
 // --- Screen readers ---------------------------------------------------------------------
 
-// The Click procedure alone: no press or release reaches the button, so its looks stay as they are.
+// The Click (or DblClick) procedure alone: no press or release reaches the element, so its looks
+// stay as they are.
 bool FormsRuntime::DoDefaultAction(Elem elem) {
-    if (!running_ || !HasDefaultAction(elem) || !At(elem).visible) return false;
+    const AccessibleAction action = DefaultActionOf(elem);
+    if (!running_ || action == AccessibleAction::None || !At(elem).visible) return false;
+    if (action == AccessibleAction::DoubleClick && !events_->HandlesDblClick(elem)) return false;
     HideToolTip();
-    Dispatch([&] { events_->OnClick(elem); });
+    if (action == AccessibleAction::DoubleClick)
+        Dispatch([&] { events_->OnDblClick(elem); });
+    else
+        Dispatch([&] { events_->OnClick(elem); });
     return true;
 }
 

@@ -45,6 +45,11 @@ struct PixelSize {
     bool operator==(const PixelSize&) const = default;
 };
 
+// A size in layout pixels, whole or not (a screen's at a scale that does not divide it).
+struct LayoutSize {
+    double width = 0, height = 0;
+};
+
 class FormsRuntime : public Host {
 public:
     FormsRuntime(const FormDesign& design, std::string backend);
@@ -132,7 +137,8 @@ public:
     // differs from the last layout, unless it is the echo of the program's own request.
     void SystemResized();
     // A screen reader asked for the element's default action: a visible caption button runs its
-    // Click procedure, as a click with the pointer does. False if the element has none now.
+    // Click procedure, as a click with the pointer does, and the title bar its DblClick procedure
+    // (maximize or restore). False if the element has none now.
     bool DoDefaultAction(Elem elem);
 
     // --- What the backend and tests read ------------------------------------------------
@@ -174,21 +180,24 @@ protected:
     virtual int PlatformState() const = 0;
     // The window's handle; valid from construction.
     virtual HWND Handle() const = 0;
-    // The size of the screen (the monitor) the window is on.
-    virtual PixelSize ScreenPixels() const = 0;
+    // The size of the screen (the monitor) the window is on, exact: its device pixels over the scale.
+    virtual LayoutSize ScreenPixels() const = 0;
     // Shows the hidden window for the first time; must end in WindowChanged (the first Resize).
     virtual void ShowWindow() = 0;
     // Asks for a normal window's new outer size; on return WindowPixels has it (the runtime lays out).
     virtual void ResizeWindow(int width, int height) = 0;
-    // Moves a normal window's outer top-left corner; raises nothing.
-    virtual void MoveWindow(int x, int y) = 0;
+    // Moves a normal window's outer top-left corner to a layout position as the core gave it
+    // (half pixels and all), rounded once to the backend's own pixels; raises nothing.
+    virtual void MoveWindow(double x, double y) = 0;
     // Asks for another state (0..2); on return PlatformState and WindowPixels have it (the runtime lays out).
     virtual void ApplyWindowState(int state) = 0;
     // The program has ended: the window goes and the event loop stops. Called once, between events.
     virtual void CloseWindow() = 0;
     // Drawing on the face (twips as the core gives them; each backend's painter converts with twips.h).
-    // The window's size or state changed, before its Resize: the face takes the size, keeping its drawing.
-    virtual void ResizeFace(int width, int height) = 0;
+    // The window's size or state changed, before its Resize: the face takes the size, keeping its
+    // drawing (ResizeFaceStore). False if not even a 1 x 1 face could be made: the old one stays,
+    // and the program ends on the failure.
+    virtual bool ResizeFace(int width, int height) = 0;
     // Draws a line, box or filled box.
     virtual void DrawLine(float x1, float y1, float x2, float y2, Color color, LineKind kind) = 0;
     // Copies a scaled source rectangle of a picture (never None).
@@ -296,6 +305,7 @@ private:
     void SetOuterSize(float width, float height);
     void CheckSizable(const char* what) const;
     float Remembered(const std::optional<float>& set, int pixels) const;
+    float RememberedPlace(const std::optional<float>& set, int pixels, int movedTo) const;
     Target TargetAt(int x, int y, bool inside) const;
     MouseArgs ArgsFor(const Target& target, int button, int shift, int x, int y) const;
     template <class F> void Dispatch(F&& raise);
@@ -329,9 +339,10 @@ private:
     int resizeCount_ = 0;
     std::string failureMessage_;
 
-    // The twips the core set, kept while the window's pixels still equal their rounding; the
-    // state of the last layout.
+    // The twips the core set, kept while the window's pixels still equal their rounding (its
+    // place: the pixels the move gave it); the state of the last layout.
     std::optional<float> setLeft_, setTop_, setWidth_, setHeight_;
+    int movedX_ = 0, movedY_ = 0;  // where the core's last Move put the window, in the backend's layout pixels
     int laidOutState_ = -1;
     PixelSize laidOutSize_;
     bool shown_ = false;

@@ -39,20 +39,18 @@ SimHost::SimHost(int screenWidth, int screenHeight, DisplayScale scale)
       screenHeight_(screenHeight),
       scale_(scale),
       rect_{0, 0, TwipsToPixels(Form1Design().clientWidth), TwipsToPixels(Form1Design().clientHeight)},
-      restored_(rect_),
+      restore_(Place{rect_, 0, 0}),
       painter_(Form1Design()) {
     assert(screenWidth > 0 && screenHeight > 0 && "screen size must be positive");
     painter_.SetScale(scale_);
     ResizeFace(rect_.w, rect_.h);
 }
 
-PixelSize SimHost::ScreenPixels() const {
-    return {scale_.ToLayoutLength(screenWidth_), scale_.ToLayoutLength(screenHeight_)};
+LayoutSize SimHost::ScreenPixels() const {
+    return {screenWidth_ / scale_.Factor(), screenHeight_ / scale_.Factor()};
 }
 
-PixelRect SimHost::DeviceRect() const {
-    return {scale_.ToDevice(rect_.x), scale_.ToDevice(rect_.y), scale_.ToDevice(rect_.w), scale_.ToDevice(rect_.h)};
-}
+PixelRect SimHost::DeviceRect() const { return {deviceX_, deviceY_, scale_.ToDevice(rect_.w), scale_.ToDevice(rect_.h)}; }
 
 SimHost::~SimHost() = default;
 
@@ -81,9 +79,9 @@ void SimHost::BeforeCommand(const char* command) {
 // --- The window ------------------------------------------------------------------------------
 
 // Grows or shrinks the face, keeping what was drawn at its top-left; new parts get the back colour.
-void SimHost::ResizeFace(int width, int height) {
+bool SimHost::ResizeFace(int width, int height) {
     ++generation_;
-    painter_.Resize(width, height);
+    return painter_.Resize(width, height);
 }
 
 void SimHost::ResizeWindow(int width, int height) {
@@ -99,9 +97,15 @@ void SimHost::ResizeOuter(int width, int height) {
     });
 }
 
-void SimHost::MoveWindow(int x, int y) {
-    rect_.x = HeldPosition(x);
-    rect_.y = HeldPosition(y);
+void SimHost::MoveWindow(double x, double y) { PlaceAt(scale_.ToDevice(x), scale_.ToDevice(y)); }
+
+// Puts the window's top-left corner at a screen pixel, held within the window system's range;
+// its layout place is the layout pixel that holds it.
+void SimHost::PlaceAt(std::int64_t deviceX, std::int64_t deviceY) {
+    deviceX_ = HeldPosition(deviceX);
+    deviceY_ = HeldPosition(deviceY);
+    rect_.x = scale_.ToLayout(deviceX_);
+    rect_.y = scale_.ToLayout(deviceY_);
 }
 
 void SimHost::ApplyWindowState(int state) { ChangeState(state); }
@@ -144,20 +148,25 @@ SimHost::Monitor SimHost::MonitorOfWindow() const {
 // Maximized fills the work area of the window's monitor; minimized keeps the geometry it had,
 // and the restored geometry waits for the way back.
 void SimHost::ChangeState(int state) {
-    if (state_ == kNormal) restored_ = rect_;
-    if (state == kMinimized) stateBeforeMinimize_ = state_;
+    restore_.Follow(state_, {rect_, deviceX_, deviceY_});
     if (state == kMaximized) {
         const Monitor m = MonitorOfWindow();
-        rect_ = {scale_.ToLayout(m.workX), scale_.ToLayout(m.workY), scale_.ToLayoutLength(m.workWidth),
-                 scale_.ToLayoutLength(m.workHeight)};
+        rect_.w = scale_.ToLayoutLength(m.workWidth);
+        rect_.h = scale_.ToLayoutLength(m.workHeight);
+        PlaceAt(m.workX, m.workY);
     }
-    if (state == kNormal) rect_ = restored_;
+    if (state == kNormal) {
+        const Place& normal = restore_.Normal();
+        rect_ = normal.rect;
+        deviceX_ = normal.deviceX;
+        deviceY_ = normal.deviceY;
+    }
     state_ = state;
 }
 
 void SimHost::RestoreFromMinimized() {
     if (!Running() || state_ != kMinimized) return;
-    SystemSetState(stateBeforeMinimize_);
+    SystemSetState(restore_.StateBeforeMinimize());
 }
 
 void SimHost::ShowWindow() {
@@ -216,16 +225,16 @@ std::optional<POINT> SimHost::PointerOnScreen() const { return POINT{scale_.ToLa
 void SimHost::StartSystemMove(int x, int y) {
     if (state_ != kNormal) return;
     systemMove_ = true;
-    moveFromX_ = x;
-    moveFromY_ = y;
-    moveStart_ = rect_;
+    moveAnchorX_ = scale_.ToDevice(x);
+    moveAnchorY_ = scale_.ToDevice(y);
+    moveStartX_ = deviceX_;
+    moveStartY_ = deviceY_;
     FollowSystemMove();
 }
 
-// The moving window's place for the pointer's: the press's offset kept, in layout pixels.
+// The moving window's place for the pointer's: the press's offset kept, in device pixels.
 void SimHost::FollowSystemMove() {
-    rect_.x = HeldPosition(std::int64_t{moveStart_.x} + scale_.ToLayout(pointerX_) - moveFromX_);
-    rect_.y = HeldPosition(std::int64_t{moveStart_.y} + scale_.ToLayout(pointerY_) - moveFromY_);
+    PlaceAt(std::int64_t{moveStartX_} + pointerX_ - moveAnchorX_, std::int64_t{moveStartY_} + pointerY_ - moveAnchorY_);
 }
 
 // The pointer in the window's layout pixels, and whether it is on the window (in device pixels).

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "host/cairo/cairo_painter.h"
+#include "host/runtime/restore_place.h"
 #include "host/runtime/runtime.h"
 #include "host/runtime/region.h"
 
@@ -105,13 +106,13 @@ protected:
     PixelRect WindowPixels() const override { return rect_; }
     int PlatformState() const override { return state_; }
     HWND Handle() const override { return kSimWindow; }
-    PixelSize ScreenPixels() const override;
+    LayoutSize ScreenPixels() const override;
     void ShowWindow() override;
     void ResizeWindow(int width, int height) override;
-    void MoveWindow(int x, int y) override;
+    void MoveWindow(double x, double y) override;
     void ApplyWindowState(int state) override;
     void CloseWindow() override { shown_ = false; }
-    void ResizeFace(int width, int height) override;
+    bool ResizeFace(int width, int height) override;
     void DrawLine(float x1, float y1, float x2, float y2, Color color, LineKind kind) override;
     void DrawPicture(Picture picture, float dx, float dy, float dw, float dh, float sx, float sy, float sw,
                      float sh) override;
@@ -133,6 +134,7 @@ protected:
 private:
     bool Failing(const char* command) const;
     void ChangeState(int state);
+    void PlaceAt(std::int64_t deviceX, std::int64_t deviceY);
     Monitor MonitorOfWindow() const;
     void ClientPoint(int* x, int* y, bool* inside) const;
     void FollowSystemMove();
@@ -140,10 +142,15 @@ private:
     int screenWidth_, screenHeight_;  // device pixels
     std::vector<Monitor> monitors_;  // the primary first; none: the screen alone (device pixels)
     DisplayScale scale_;
-    PixelRect rect_;  // layout pixels
-    PixelRect restored_;  // where a normal window was before it was maximized or minimized
+    PixelRect rect_;  // layout pixels: the size, and the layout pixel that holds the place
+    int deviceX_ = 0, deviceY_ = 0;  // the place on the screen, device pixels
+    // The window's rectangle with its place in device pixels, as a restore brings it back.
+    struct Place {
+        PixelRect rect;
+        int deviceX, deviceY;
+    };
+    RestorePlace<Place> restore_;
     int state_ = kNormal;
-    int stateBeforeMinimize_ = kNormal;
     bool shown_ = false;
     std::uint64_t generation_ = 0;
 
@@ -162,8 +169,8 @@ private:
     PixelSize dragDistance_{4, 4};
     std::uint64_t clockMs_ = 0;
     bool systemMove_ = false;
-    int moveFromX_ = 0, moveFromY_ = 0;
-    PixelRect moveStart_{};
+    int moveAnchorX_ = 0, moveAnchorY_ = 0;
+    int moveStartX_ = 0, moveStartY_ = 0;  // device pixels
 
     std::vector<std::string> failing_;
 };

@@ -8,8 +8,9 @@ namespace tarvik::win32 {
 
 namespace {
 
-// What MSAA calls a push button's click.
+// What MSAA calls a push button's click, and a double-click (the title bar's maximize or restore).
 constexpr const wchar_t* kPressAction = L"Press";
+constexpr const wchar_t* kDoubleClickAction = L"Double Click";
 // No state bits: shown, enabled, never focused (STATE_SYSTEM_NORMAL, which mingw-w64 lacks).
 constexpr LONG kNoStates = 0;
 
@@ -178,8 +179,9 @@ public:
         const HRESULT hr = Child(id, &item);
         if (hr == S_FALSE) return Standard()->get_accDefaultAction(id, action);
         if (hr != S_OK) return hr;
-        if (!HasDefaultAction(item.elem)) return S_FALSE;
-        *action = SysAllocString(kPressAction);
+        const AccessibleAction kind = DefaultActionOf(item.elem);
+        if (kind == AccessibleAction::None) return S_FALSE;
+        *action = SysAllocString(kind == AccessibleAction::DoubleClick ? kDoubleClickAction : kPressAction);
         return *action ? S_OK : E_OUTOFMEMORY;
     }
 
@@ -249,7 +251,7 @@ public:
         return S_OK;
     }
 
-    // A button's click runs as the window's own next event, as a pointer click would.
+    // A button's click or the title bar's double-click runs as the window's own next event, as the pointer's would.
     STDMETHODIMP accDoDefaultAction(VARIANT id) override {
         AccessibleItem item;
         const HRESULT hr = Child(id, &item);

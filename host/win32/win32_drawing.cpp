@@ -48,12 +48,8 @@ void Win32Host::Invalidate(const RECT& area) {
 
 // The device rectangle where an element's picture shows (empty if it shows none).
 RECT Win32Host::ShownRect(Elem elem) {
-    const std::size_t i = static_cast<std::size_t>(elem);
-    const ElementState& e = Elements()[i];
-    int pw = 0, ph = 0;
-    if (!e.visible || Design().elements[i].kind != ElemKind::Image || !pictures_.Size(e.picture, &pw, &ph)) return {};
-    const PixelRect r = TwipsRectToPixels(e.left, e.top, e.width, e.height);
-    return ToRect(scale_.ToDevice(PixelRect{r.x, r.y, std::max(0, std::min(pw, r.w)), std::max(0, std::min(ph, r.h))}));
+    const std::optional<PixelRect> box = ShownPictureBox(Elements(), Design(), pictures_.Sizes(), elem);
+    return box ? ToRect(scale_.ToDevice(*box)) : RECT{};
 }
 
 void Win32Host::DrawLine(float x1, float y1, float x2, float y2, Color color, LineKind kind) {
@@ -118,25 +114,18 @@ int Win32Host::PrintText(const std::string& text, float textX, float textY, Colo
     return height;
 }
 
-// Each visible image shows its picture at its top-left, natural size, clipped to its rectangle;
-// the design order's later elements lie beneath, so they are drawn first.
+// The pictures that show over the face (PicturesOnFace), in their order.
 // The target is a width x height memory bitmap whose pixel (0, 0) is device pixel (-originX, -originY).
-void Win32Host::ComposeImages(const MemoryBitmap& target, int width, int height, int originX, int originY) {
-    const ElementTable& elements = Elements();
-    for (int i = kElemCount - 1; i >= 0; --i) {
-        const ElementState& e = elements[static_cast<std::size_t>(i)];
-        if (!e.visible || Design().elements[static_cast<std::size_t>(i)].kind != ElemKind::Image) continue;
-        int pw = 0, ph = 0;
-        if (!pictures_.Size(e.picture, &pw, &ph)) continue;
-        const PixelRect r = TwipsRectToPixels(e.left, e.top, e.width, e.height);
-        const int w = std::min(pw, r.w), h = std::min(ph, r.h);
-        if (w <= 0 || h <= 0) continue;
+void Win32Host::ComposeImages(const ShownPictures& pictures, const MemoryBitmap& target, int width, int height,
+                              int originX, int originY) {
+    for (const ShownPicture& shown : pictures) {
+        const PixelRect& r = shown.box;
         if (scale_.IsOne()) {
-            pictures_.Draw(target.dc, e.picture, r.x + originX, r.y + originY, w, h, 0, 0, w, h);
+            pictures_.Draw(target.dc, shown.picture, r.x + originX, r.y + originY, r.w, r.h, 0, 0, r.w, r.h);
             continue;
         }
         // Enlarged as the face is, each picture pixel filling its layout pixel's device pixels.
-        pictures_.Enlarge(target.bits, width, height, -originX, -originY, e.picture, r.x, r.y, w, h, scale_);
+        pictures_.Enlarge(target.bits, width, height, -originX, -originY, shown.picture, r.x, r.y, r.w, r.h, scale_);
     }
 }
 
@@ -152,11 +141,13 @@ void Win32Host::Paint(HDC dc, const RECT& area) {
     SetDCBrushColor(paintTile_.dc, Design().backColor);
     const HBRUSH back = static_cast<HBRUSH>(GetStockObject(DC_BRUSH));
     const Face& face = DeviceFace();
-    std::array<RECT, kElemCount> pictures{};
-    for (int i = 0; i < kElemCount; ++i) pictures[static_cast<std::size_t>(i)] = ShownRect(static_cast<Elem>(i));
+    const ShownPictures pictures = PicturesOnFace(Elements(), Design(), pictures_.Sizes());
+    std::array<RECT, kElemCount> shown{};
+    std::transform(pictures.begin(), pictures.end(), shown.begin(), [&](const ShownPicture& p) { return ToRect(scale_.ToDevice(p.box)); });
     const auto pictureIn = [&](const RECT& tile) {
         RECT common{};
-        return std::any_of(pictures.begin(), pictures.end(), [&](const RECT& r) { return IntersectRect(&common, &r, &tile); });
+        return std::any_of(shown.begin(), shown.begin() + pictures.size(),
+                           [&](const RECT& r) { return IntersectRect(&common, &r, &tile); });
     };
     for (int y = visible.top; y < visible.bottom; y += kPaintTile) {
         for (int x = visible.left; x < visible.right; x += kPaintTile) {
@@ -171,7 +162,7 @@ void Win32Host::Paint(HDC dc, const RECT& area) {
             const RECT all{0, 0, w, h};
             FillRect(paintTile_.dc, &all, back);
             if (fw > 0 && fh > 0) BitBlt(paintTile_.dc, 0, 0, fw, fh, face.Dc(), x, y, SRCCOPY);
-            ComposeImages(paintTile_, kPaintTile, kPaintTile, -x, -y);
+            ComposeImages(pictures, paintTile_, kPaintTile, kPaintTile, -x, -y);
             BitBlt(dc, x, y, w, h, paintTile_.dc, 0, 0, SRCCOPY);
         }
     }
@@ -182,7 +173,7 @@ Color Win32Host::ShownPixel(int x, int y) {
     if (x < 0 || y < 0 || x >= face.Width() || y >= face.Height()) return 0xFFFFFFFFu;
     MemoryBitmap one = NewMemoryBitmap(1, 1);
     BitBlt(one.dc, 0, 0, 1, 1, face.Dc(), x, y, SRCCOPY);
-    ComposeImages(one, 1, 1, -x, -y);
+    ComposeImages(PicturesOnFace(Elements(), Design(), pictures_.Sizes()), one, 1, 1, -x, -y);
     GdiFlush();
     const std::uint32_t p = one.bits[0];
     FreeMemoryBitmap(one);

@@ -48,62 +48,48 @@ void FreeMemoryBitmap(MemoryBitmap& m) {
 }
 
 Face::~Face() {
+    FreeMemoryBitmap(made_);
     MemoryBitmap m{dc_, bitmap_, initial_, bits_};
     FreeMemoryBitmap(m);
 }
 
-namespace {
-
-// Fills a rectangle with the back colour; the stock DC brush allocates nothing, so it cannot fail.
-void FillBack(HDC dc, Color back, int x1, int y1, int x2, int y2) {
-    if (x2 <= x1 || y2 <= y1) return;
-    SetDCBrushColor(dc, back);
-    const RECT r{x1, y1, x2, y2};
-    FillRect(dc, &r, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
+bool Face::Resize(int width, int height, Color back) {
+    const std::optional<FaceSize> face =
+        ResizeFaceStore(*this, {storeWidth_, storeHeight_}, {dc_ ? width_ : 0, dc_ ? height_ : 0}, width, height, back);
+    if (!face) return false;
+    width_ = face->width;
+    height_ = face->height;
+    return true;
 }
 
-}  // namespace
+bool Face::MakeStore(StoreSize size) {
+    FreeMemoryBitmap(made_);
+    if (!TryMemoryBitmap(size.width, size.height, &made_)) return false;
+    madeSize_ = size;
+    return true;
+}
 
-bool Face::Resize(int width, int height, Color back) {
-    width = std::clamp(width, 1, kMaxFaceSide);
-    height = std::clamp(height, 1, kMaxFaceSide);
-    if (dc_ && width == width_ && height == height_) return true;
-    const StoreSize held{storeWidth_, storeHeight_};
-    StoreSize store = FaceStore(held, width, height);
-    if (dc_ && store == held) {
-        // What a smaller face left in the store is not the face's: only the uncovered strips change.
-        FillBack(dc_, back, width_, 0, width, height);
-        FillBack(dc_, back, 0, height_, std::min(width, width_), height);
-        width_ = width;
-        height_ = height;
-        return true;
-    }
-    MemoryBitmap next;
-    while (!TryMemoryBitmap(store.width, store.height, &next)) {
-        if (store.width > width || store.height > height) {
-            store = {width, height};  // no room, then
-            continue;
-        }
-        if (width == 1 && height == 1) return false;
-        if (width >= height)
-            width = std::max(1, width / 2);
-        else
-            height = std::max(1, height / 2);
-        store = {width, height};
-    }
-    FillBack(next.dc, back, 0, 0, width, height);
-    if (dc_) BitBlt(next.dc, 0, 0, std::min(width, width_), std::min(height, height_), dc_, 0, 0, SRCCOPY);
+// The bits are written straight: whatever GDI still holds back for them goes first.
+PixelImage Face::Made() {
+    GdiFlush();
+    return {made_.bits, madeSize_.width, madeSize_.width, madeSize_.height};
+}
+
+PixelImage Face::Held() {
+    GdiFlush();
+    return {bits_, storeWidth_, storeWidth_, storeHeight_};
+}
+
+void Face::UseMade() {
     MemoryBitmap old{dc_, bitmap_, initial_, bits_};
     FreeMemoryBitmap(old);
-    dc_ = next.dc;
-    bitmap_ = next.bitmap;
-    initial_ = next.initial;
-    bits_ = next.bits;
-    width_ = width;
-    height_ = height;
-    storeWidth_ = store.width;
-    storeHeight_ = store.height;
-    return true;
+    dc_ = made_.dc;
+    bitmap_ = made_.bitmap;
+    initial_ = made_.initial;
+    bits_ = made_.bits;
+    storeWidth_ = madeSize_.width;
+    storeHeight_ = madeSize_.height;
+    made_ = MemoryBitmap{};
 }
 
 Color Face::Pixel(int x, int y) const {

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "host/runtime/display_scale.h"
+#include "host/runtime/face_store.h"
 #include "host/twips.h"
 #include "host/win32/win32_api.h"
 
@@ -13,18 +14,24 @@ namespace tarvik::win32 {
 // Pixels each way of the small bitmap a paint composes in, one tile at a time.
 inline constexpr int kPaintTile = 256;
 
-class Face {
+// A top-down 32 bpp DIB section selected into a new memory DC.
+struct MemoryBitmap {
+    HDC dc = nullptr;
+    HBITMAP bitmap = nullptr;
+    HGDIOBJ initial = nullptr;
+    std::uint32_t* bits = nullptr;
+};
+
+class Face final : private PixelStores {
 public:
     Face() = default;
-    ~Face();
+    ~Face() override;
     Face(const Face&) = delete;
     Face& operator=(const Face&) = delete;
 
-    // Makes the face width x height pixels (at most kMaxFaceSide each way), keeping what was drawn
-    // at its top-left; new parts get back. The face is a view of a larger store, so that the
-    // sizes of a drag mostly fit without a new bitmap. Where the system cannot give that much,
-    // the face is made smaller (its longer side halved until it can) and the window shows the back
-    // colour beyond it. False if not even a 1 x 1 face could be made; the old face then stays.
+    // Makes the face width x height pixels, keeping what was drawn at its top-left; new parts get
+    // back (ResizeFaceStore: the face may come out smaller where memory is short). False if not
+    // even a 1 x 1 face could be made; the old face then stays.
     bool Resize(int width, int height, Color back);
     // The memory device context that holds the face.
     HDC Dc() const { return dc_; }
@@ -37,20 +44,19 @@ public:
     void Enlarge(const Face& layout, const DisplayScale& scale, const PixelRect& area);
 
 private:
+    bool MakeStore(StoreSize size) override;
+    PixelImage Made() override;
+    PixelImage Held() override;
+    void UseMade() override;
+
+    MemoryBitmap made_;  // a store just made, not yet in use
+    StoreSize madeSize_;
     HDC dc_ = nullptr;
     HBITMAP bitmap_ = nullptr;
     HGDIOBJ initial_ = nullptr;
     std::uint32_t* bits_ = nullptr;
     int width_ = 0, height_ = 0;  // the face: the store's top-left part
     int storeWidth_ = 0, storeHeight_ = 0;
-};
-
-// A top-down 32 bpp DIB section selected into a new memory DC.
-struct MemoryBitmap {
-    HDC dc = nullptr;
-    HBITMAP bitmap = nullptr;
-    HGDIOBJ initial = nullptr;
-    std::uint32_t* bits = nullptr;
 };
 
 // Creates a memory bitmap of the given size; throws a Failure naming what failed.

@@ -136,7 +136,7 @@ void Win32Host::Create(CreationFault fault) {
                      SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     // The grips alone size the window: the system menu offers no Size.
     DeleteMenu(GetSystemMenu(hwnd_, FALSE), SC_SIZE, MF_BYCOMMAND);
-    GetWindowRect(hwnd_, &lastRestoredRect_);
+    FollowPlace();
     scratchRegion_ = ::CreateRectRgn(0, 0, 0, 0);
     if (!scratchRegion_ || fault == CreationFault::AfterWindow) Fail("CreateRectRgn failed" + LastError());
     tips_ = std::make_unique<ToolTips>(hwnd_);
@@ -270,7 +270,7 @@ void Win32Host::ShowFailure(const std::string& message) {
 
 // The outer rectangle, with the size asked for in this event though not yet given to the system.
 RECT Win32Host::OuterRect() const {
-    if (IsIconic(hwnd_)) return lastRestoredRect_;
+    if (IsIconic(hwnd_)) return restore_.BeforeMinimize();
     RECT r{};
     GetWindowRect(hwnd_, &r);
     if (pendingSize_) {
@@ -290,30 +290,37 @@ PixelRect Win32Host::WindowPixels() const {
 
 int Win32Host::PlatformState() const { return IsIconic(hwnd_) ? kMinimized : IsZoomed(hwnd_) ? kMaximized : kNormal; }
 
-PixelSize Win32Host::ScreenPixels() const {
-    return {scale_.ToLayoutLength(GetSystemMetrics(SM_CXSCREEN)), scale_.ToLayoutLength(GetSystemMetrics(SM_CYSCREEN))};
+LayoutSize Win32Host::ScreenPixels() const {
+    return {GetSystemMetrics(SM_CXSCREEN) / scale_.Factor(), GetSystemMetrics(SM_CYSCREEN) / scale_.Factor()};
 }
 
 void Win32Host::SetWindowPixels(int x, int y, int width, int height, UINT flags) {
     const BOOL ok = SetWindowPos(hwnd_, nullptr, x, y, width, height, flags | SWP_NOZORDER | SWP_NOACTIVATE);
     if (!ok) Fail("SetWindowPos failed" + LastError());
-    if (!IsIconic(hwnd_)) GetWindowRect(hwnd_, &lastRestoredRect_);
+    FollowPlace();
+}
+
+void Win32Host::FollowPlace() {
+    RECT r{};
+    if (GetWindowRect(hwnd_, &r)) restore_.Follow(PlatformState(), r);
 }
 
 // The window's new size or state, before its Resize: the face keeps its drawing, and all of
 // the window is shown again.
-void Win32Host::ResizeFace(int width, int height) {
+bool Win32Host::ResizeFace(int width, int height) {
     accessibility_.MarkChanged();
-    face_.Resize(width, height, Design().backColor);
+    if (!face_.Resize(width, height, Design().backColor)) return false;
     if (!scale_.IsOne()) {
         // Form_Resize draws the whole face again, the text sharp; until then it shows enlarged.
-        deviceFace_.Resize(scale_.ToDevice(face_.Width()), scale_.ToDevice(face_.Height()), Design().backColor);
+        if (!deviceFace_.Resize(scale_.ToDevice(face_.Width()), scale_.ToDevice(face_.Height()), Design().backColor))
+            return false;
         deviceFace_.Enlarge(face_, scale_, {0, 0, face_.Width(), face_.Height()});
     }
     // A size still to be given to the system is painted once given: a paint now would only
     // show the new face cut to the old window.
     if (!pendingSize_) InvalidateRect(hwnd_, nullptr, FALSE);
     wholeInvalid_ = true;
+    return true;
 }
 
 // Inside an event the size waits for the event's end (ApplyPending); outside one (a caller of
@@ -366,7 +373,7 @@ void Win32Host::ApplyPending(bool force) {
         lastSizeTicks_ = now;
         InvalidateRect(hwnd_, nullptr, FALSE);
     }
-    if (size && !IsIconic(hwnd_)) GetWindowRect(hwnd_, &lastRestoredRect_);
+    if (size) FollowPlace();
     if (!sized) Fail("SetWindowPos failed" + LastError());
     // A paint waits for an empty queue, which a drag's moves seldom leave: the size is shown now.
     if (size) UpdateWindow(hwnd_);
@@ -410,14 +417,14 @@ void Win32Host::DiscardPending() {
     pendingSize_.reset();
 }
 
-void Win32Host::MoveWindow(int x, int y) { SetWindowPixels(scale_.ToDevice(x), scale_.ToDevice(y), 0, 0, SWP_NOSIZE); }
+void Win32Host::MoveWindow(double x, double y) { SetWindowPixels(scale_.ToDevice(x), scale_.ToDevice(y), 0, 0, SWP_NOSIZE); }
 
 void Win32Host::ApplyWindowState(int state) {
     ApplyPending(true);
     ::ShowWindow(hwnd_, state == kMinimized ? SW_MINIMIZE : state == kMaximized ? SW_MAXIMIZE : SW_RESTORE);
     // A window minimized from maximized first comes back maximized; normal is one more step.
     if (state == kNormal && IsZoomed(hwnd_)) ::ShowWindow(hwnd_, SW_RESTORE);
-    if (!IsIconic(hwnd_)) GetWindowRect(hwnd_, &lastRestoredRect_);
+    FollowPlace();
     if (PlatformState() != state) Fail("ShowWindow did not change the window state to " + std::to_string(state));
 }
 

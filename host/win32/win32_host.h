@@ -28,6 +28,7 @@
 #include <string>
 
 #include "host/runtime/display_scale.h"
+#include "host/runtime/restore_place.h"
 #include "host/runtime/runtime.h"
 #include "host/win32/win32_accessible.h"
 #include "host/win32/win32_face.h"
@@ -80,13 +81,13 @@ protected:
     PixelRect WindowPixels() const override;
     int PlatformState() const override;
     tarvik::HWND Handle() const override { return reinterpret_cast<tarvik::HWND>(hwnd_); }
-    PixelSize ScreenPixels() const override;
+    LayoutSize ScreenPixels() const override;
     void ShowWindow() override;
     void ResizeWindow(int width, int height) override;
-    void MoveWindow(int x, int y) override;
+    void MoveWindow(double x, double y) override;
     void ApplyWindowState(int state) override;
     void CloseWindow() override;
-    void ResizeFace(int width, int height) override;
+    bool ResizeFace(int width, int height) override;
     void DrawLine(float x1, float y1, float x2, float y2, Color color, LineKind kind) override;
     void DrawPicture(Picture picture, float dx, float dy, float dw, float dh, float sx, float sy, float sw,
                      float sh) override;
@@ -113,12 +114,15 @@ private:
     void Release();
     bool HandlePointer(UINT msg, WPARAM wparam, LPARAM lparam);
     void Paint(HDC dc, const RECT& area);
-    void ComposeImages(const MemoryBitmap& target, int width, int height, int originX, int originY);
+    void ComposeImages(const ShownPictures& pictures, const MemoryBitmap& target, int width, int height, int originX,
+                       int originY);
     void Invalidate(const RECT& area);
     RECT ShownRect(Elem elem);
     RECT OuterRect() const;
     bool InsideRegion(int x, int y);
     void SetWindowPixels(int x, int y, int width, int height, UINT flags);
+    // The window's outer rectangle now, for the place a minimized window reports.
+    void FollowPlace();
     void ApplyPending(bool force = false);
     // Puts a size waiting for the outline's SetWindowPos into that change (WM_WINDOWPOSCHANGING).
     void CarrySize(WINDOWPOS* pos);
@@ -160,7 +164,7 @@ private:
     bool comReady_ = false;
     ::HRGN scratchRegion_ = nullptr;
 
-    RECT lastRestoredRect_{};  // the outer rect before the window was minimized
+    RestorePlace<RECT> restore_{RECT{}};  // the system restores; what a minimized window reports is kept here
     // Inside an event the window's size and outline are only recorded, and given to the system
     // once the outermost event returns, at most once a frame (ApplyPending): a corner move asks
     // for a width and a height and cuts the outline after each layout, and each of those calls

@@ -169,12 +169,12 @@ LRESULT Win32Host::Handle(UINT msg, WPARAM wparam, LPARAM lparam) {
             KeepMaximizeOnItsMonitor(reinterpret_cast<WINDOWPOS*>(lparam));
             break;
         case WM_MOVE:
-            if (!IsIconic(hwnd_)) GetWindowRect(hwnd_, &lastRestoredRect_);
+            FollowPlace();
             return 0;
         case WM_SIZE:
             // The system's maximize or minimize overrides a size still waiting for its frame.
             if (!OwnRequest() && (wparam == SIZE_MAXIMIZED || wparam == SIZE_MINIMIZED)) pendingSize_.reset();
-            if (!IsIconic(hwnd_)) GetWindowRect(hwnd_, &lastRestoredRect_);
+            FollowPlace();
             // The system's own changes (taskbar, Win+Up, the system menu) are laid out here.
             SystemResized();
             return 0;
@@ -320,7 +320,7 @@ void Win32Host::KeepMaximizeOnItsMonitor(WINDOWPOS* pos) {
     if (LaidOutState() == kMaximized || !IsZoomed(hwnd_) || (pos->flags & (SWP_NOMOVE | SWP_NOSIZE))) return;
     MONITORINFO monitor{};
     monitor.cbSize = sizeof(monitor);
-    if (!GetMonitorInfoW(MonitorFromRect(&lastRestoredRect_, MONITOR_DEFAULTTONEAREST), &monitor)) return;
+    if (!GetMonitorInfoW(MonitorFromRect(&restore_.BeforeMinimize(), MONITOR_DEFAULTTONEAREST), &monitor)) return;
     const RECT& work = monitor.rcWork;
     if (pos->cx != work.right - work.left || pos->cy != work.bottom - work.top) return;
     pos->x = work.left;

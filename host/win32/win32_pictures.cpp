@@ -109,6 +109,18 @@ const Pictures::Decoded& Pictures::Get(Picture picture) {
     return d;
 }
 
+const PictureSizes& Pictures::Sizes() {
+    if (!sizes_) {
+        PictureSizes all{};
+        for (int n = 1; n < kPictureCount; ++n) {
+            PictureSize& size = all[static_cast<std::size_t>(n)];
+            Size(static_cast<Picture>(n), &size.width, &size.height);
+        }
+        sizes_ = all;
+    }
+    return *sizes_;
+}
+
 bool Pictures::Size(Picture picture, int* width, int* height) {
     if (picture == Picture::None) return false;
     const Decoded& d = Get(picture);

@@ -2,10 +2,12 @@
 #pragma once
 
 #include <array>
+#include <optional>
 #include <cstdint>
 #include <vector>
 
 #include "host/runtime/display_scale.h"
+#include "host/runtime/shown_pictures.h"
 
 #include "host/win32/win32_api.h"
 
@@ -20,6 +22,8 @@ public:
 
     // The picture's natural size in pixels; false for Picture::None.
     bool Size(Picture picture, int* width, int* height);
+    // Every picture's natural size (decoding each once).
+    const PictureSizes& Sizes();
     // Copies a source rectangle of the picture, scaled nearest-neighbour, onto a destination
     // rectangle of dc. An icon's transparent pixels (its AND mask) leave dc as it was.
     void Draw(HDC dc, Picture picture, int dx, int dy, int dw, int dh, int sx, int sy, int sw, int sh);
@@ -40,7 +44,8 @@ private:
     };
     const Decoded& Get(Picture picture);
 
-    std::array<Decoded, 13> cache_{};
+    std::array<Decoded, kPictureCount> cache_{};
+    std::optional<PictureSizes> sizes_;
     HDC sourceDc_ = nullptr;
 };
 

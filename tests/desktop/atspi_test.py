@@ -100,20 +100,26 @@ def main():
                           'push button "最小化" at +217,+8 17x16',
                           'push button "最大化" at +238,+8 17x16',
                           'push button "关闭" at +259,+8 17x16',
-                          'separator "" at +0,+218 274x13',
-                          'separator "" at +281,+0 9x199',
-                          'separator "" at +273,+214 17x17'], "the normal window's tree")
+                          'separator "调整高度" at +0,+218 274x13',
+                          'separator "调整宽度" at +281,+0 9x199',
+                          'separator "调整大小" at +273,+214 17x17'], "the normal window's tree")
     x, y = extents(frame)[:2]
     for (px, py), want in [((245, 15), "最大化"), ((100, 5), "Lumenta"), ((273, 220), "+273,+214 17x17")]:
         hit = frame.queryComponent().getAccessibleAtPoint(x + px, y + py, pyatspi.DESKTOP_COORDS)
         got = describe(hit, (x, y)) if hit else "nothing"
         check(want in got, f"at +{px},+{py} expected {want}, found {got}")
 
+    # The default actions: a button's click, the title bar's double-click (activate), none for a grip.
+    for name, want in [("Lumenta", ["activate"]), ("最大化", ["click"]), ("调整大小", [])]:
+        action = child_named(frame, name).queryAction()
+        got = [action.getName(i) for i in range(action.nActions)]
+        check(got == want, f'the actions of "{name}" are {got}, expected {want}')
+
     # Maximize through the click action, listening as a screen reader listens.
     heard = []
     def listen(event):
         if event.type.startswith("object:children-changed") and event.source == frame:
-            heard.append(f"{event.type.split(':')[2]} {event.any_data.name or event.any_data.getRoleName()}")
+            heard.append(f"{event.type.split(':')[2]} {event.any_data.getRoleName()}")
         elif event.type.startswith("object:property-change:accessible-name") and event.source.parent == frame:
             heard.append(f"name {event.source.name}")
     events = ["object:children-changed", "object:property-change:accessible-name"]
@@ -127,7 +133,7 @@ def main():
                           'push button "最小化" at +%d,+8 17x16' % (w - 73),
                           'push button "还原" at +%d,+8 17x16' % (w - 52),
                           'push button "关闭" at +%d,+8 17x16' % (w - 31),
-                          'separator "" at +%d,+%d 17x17' % (w - 17, h - 17)], "the maximized window's tree")
+                          'separator "调整大小" at +%d,+%d 17x17' % (w - 17, h - 17)], "the maximized window's tree")
     check(heard == ["name 还原", "remove separator", "remove separator"], f"events of the maximize: {heard}")
 
     heard.clear()

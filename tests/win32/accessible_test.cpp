@@ -106,9 +106,9 @@ TEST(ScreenReadersFindTheCaptionAndFollowMaximizeRestoreAndMinimize) {
                              "2 \"最小化\" push button at 584,277 17x16\n"
                              "3 \"最大化\" push button at 605,277 17x16\n"
                              "4 \"关闭\" push button at 626,277 17x16\n"
-                             "5 \"\" grip at 367,487 274x13\n"
-                             "6 \"\" grip at 648,269 9x199\n"
-                             "7 \"\" grip at 640,483 17x17\n"),
+                             "5 \"调整高度\" grip at 367,487 274x13\n"
+                             "6 \"调整宽度\" grip at 648,269 9x199\n"
+                             "7 \"调整大小\" grip at 640,483 17x17\n"),
                  Join(normal));
         LONG count = 0;
         acc->get_accChildCount(&count);
@@ -122,11 +122,15 @@ TEST(ScreenReadersFindTheCaptionAndFollowMaximizeRestoreAndMinimize) {
             acc->accHitTest(point.x, point.y, &hit);
             CHECK_EQ(std::to_string(want), hit.vt == VT_I4 ? std::to_string(hit.lVal) : "no child number");
         }
-        BSTR action = nullptr;
-        CHECK_EQ(S_OK, acc->get_accDefaultAction(ChildId(3), &action));
-        CHECK_EQ(std::string("Press"), Utf8(action));
-        SysFreeString(action);
-        CHECK_EQ(DISP_E_MEMBERNOTFOUND, acc->accDoDefaultAction(ChildId(1)));
+        // A button's default action is its click, the title bar's its double-click; a grip has none.
+        const std::pair<long, const char*> actions[] = {{1, "Double Click"}, {3, "Press"}, {5, ""}, {7, ""}};
+        for (const auto& [child, want] : actions) {
+            BSTR action = nullptr;
+            CHECK_EQ(*want ? S_OK : S_FALSE, acc->get_accDefaultAction(ChildId(child), &action));
+            CHECK_EQ(std::string(want), action ? Utf8(action) : std::string());
+            SysFreeString(action);
+        }
+        CHECK_EQ(DISP_E_MEMBERNOTFOUND, acc->accDoDefaultAction(ChildId(7)));
 
         // Maximize through the button's default action, watched as a screen reader watches.
         std::string events;
@@ -148,7 +152,7 @@ TEST(ScreenReadersFindTheCaptionAndFollowMaximizeRestoreAndMinimize) {
                      "2 \"最小化\" push button" + at(work.left + w - 73, work.top + 8, 17, 16) +
                      "3 \"还原\" push button" + at(work.left + w - 52, work.top + 8, 17, 16) +
                      "4 \"关闭\" push button" + at(work.left + w - 31, work.top + 8, 17, 16) +
-                     "7 \"\" grip" + at(work.left + w - 17, work.top + h - 17, 17, 17),
+                     "7 \"调整大小\" grip" + at(work.left + w - 17, work.top + h - 17, 17, 17),
                  Join(maximized));
         BSTR gone = nullptr;
         CHECK_EQ(E_INVALIDARG, acc->get_accName(ChildId(5), &gone));
@@ -161,6 +165,10 @@ TEST(ScreenReadersFindTheCaptionAndFollowMaximizeRestoreAndMinimize) {
         CHECK_EQ(std::string("move 1;move 2;name 3;move 3;move 4;show 5;show 6;move 7;"), events);
         g_events = nullptr;
         UnhookWinEvent(hook);
+
+        // The title bar's default action maximizes and restores, as its double-click does.
+        CHECK(Press(acc, 1, p, kMaximized));
+        CHECK(Press(acc, 1, p, kNormal));
 
         // Minimize: the window goes to the taskbar and shows, so exposes, nothing.
         CHECK(Press(acc, 2, p, kMinimized));
