@@ -12,7 +12,9 @@
 # reaches the nested compositor as a pointer) and screenshots (its root window shows the
 # compositor's output); TARVIK_WL names the compositor, and under sway SWAYSOCK its IPC socket.
 # TARVIK_DISPLAYS picks the X display numbers to try (first-last, default 150-199).
+# Exits with 77 (without running the command) where the compositor cannot be started here.
 set -uo pipefail
+no_compositor=77
 
 compositor="${TARVIK_WL:-mutter}"
 screen="${TARVIK_SCREEN:-1024x768x24}"
@@ -28,7 +30,7 @@ case "$compositor" in
 esac
 if ! command -v "$binary" >/dev/null; then
   echo "with-wayland: $binary is not installed (bash tools/setup.sh test installs it)" >&2
-  exit 3
+  exit "$no_compositor"
 fi
 # Mutter wants a session bus; the command shares it.
 if [ "$compositor" = mutter ] && [ -z "${TARVIK_DESKTOP_BUS:-}" ]; then
@@ -89,7 +91,7 @@ case "$compositor" in
   sway)
     if ! id -u "$sway_user" >/dev/null 2>&1; then
       useradd --system --no-create-home --home-dir /nonexistent --shell /usr/sbin/nologin "$sway_user" ||
-        { echo "with-wayland: cannot create the user $sway_user for sway" >&2; exit 3; }
+        { echo "with-wayland: cannot create the user $sway_user for sway" >&2; exit "$no_compositor"; }
     fi
     chown "$sway_user" "$runtime"
     # A stacking desktop rather than tiles: windows float at the size they ask for, centred,
@@ -127,11 +129,13 @@ done
 if [ -z "$up" ]; then
   echo "with-wayland: $compositor did not come up on $display:" >&2
   cat "$log" >&2
-  exit 3
+  exit "$no_compositor"
 fi
-# The output's window on the Xvfb screen: mapped once the compositor has drawn its first frame.
+# The compositor's first frame on the Xvfb screen: its backdrop, no longer Xvfb's black.
+width="${size%x*}" height="${size#*x}"
 for _ in $(seq 1 300); do
-  DISPLAY="$display" xwininfo -root -tree 2>/dev/null | grep -q "${size}+0+0" && break
+  centre="$(DISPLAY="$display" import -window root -crop "1x1+$((width / 2))+$((height / 2))" txt:- 2>/dev/null | tail -n 1)"
+  [ -n "$centre" ] && [[ "$centre" != *"#000000"* ]] && break
   sleep 0.1
 done
 
