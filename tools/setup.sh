@@ -18,6 +18,8 @@ a11y=(python3-pyatspi at-spi2-core dbus-daemon dbus-x11)
 # The desktop tests' other window managers: Xfce's, IceWM (with its own taskbar), GNOME's in X11
 # mode and KDE's (about 7 minutes to install together).
 desktops=(xfwm4 icewm mutter kwin-x11)
+# The Wayland desktops (tools/with-wayland.sh): mutter (above) and sway, each nested in Xvfb.
+wayland=(sway swaybg)
 # The Windows program, cross-built, and Wine to run it.
 windows=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine64 qemu-user-static wine32:i386)
 # The sanitizer build and the fuzzer; the profilers the performance notes name (perf, an X protocol tracer).
@@ -30,7 +32,7 @@ release_checks=(lintian desktop-file-utils appstream unzip)
 case "$mode" in
   run) packages=("${native[@]}") ;;
   run-windows) packages=("${native[@]}" "${windows[@]}") ;;
-  test) packages=("${native[@]}" "${windows[@]}" "${a11y[@]}" "${desktops[@]}" "${checks[@]}" "${release[@]}"
+  test) packages=("${native[@]}" "${windows[@]}" "${a11y[@]}" "${desktops[@]}" "${wayland[@]}" "${checks[@]}" "${release[@]}"
                   "${release_checks[@]}") ;;
   package) packages=("${native[@]}" "${release[@]}") ;;
   *)

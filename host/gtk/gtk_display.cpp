@@ -1,6 +1,7 @@
 // The X display around the window: whether a window manager runs (EWMH's check window), watched
 // as one comes and goes; where none runs, the program maximizes and restores itself, as a bare
-// display expects; and the lost connection, named on stderr.
+// display expects; and the lost connection, named on stderr. On Wayland the compositor always
+// manages the window, and GDK itself ends the program when the connection goes.
 #include "host/gtk/gtk_host.h"
 
 // After the program's own headers: X11's macros (None, Cursor) would clash with their names.
@@ -52,6 +53,8 @@ GdkFilterReturn FilterDisplayEvent(GdkXEvent* xevent, GdkEvent*, gpointer host) 
 // Names a lost X server on stderr; follows the window manager from now on: its check window's
 // end, a new one's check property on the root window, and the window taken into or out of a frame.
 void GtkHost::WatchDisplay() {
+    managed_ = true;
+    if (!OnX11()) return;
     XSetIOErrorHandler(&LostDisplay);
     // The root window's property changes, added to whatever GDK selected there itself.
     Display* display = GDK_WINDOW_XDISPLAY(gtk_widget_get_window(window_));
@@ -64,6 +67,7 @@ void GtkHost::WatchDisplay() {
 
 // The window goes: nothing of the display is watched for it any more.
 void GtkHost::UnwatchDisplay() {
+    if (!OnX11()) return;
     gdk_window_remove_filter(nullptr, &FilterDisplayEvent, this);
     if (wmCheckSource_) g_source_remove(wmCheckSource_);
 }
@@ -83,6 +87,7 @@ void GtkHost::DisplayEvent(const void* xevent) {
 // Whether a window manager runs, by EWMH: the root window names a check window that names itself.
 // Its end is watched, whoever else watches it.
 bool GtkHost::WindowManagerRuns() {
+    if (!OnX11()) return true;  // a Wayland compositor is its window manager
     GdkDisplay* gdkDisplay = gtk_widget_get_display(window_);
     Display* display = GDK_DISPLAY_XDISPLAY(gdkDisplay);
     const Atom check = gdk_x11_get_xatom_by_name_for_display(gdkDisplay, kCheckProperty);
@@ -178,7 +183,7 @@ void GtkHost::AskGeometry(int x, int y, Size size) {
 // gone left them: GDK then says the window is not maximized, and GtkWindow sizes it again.
 void GtkHost::ClearMaximizedMark() {
     GdkWindow* window = gtk_widget_get_window(window_);
-    if (!(gdk_window_get_state(window) & GDK_WINDOW_STATE_MAXIMIZED)) return;
+    if (!OnX11() || !(gdk_window_get_state(window) & GDK_WINDOW_STATE_MAXIMIZED)) return;
     GdkDisplay* gdkDisplay = gtk_widget_get_display(window_);
     Display* display = GDK_DISPLAY_XDISPLAY(gdkDisplay);
     const ::Window xid = GDK_WINDOW_XID(window);

@@ -117,6 +117,7 @@ void GtkHost::Draw(void* cr) {
     double sx = 1, sy = 1;
     cairo_surface_get_device_scale(cairo_get_target(context), &sx, &sy);
     if (sx != 1 || sy != 1) cairo_scale(context, 1 / sx, 1 / sy);
+    ClipToOutline(context);
     painter_.Compose(context, Elements());
 }
 

@@ -64,8 +64,10 @@ GtkHost::GtkHost(const FormDesign& design) : FormsRuntime(design, kBackend), pai
     painter_.Resize(size_.width, size_.height);
     ConnectSignals();
     ConnectWindowMenu();
+    PrepareWaylandWindow();
     gtk_widget_realize(window_);
     if (!gtk_widget_get_window(window_)) Fail("the window could not be realized");
+    AnnounceOwnFrame();
     WatchDisplay();
     scale_ = DisplayScale(gtk_widget_get_scale_factor(window_));
     painter_.SetScale(scale_);
@@ -256,7 +258,10 @@ void GtkHost::ShowWindow() {
     if (Running()) gtk_widget_show(window_);
 }
 
-HWND GtkHost::Handle() const { return static_cast<HWND>(GDK_WINDOW_XID(gtk_widget_get_window(window_))); }
+HWND GtkHost::Handle() const {
+    if (!OnX11()) return WaylandHandle();
+    return static_cast<HWND>(GDK_WINDOW_XID(gtk_widget_get_window(window_)));
+}
 
 LayoutSize GtkHost::ScreenPixels() const {
     GdkRectangle r{};
@@ -307,6 +312,11 @@ void GtkHost::ApplyOutline(const Region* outline, bool redraw) {
 // takes shapes in its own pixels and enlarges them by the scale; at a scale other than 1 the
 // device's shape is given to X directly, so that the curves are cut at the device's resolution.
 void GtkHost::ApplyShape() {
+    // Wayland: no window shapes; the outline is drawn and is the input region (gtk_wayland.cpp).
+    if (!OnX11()) {
+        ApplyWaylandOutline();
+        return;
+    }
     if (scale_.IsOne()) {
         gtk_widget_shape_combine_region(window_, windowRegion_);
         gtk_widget_input_shape_combine_region(window_, windowRegion_);
@@ -333,10 +343,11 @@ void GtkHost::ApplyShape() {
 
 // The face is a finished picture of the whole window: at scale 1 it is painted straight onto the
 // window, with no window-sized buffer made, cleared and copied again in the X server for every
-// frame. At other scales GTK paints nothing of a window drawn that way, so it keeps its buffer.
+// frame. At other scales GTK paints nothing of a window drawn that way, so it keeps its buffer;
+// on Wayland, where a frame is a buffer the client hands over, too.
 void GtkHost::PaintDirect() {
     G_GNUC_BEGIN_IGNORE_DEPRECATIONS
-    gtk_widget_set_double_buffered(window_, !scale_.IsOne());
+    gtk_widget_set_double_buffered(window_, !scale_.IsOne() || !OnX11());
     G_GNUC_END_IGNORE_DEPRECATIONS
 }
 

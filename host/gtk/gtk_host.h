@@ -1,5 +1,6 @@
-// The GTK 3 backend, the native Linux program: one undecorated top-level window on X11 whose
-// face is a persistent cairo image drawn by the shared painter.
+// The GTK 3 backend, the native Linux program: one undecorated top-level window on Wayland or
+// X11 (GDK's choice: Wayland where the session offers it) whose face is a persistent cairo image
+// drawn by the shared painter.
 //
 // Implements: sizes and states through the window manager, laid out before they return (the
 //   notifications of sizes asked for are not laid out again); the runtime's outline as the
@@ -12,8 +13,11 @@
 //   device pixels, the outline given to X directly; a display without a window manager (none
 //   at the start, or gone since): the program maximizes and restores itself (gtk_display.cpp),
 //   and a minimize is refused; the lost X connection named on stderr (status 1).
-// Leaves out: Wayland itself (X11 or XWayland only: a window cannot place or shape itself on
-//   Wayland); fractional scales (GTK 3 has whole ones only).
+// On Wayland (gtk_wayland.cpp): the outline drawn with transparent corners and given as the
+//   input region; client-side decorations announced. What only X11 has is left out there: the
+//   window's own place (Left/Top are kept as asked, the compositor places the window), window
+//   shapes, EWMH's window-manager check (the compositor always manages the window).
+// Leaves out: fractional scales (GTK 3 has whole ones only).
 #pragma once
 
 #include <array>
@@ -31,6 +35,7 @@ typedef struct _GtkWidget GtkWidget;
 typedef struct _GdkCursor GdkCursor;
 typedef union _GdkEvent GdkEvent;
 typedef struct _cairo_region cairo_region_t;
+typedef struct _cairo cairo_t;
 
 namespace tarvik::gtk {
 
@@ -121,6 +126,15 @@ private:
     void RestoreWhereTheManagerKeptTheMaximizedSize();
     void AskGeometry(int x, int y, Size size);
     void ClearMaximizedMark();
+
+    // The display's kind, and what differs on Wayland (gtk_wayland.cpp).
+    bool OnX11() const;
+    bool OnWayland() const;
+    void PrepareWaylandWindow();
+    void AnnounceOwnFrame();
+    HWND WaylandHandle() const;
+    void ApplyWaylandOutline();
+    void ClipToOutline(cairo_t* cr) const;
 
     // Geometry and state (gtk_host.cpp).
     void SystemStateChange(int to);

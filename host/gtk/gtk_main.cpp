@@ -4,8 +4,6 @@
 #include "host/gtk/gtk_host.h"
 #include "tarvik_version.h"
 
-// After the program's own headers: X11's macros (None, Cursor) would clash with their names.
-#include <gdk/gdkx.h>
 #include <gtk/gtk.h>
 
 #include <cstdlib>
@@ -55,22 +53,29 @@ std::optional<bool> ReadCommandLine(int* argc, char*** argv) {
     return version != FALSE;
 }
 
-// What a user without a usable X display is told: what the program needs and which display it tried
-// (GTK's --display, else DISPLAY).
+// What a user without a usable display is told: what the program needs and which displays it
+// tried (GTK's --display, else WAYLAND_DISPLAY and DISPLAY), each as GDK_BACKEND allows it.
 std::string NoDisplayMessage() {
     const char* display = std::getenv("DISPLAY");
     const char* wayland = std::getenv("WAYLAND_DISPLAY");
-    std::string message = "Tarvik needs an X11 display: an X server, or Xwayland on a Wayland desktop.\n";
-    if (const char* option = gdk_get_display_arg_name())
-        message += std::string("--display is \"") + option + "\", but no X server accepted a connection there";
-    else if (!display || !*display)
-        message += "DISPLAY is not set";
-    else
-        message += std::string("DISPLAY is \"") + display + "\", but no X server accepted a connection there";
-    if (wayland && *wayland)
-        message += std::string(" (this is a Wayland session, WAYLAND_DISPLAY \"") + wayland +
-                   "\": is Xwayland installed and enabled?)";
-    message += ".\nStart Tarvik from a desktop session, or set DISPLAY to a running X server (for example :0).\n";
+    const char* backend = std::getenv("GDK_BACKEND");
+    const std::string only = backend && *backend ? backend : "";
+    std::string message = "Tarvik needs a Wayland or X11 display: a Wayland desktop, or an X server.\n";
+    if (const char* option = gdk_get_display_arg_name()) {
+        message += std::string("--display is \"") + option + "\", but no display accepted a connection there";
+    } else {
+        if (only.empty() || only.find("wayland") != std::string::npos)
+            message += !wayland || !*wayland ? std::string("WAYLAND_DISPLAY is not set; ")
+                                             : std::string("WAYLAND_DISPLAY is \"") + wayland +
+                                                   "\", but no Wayland compositor accepted a connection there; ";
+        if (only.empty() || only.find("x11") != std::string::npos)
+            message += !display || !*display ? std::string("DISPLAY is not set")
+                                             : std::string("DISPLAY is \"") + display +
+                                                   "\", but no X server accepted a connection there";
+        if (!only.empty()) message += std::string(" (GDK_BACKEND is \"") + only + "\")";
+    }
+    message += ".\nStart Tarvik from a desktop session, or set WAYLAND_DISPLAY or DISPLAY to a running one "
+               "(for example wayland-0 or :0).\n";
     return message;
 }
 
@@ -79,9 +84,10 @@ std::string NoDisplayMessage() {
 // Answers --help and --version, or creates Form1 on the GTK host and runs it; the exit status is 0
 // after Unload, 1 after an unhandled failure, 2 for a command line it cannot follow.
 int main(int argc, char** argv) {
-    // The window places itself, cuts its own outline and hands moves to the window manager: X11
-    // (XWayland on a Wayland desktop) gives all of that, Wayland itself none of the first two.
-    gdk_set_allowed_backends("x11");
+    // Wayland where the session offers it, else X11 (GDK_BACKEND=x11 still asks for X11 alone).
+    // On Wayland the compositor places the window and nothing shapes it: the outline is drawn
+    // with transparent corners instead (gtk_wayland.cpp).
+    gdk_set_allowed_backends("wayland,x11");
     gchar* base = g_path_get_basename(argc > 0 && argv[0] ? argv[0] : "tarvik");
     const std::string invokedAs = base;
     g_free(base);

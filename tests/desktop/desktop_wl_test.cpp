@@ -1,0 +1,220 @@
+// The native program as a Wayland client, on the compositor TARVIK_WL names
+// (tools/with-wayland.sh): started as a Wayland window (not an X one), its face and cut corners
+// as the simulated host draws them over the desktop, maximize and restore by button where the
+// compositor maximizes, the title-bar drag, the three grips, the compositor's maximize and
+// restore, and close. A Wayland window cannot learn where it is: the test finds it on screenshots
+// of the Xvfb screen under the compositor, where it differs from the empty desktop.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "tests/desktop/desktop.h"
+
+namespace tarvik::desktop {
+namespace {
+
+using namespace wine;
+
+constexpr int kDesktopTolerance = 24;  // a channel this far from the empty desktop is the window's
+constexpr int kPointerBox = 3;         // pixels around the parked pointer that its picture may cover
+// A grip sizes the window to the pointer less the window's top or left as the program knows them.
+// On Wayland it never learns its place: it keeps the one it asked for (centred, half a pixel
+// in twips at the start) while the compositor puts the window where it likes, so an edge may
+// land a pixel from the pointer.
+constexpr int kGripSlack = 1;
+
+// How a compositor's move follows the pointer: mutter from the press (xdg_toplevel.move finds
+// the press by its serial), sway from where the pointer is when the move starts, which is past
+// the program's drag threshold: the first step of the drag is not part of the move.
+struct MoveAnchor {
+    const char* compositor;
+    bool fromPress;
+};
+constexpr MoveAnchor kMoveAnchors[] = {{"mutter", true}, {"sway", false}};
+
+std::string Compositor() {
+    const char* wl = std::getenv("TARVIK_WL");
+    return wl ? wl : "";
+}
+
+// The screen's bottom-right corner, where the pointer rests while the window is looked for.
+Geometry Screen() { return ScreenGeometry().value_or(Geometry{0, 0, 1024, 768}); }
+void ParkPointer() { PointerTo(Screen().width - 1, Screen().height - 1); }
+
+bool Differs(const Pixel& a, const Pixel& b) {
+    return std::abs(a.r - b.r) > kDesktopTolerance || std::abs(a.g - b.g) > kDesktopTolerance ||
+           std::abs(a.b - b.b) > kDesktopTolerance;
+}
+
+// The box of the pixels that differ from the empty desktop (the parked pointer left out).
+std::optional<Geometry> ShownBox(const Image& desktop, const Image& shot) {
+    int left = shot.width, top = shot.height, right = -1, bottom = -1;
+    for (int y = 0; y < shot.height; ++y)
+        for (int x = 0; x < shot.width; ++x) {
+            if (x >= shot.width - kPointerBox && y >= shot.height - kPointerBox) continue;
+            if (!Differs(shot.At(x, y), desktop.At(x, y))) continue;
+            left = std::min(left, x), top = std::min(top, y), right = std::max(right, x), bottom = std::max(bottom, y);
+        }
+    if (right < 0) return std::nullopt;
+    return Geometry{left, top, right - left + 1, bottom - top + 1};
+}
+
+// Finds the window on screenshots, with the pointer parked, until want (or, without one, any
+// window) shows; the last box seen.
+class Finder {
+public:
+    explicit Finder(Image desktop) : desktop_(std::move(desktop)) {}
+    std::optional<Geometry> WaitFor(const std::optional<Geometry>& want, Clock::duration timeout = 10s) {
+        ParkPointer();
+        std::optional<Geometry> box;
+        PollUntil([&] {
+            std::string error;
+            const auto shot = Screenshot(OutPath(Compositor() + "-wl-screen.png"), &error);
+            box = shot ? ShownBox(desktop_, *shot) : std::nullopt;
+            return box && (!want || *box == *want);
+        }, timeout, 200ms);
+        return box;
+    }
+    const Image& Desktop() const { return desktop_; }
+
+private:
+    Image desktop_;
+};
+
+// The simulated frame at the window's place over the empty desktop (outside the outline the
+// desktop shows through the window's transparent corners), compared with the screen.
+Agreement FaceOverDesktop(const Image& desktop, const Geometry& g, const std::string& commands, const std::string& name) {
+    std::string error;
+    const auto sim = SimSnapshot(commands, OutPath(name + "-sim.png"), &error);
+    Agreement result;
+    if (!sim || sim->width != g.width || sim->height != g.height) {
+        result.firstDifferences = sim ? "the simulated frame is " + std::to_string(sim->width) + " x " +
+                                            std::to_string(sim->height) + ", the window " + ToString(g)
+                                      : error;
+        return result;
+    }
+    Image reference = *sim;
+    for (int y = 0; y < g.height; ++y)
+        for (int x = 0; x < g.width; ++x) {
+            Pixel& p = reference.pixels[static_cast<std::size_t>(y) * g.width + x];
+            if (p.a == 0) p = desktop.At(g.x + x, g.y + y);
+        }
+    return PollAgreement(reference, g.x, g.y, Rect{}, kRequiredPercent, name);
+}
+
+// The window as sway's tree has it: its shell and rectangle ("xdg_shell x y w h"), or what went wrong.
+std::string SwayNode() {
+    constexpr const char* kFind =
+        "import json, sys\n"
+        "def walk(n):\n"
+        "    if n.get('app_id') == sys.argv[1]:\n"
+        "        r = n['rect']; print(n.get('shell'), r['x'], r['y'], r['width'], r['height']); return True\n"
+        "    return any(walk(c) for c in n.get('nodes', []) + n.get('floating_nodes', []))\n"
+        "walk(json.load(sys.stdin)) or print('no node with app_id', sys.argv[1])\n";
+    const CommandResult tree = wine::Run({"swaymsg", "-r", "-t", "get_tree"}, "", 10s);
+    if (tree.status != 0) return "swaymsg failed: " + tree.err;
+    const CommandResult r = wine::Run({"python3", "-c", kFind, TARVIK_APP_ID}, tree.out, 10s);
+    return r.out.empty() ? r.err : r.out.substr(0, r.out.find('\n'));
+}
+
+TEST(WaylandDesktop, TarvikAsAWaylandClient) {
+    const std::string wl = Compositor();
+    const char* input = std::getenv("TARVIK_INPUT_DISPLAY");
+    ASSERT_TRUE(input && *input && std::getenv("WAYLAND_DISPLAY"))
+        << "expected TARVIK_INPUT_DISPLAY and WAYLAND_DISPLAY (tools/with-wayland.sh)";
+    // xdotool and the screenshots work on the Xvfb screen under the compositor; the program gets no X display.
+    setenv("DISPLAY", input, 1);
+    const std::string name = wl + "-wl-tarvik";
+    ParkPointer();
+    std::string error;
+    const auto desktop = Screenshot(OutPath(wl + "-wl-desktop.png"), &error);
+    ASSERT_TRUE(desktop) << error;
+    Finder finder(*desktop);
+    Program program(std::vector<std::string>{"/usr/bin/env", "-u", "DISPLAY", TARVIK_GTK_EXE}, name + ".log");
+    ASSERT_TRUE(program.Started()) << program.StartError();
+
+    // Up at its design size, wherever the compositor put it.
+    const Geometry start = StartGeometry();
+    std::optional<Geometry> shown;
+    ASSERT_TRUE(PollUntil([&] {
+        shown = finder.WaitFor(std::nullopt, 2s);
+        return shown && shown->width == start.width && shown->height == start.height;
+    }, 30s)) << "expected a " << start.width << " x " << start.height << " window; "
+             << (shown ? ToString(*shown) : std::string("none")) << " shows\n" << program.Log();
+    Geometry g = *shown;
+
+    // A Wayland client: no X window of the program's on the screen under the compositor, and
+    // sway's tree holds it as an xdg-shell window where it shows.
+    EXPECT_EQ(wine::Run({"xdotool", "search", "--name", "^Lumenta$"}, "", 10s).out, "") << "expected no X window named Lumenta";
+    if (wl == "sway") {
+        EXPECT_EQ(SwayNode(), "xdg_shell " + std::to_string(g.x) + " " + std::to_string(g.y) + " " +
+                                  std::to_string(g.width) + " " + std::to_string(g.height));
+    }
+
+    // The face as the simulated host draws it, no title bar of the compositor's, the desktop in the cut corners.
+    const Agreement look = FaceOverDesktop(finder.Desktop(), g, "start", name + "-start");
+    EXPECT_GE(look.Percent(), kRequiredPercent) << "expected the start frame over the desktop; " << look.Report();
+
+    // Maximize and restore by the button, where the compositor maximizes (sway leaves a floating
+    // window as it is).
+    const Geometry screen = Screen();
+    if (wl != "sway") {
+        ClickButton(Button::Maximize, g);
+        EXPECT_EQ(finder.WaitFor(screen), screen) << "expected the maximize button to fill the screen";
+        ClickButton(Button::Maximize, screen);
+        EXPECT_EQ(finder.WaitFor(g), g) << "expected the restore button to bring back the start window";
+    }
+
+    // The title-bar drag moves the window by the pointer's distance.
+    PointerTo(g.x + 100, g.y + 8);
+    ButtonDown();
+    for (int step = 1; step <= 5; ++step) PointerTo(g.x + 100 + 10 * step, g.y + 8 + 8 * step);
+    ButtonUp();
+    bool fromPress = true;
+    for (const MoveAnchor& anchor : kMoveAnchors)
+        if (wl == anchor.compositor) fromPress = anchor.fromPress;
+    const int steps = fromPress ? 5 : 4;
+    const Geometry moved{g.x + 10 * steps, g.y + 8 * steps, g.width, g.height};
+    const auto afterDrag = finder.WaitFor(moved);
+    EXPECT_EQ(afterDrag, moved) << "expected the title-bar drag to move the window by (" << 10 * steps << ", " << 8 * steps << ")";
+    if (afterDrag && afterDrag->width == g.width && afterDrag->height == g.height) g = *afterDrag;
+
+    // The grips: the edges they size follow the pointer.
+    const struct {
+        const char* grip;
+        int fromRight, fromBottom, dx, dy;
+    } grips[] = {{"bottom", 150, 3, 0, 30}, {"right", 3, 60, 30, 0}, {"corner", 5, 5, 20, 20}};
+    for (const auto& grip : grips) {
+        PointerTo(g.x + g.width - grip.fromRight, g.y + g.height - grip.fromBottom);
+        ButtonDown();
+        PointerTo(g.x + g.width + (grip.dx ? grip.dx : -grip.fromRight), g.y + g.height + (grip.dy ? grip.dy : -grip.fromBottom));
+        ButtonUp();
+        const Geometry want{g.x, g.y, g.width + grip.dx, g.height + grip.dy};
+        const auto got = finder.WaitFor(want);
+        const bool near = got && got->x == want.x && got->y == want.y && std::abs(got->width - want.width) <= kGripSlack &&
+                          std::abs(got->height - want.height) <= kGripSlack;
+        EXPECT_TRUE(near) << "after pulling the " << grip.grip << " grip by (" << grip.dx << ", " << grip.dy << "): expected "
+                          << ToString(want) << " within " << kGripSlack << " pixel, got " << (got ? ToString(*got) : "none");
+        if (got) g = *got;
+    }
+
+    // The compositor's own maximize and restore (mutter's Alt+F10) give the program's looks.
+    if (wl == "mutter") {
+        PointerTo(g.x + 100, g.y + 8);
+        Xdotool({"key", "alt+F10"});
+        EXPECT_EQ(finder.WaitFor(screen), screen) << "expected mutter's Alt+F10 to maximize the window";
+        const Agreement maximized = FaceOverDesktop(finder.Desktop(), screen, SimMaximized(screen, screen.width - 1, screen.height - 1), name + "-maximized");
+        EXPECT_GE(maximized.Percent(), kRequiredPercent) << "expected the maximized frame; " << maximized.Report();
+        PointerTo(screen.width / 2, 8);
+        Xdotool({"key", "alt+F10"});
+        EXPECT_EQ(finder.WaitFor(g), g) << "expected mutter's Alt+F10 to restore the window";
+    }
+
+    const auto status = CloseByButton(program, g);
+    ASSERT_TRUE(status) << "expected the program to end after a click on the close button";
+    EXPECT_EQ(*status, 0);
+}
+
+}  // namespace
+}  // namespace tarvik::desktop
