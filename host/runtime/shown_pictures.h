@@ -24,7 +24,7 @@ using PictureSizes = std::array<PictureSize, kPictureCount>;
 // One element's picture on the face, in layout pixels.
 struct ShownPicture {
     Elem elem = Elem::Pmain;
-    Picture picture = Picture::None;
+    Picture picture{};  // None (X11 headers define None as a macro)
     PixelRect box{};
 };
 
