@@ -351,10 +351,13 @@ Rect ToDevice(const Rect& layout) {
 // The program's own centring on the screen in layout pixels (half twips rounded up), then at the scale.
 Geometry StartGeometry() {
     const DisplayScale s = TestScale();
-    const auto centred = [&](int screen, double twips) {
-        return s.ToDevice(static_cast<int>(std::floor((s.ToLayoutLength(screen) * 15.0 - twips) / 2 / 15.0 + 0.5)));
+    // Centred as the program centres, in single-precision twips of the exact screen, and rounded
+    // to a device pixel once (within half a pixel of the exact centre).
+    const auto centred = [&](int screen, float twips) {
+        const float place = (static_cast<float>(screen / s.Factor() * 15.0) - twips) / 2.0f;
+        return s.ToDevice(static_cast<double>(place) / 15.0);
     };
-    return {centred(1024, 4350.0), centred(768, 3465.0), s.ToDevice(290), s.ToDevice(231)};
+    return {centred(1024, 4350.0f), centred(768, 3465.0f), s.ToDevice(290), s.ToDevice(231)};
 }
 
 Rect CaptionTextBox() { return ToDevice(kCaptionTextBox); }

@@ -46,12 +46,18 @@ private:
 
 enum class Grip { Corner, Bottom, Right };
 
+// The screen's device pixel of a window point in layout pixels, reckoned from the window's place in
+// layout pixels as the program has it: the one nearest to its device place (at 192 DPI the centred
+// window lies at 76.5 layout pixels, device pixel 153, which the program takes as 77).
+int DeviceX(const Geometry& origin, int x) { return TestScale().ToDevice(TestScale().ToLayoutLength(origin.x) + x); }
+int DeviceY(const Geometry& origin, int y) { return TestScale().ToDevice(TestScale().ToLayoutLength(origin.y) + y); }
+
 // Moves the pointer to window point (x, y) (layout pixels from the window's unchanging top-left
 // corner, at the test's scale) with grip held, and waits for the size the rule gives. A move that the limits refuse in one
 // dimension is paired with a change in the other, so that the refusal shows once that arrives.
 void DragTo(const Program& program, GripRule& rule, Grip grip, const Geometry& origin, int x, int y,
             const std::string& what) {
-    const int px = origin.x + TestScale().ToDevice(x), py = origin.y + TestScale().ToDevice(y);
+    const int px = DeviceX(origin, x), py = DeviceY(origin, y);
     PointerTo(px, py);
     rule.Move(px, py, grip != Grip::Bottom, grip != Grip::Right);
     const Geometry want{origin.x, origin.y, rule.Width(), rule.Height()};
@@ -80,7 +86,7 @@ TEST(WineResizeGrips, FollowThePointerStopAtTheLimitsAndPaintTheSimulatedFrame) 
             // 100 device pixels further each way grow the window by 100 device pixels (at a
             // fractional scale, by the device pixels of the layout pixels they reach).
             const Geometry before{g.x, g.y, rule.Width(), rule.Height()};
-            const int px = g.x + TestScale().ToDevice(280) + 100, py = g.y + TestScale().ToDevice(220) + 100;
+            const int px = DeviceX(g, 280) + 100, py = DeviceY(g, 220) + 100;
             PointerTo(px, py);
             rule.Move(px, py, true, true);
             const auto now = program.WaitForGeometry({g.x, g.y, rule.Width(), rule.Height()});
