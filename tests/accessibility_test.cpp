@@ -80,7 +80,8 @@ TEST(Accessibility, ExposesTheVisibleControlsAndFollowsMaximizeAndMinimize) {
     };
     for (const Action& a : actions) {
         EXPECT_EQ(DefaultActionOf(a.elem), a.kind) << ElemName(a.elem);
-        EXPECT_EQ(h.DoDefaultAction(a.elem), a.done) << "expected " << ElemName(a.elem) << (a.done ? " to act" : " not to act");
+        EXPECT_EQ(h.DoDefaultAction(a.elem), a.done)
+            << "expected " << ElemName(a.elem) << (a.done ? " to act" : " not to act");
         EXPECT_EQ(h.WindowState(), a.state) << "after the default action of " << ElemName(a.elem);
     }
     EXPECT_EQ(Items(h), "") << "a minimized window shows, so exposes, nothing";

@@ -87,7 +87,8 @@ bool Painter::ResizeDevice() {
         return true;
     }
     // The layout pixels whose device pixels are new.
-    const int fromX = scale_.ToLayout(std::min(oldW, device_.Width())), fromY = scale_.ToLayout(std::min(oldH, device_.Height()));
+    const int fromX = scale_.ToLayout(std::min(oldW, device_.Width()));
+    const int fromY = scale_.ToLayout(std::min(oldH, device_.Height()));
     Enlarge(fromX, 0, face_.Width() - fromX, face_.Height());
     Enlarge(0, fromY, face_.Width(), face_.Height() - fromY);
     return true;
@@ -102,7 +103,8 @@ void Painter::Enlarge(int x, int y, int width, int height) {
     const auto image = [](cairo_surface_t* surface, int w, int h) {
         return PixelImage{Row(surface, 0), cairo_image_surface_get_stride(surface) / 4, w, h};
     };
-    EnlargePixels(image(face_.Surface(), face_.Width(), face_.Height()), image(device_.Surface(), device_.Width(), device_.Height()), {x, y, width, height}, scale_);
+    EnlargePixels(image(face_.Surface(), face_.Width(), face_.Height()),
+                  image(device_.Surface(), device_.Width(), device_.Height()), {x, y, width, height}, scale_);
     cairo_surface_mark_dirty(device_.Surface());
 }
 

@@ -143,7 +143,8 @@ void Win32Host::Paint(HDC dc, const RECT& area) {
     const Face& face = DeviceFace();
     const ShownPictures pictures = PicturesOnFace(Elements(), Design(), pictures_.Sizes());
     std::array<RECT, kElemCount> shown{};
-    std::transform(pictures.begin(), pictures.end(), shown.begin(), [&](const ShownPicture& p) { return ToRect(scale_.ToDevice(p.box)); });
+    std::transform(pictures.begin(), pictures.end(), shown.begin(),
+                   [&](const ShownPicture& p) { return ToRect(scale_.ToDevice(p.box)); });
     const auto pictureIn = [&](const RECT& tile) {
         RECT common{};
         return std::any_of(shown.begin(), shown.begin() + pictures.size(),
