@@ -12,7 +12,7 @@
 #include "app/form1.h"
 #include "bench/alloc_count.h"
 #include "bench/summary.h"
-#include "host/sim/sim_host.h"
+#include "host/backends/sim/sim_host.h"
 
 namespace tarvik::bench {
 

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "host/cairo/cairo_painter.h"
-#include "host/cairo/cairo_pictures.h"
+#include "host/backends/cairo/cairo_painter.h"
+#include "host/backends/cairo/cairo_pictures.h"
 #include "host/design.h"
 #include "host/twips.h"
 

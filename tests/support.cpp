@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "host/cairo/cairo_pictures.h"
+#include "host/backends/cairo/cairo_pictures.h"
 
 namespace tarvik::test {
 

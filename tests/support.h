@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "app/form1.h"
-#include "host/sim/sim_scenario.h"
+#include "host/backends/sim/sim_scenario.h"
 
 namespace tarvik::test {
 

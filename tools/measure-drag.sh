@@ -68,7 +68,7 @@ measure() {
     wait "$pid" 2>/dev/null || true
   }
   [ -n "${TARVIK_BEFORE:-}" ] && drags tarvik-before Lumenta "$TARVIK_BEFORE"
-  drags tarvik Lumenta "$build/host/gtk/tarvik"
+  drags tarvik Lumenta "$build/host/backends/gtk/tarvik"
   drags gtk-wm GtkPeer "$build/tools/gtk-minimal" --decorated --title GtkPeer
   drags gtk-drag GtkPeer "$build/tools/gtk-minimal" --drag --title GtkPeer
   if [ -n "${TARVIK_WINE:-}" ] && [ -f "$exe" ] && [ -f "$peer" ]; then

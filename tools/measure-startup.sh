@@ -17,7 +17,7 @@ measure() {
   # The first GTK program on a new display pays for setting the display up: not counted.
   "$build/tools/first-frame" "$build/tools/gtk-minimal" >/dev/null
   for _ in $(seq 1 "$runs"); do
-    echo "tarvik $("$build/tools/first-frame" "$build/host/gtk/tarvik")" >>"$out"
+    echo "tarvik $("$build/tools/first-frame" "$build/host/backends/gtk/tarvik")" >>"$out"
     echo "gtk-minimal $("$build/tools/first-frame" "$build/tools/gtk-minimal")" >>"$out"
     echo "gtk-label $("$build/tools/first-frame" "$build/tools/gtk-minimal" --label)" >>"$out"
   done

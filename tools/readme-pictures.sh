@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Makes the README's pictures of the native window on a virtual desktop: at start, with the
 # pointer resting on the maximize button (hover look and tooltip), and maximized.
-#   tools/readme-pictures.sh build/host/gtk/tarvik docs/images
+#   tools/readme-pictures.sh build/host/backends/gtk/tarvik docs/images
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 exe="$(realpath "$1")"

@@ -5,7 +5,7 @@
 set -uo pipefail
 build="$1"
 root="$(cd "$(dirname "$0")/.." && pwd)"
-exe="$build/host/gtk/tarvik"
+exe="$build/host/backends/gtk/tarvik"
 if [ ! -x "$exe" ]; then
   echo "Tarvik: $exe has not been built (is libgtk-3-dev installed?)" >&2
   exit 1

@@ -1,7 +1,7 @@
 // tarvik-sim: runs a scenario from standard input against the simulated host.
 #include <iostream>
 
-#include "host/sim/sim_scenario.h"
+#include "host/backends/sim/sim_scenario.h"
 
 int main(int argc, char**) {
     if (argc > 1) {

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Runs a command on a private virtual desktop: Xvfb (1024 x 768), a window manager and a taskbar,
 # all torn down after. The command finds the display in DISPLAY.
-#   tools/with-desktop.sh build/host/gtk/tarvik
-#   TARVIK_WM=xfwm4 tools/with-desktop.sh build/host/gtk/tarvik
+#   tools/with-desktop.sh build/host/backends/gtk/tarvik
+#   TARVIK_WM=xfwm4 tools/with-desktop.sh build/host/backends/gtk/tarvik
 # TARVIK_WM picks the window manager: openbox (the default), xfwm4, icewm (its own taskbar),
 # mutter (in X11 mode) or kwin (kwin_x11); the others get a tint2 taskbar. xfwm4, mutter and kwin
 # run on a session bus of their own (dbus-run-session), shared with the command.

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Runs a command on a private headless Wayland desktop: a Wayland compositor nested in an Xvfb
 # screen of its own (1024 x 768), all torn down after.
-#   tools/with-wayland.sh build/host/gtk/tarvik
-#   TARVIK_WL=sway tools/with-wayland.sh build/host/gtk/tarvik
+#   tools/with-wayland.sh build/host/backends/gtk/tarvik
+#   TARVIK_WL=sway tools/with-wayland.sh build/host/backends/gtk/tarvik
 # TARVIK_WL picks the compositor: mutter (the default; --nested --wayland --no-x11, on a session
 # bus of its own shared with the command) or sway (the X11 backend with the pixman renderer; it
 # refuses to run as root, so it runs as the system user tarvik-wl, made on first use).

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "host/design.h"
-#include "host/gtk/gtk_host.h"
+#include "host/backends/gtk/gtk_host.h"
 #include "host/runtime/hit_test.h"
 #include "host/twips.h"
 

@@ -5,7 +5,7 @@
 #include <sstream>
 #include <string>
 
-#include "host/sim/sim_scenario.h"
+#include "host/backends/sim/sim_scenario.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     std::istringstream in(std::string(reinterpret_cast<const char*>(data), size));

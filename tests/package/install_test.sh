@@ -6,7 +6,7 @@
 # without a display, and an unknown option or argument is refused without opening a window.
 set -u
 build="$1" version="$2" app_id="$3"
-tarvik="$build/host/gtk/tarvik"
+tarvik="$build/host/backends/gtk/tarvik"
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 

@@ -8,7 +8,7 @@
 
 #include "app/form1.h"
 #include "host/twips.h"
-#include "host/win32/win32_host.h"
+#include "host/backends/win32/win32_host.h"
 
 namespace tarvik::test {
 

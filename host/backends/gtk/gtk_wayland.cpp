@@ -1,0 +1,83 @@
+// The window on a Wayland display, where the compositor keeps to itself what X11 lets a window
+// do: there is no window shape, so the outline is drawn with transparent corners and given as
+// the input region; the window announces that it draws its own frame; and it neither places
+// itself nor learns where it is (the compositor chooses, the program keeps the place it asked for).
+#include "host/backends/gtk/gtk_host.h"
+
+// After the program's own headers: X11's macros (None, Cursor) would clash with their names.
+#include <gdk/gdkwayland.h>
+#include <gdk/gdkx.h>
+#include <gtk/gtk.h>
+
+namespace tarvik::gtk {
+
+namespace {
+
+// The window's own style: no background of the theme's, so that GTK does not tell the
+// compositor the whole window is opaque and the cut corners show the desktop.
+constexpr const char* kTransparentStyle = "* { background-color: transparent; }";
+
+}  // namespace
+
+// Whether the window is on an X11 display (X11 itself, or Xwayland).
+bool GtkHost::OnX11() const { return GDK_IS_X11_DISPLAY(gtk_widget_get_display(window_)); }
+
+// Whether the window is a Wayland client.
+bool GtkHost::OnWayland() const { return GDK_IS_WAYLAND_DISPLAY(gtk_widget_get_display(window_)); }
+
+// Before the window is realized: a visual with an alpha channel and no opaque background.
+void GtkHost::PrepareWaylandWindow() {
+    if (!OnWayland()) return;
+    if (GdkVisual* rgba = gdk_screen_get_rgba_visual(gtk_widget_get_screen(window_))) gtk_widget_set_visual(window_, rgba);
+    GtkCssProvider* style = gtk_css_provider_new();
+    gtk_css_provider_load_from_data(style, kTransparentStyle, -1, nullptr);
+    gtk_style_context_add_provider(gtk_widget_get_style_context(window_), GTK_STYLE_PROVIDER(style),
+                                   GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
+    g_object_unref(style);
+}
+
+// Once realized: the window draws its own frame, which keeps compositors that decorate windows
+// themselves (sway, KWin) from adding a title bar of theirs.
+void GtkHost::AnnounceOwnFrame() {
+    if (OnWayland()) gdk_wayland_window_announce_csd(gtk_widget_get_window(window_));
+}
+
+// A handle for the window that is no X window id: the GdkWindow's address, which is stable
+// while the window lives.
+HWND GtkHost::WaylandHandle() const { return reinterpret_cast<HWND>(gtk_widget_get_window(window_)); }
+
+// The outline where the pointer lands: the input region, in GTK's (layout) pixels. At a scale
+// other than 1 every layout pixel a device rectangle of the outline touches is taken, so that
+// no pixel drawn is one the pointer falls through.
+void GtkHost::ApplyWaylandOutline() {
+    if (!windowRegion_ || scale_.IsOne()) {
+        gtk_widget_input_shape_combine_region(window_, windowRegion_);
+        return;
+    }
+    cairo_region_t* layout = cairo_region_create();
+    const int n = cairo_region_num_rectangles(windowRegion_);
+    for (int i = 0; i < n; ++i) {
+        cairo_rectangle_int_t r;
+        cairo_region_get_rectangle(windowRegion_, i, &r);
+        const int x = scale_.ToLayout(r.x), y = scale_.ToLayout(r.y);
+        const cairo_rectangle_int_t l{x, y, scale_.ToLayout(r.x + r.width - 1) + 1 - x,
+                                      scale_.ToLayout(r.y + r.height - 1) + 1 - y};
+        cairo_region_union_rectangle(layout, &l);
+    }
+    gtk_widget_input_shape_combine_region(window_, layout);
+    cairo_region_destroy(layout);
+}
+
+// Wayland has no window shapes: outside the outline the window is cleared to transparent, and
+// the face is drawn inside it only (the context is in device pixels, as the outline is).
+void GtkHost::ClipToOutline(cairo_t* cr) const {
+    if (!windowRegion_ || !OnWayland()) return;
+    cairo_save(cr);
+    cairo_set_operator(cr, CAIRO_OPERATOR_CLEAR);
+    cairo_paint(cr);
+    cairo_restore(cr);
+    gdk_cairo_region(cr, windowRegion_);
+    cairo_clip(cr);
+}
+
+}  // namespace tarvik::gtk
