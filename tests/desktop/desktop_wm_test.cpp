@@ -16,7 +16,7 @@ namespace {
 using namespace wine;
 
 constexpr int kDoubleClicks = 5;  // of each kind, each expected to toggle the state
-constexpr int kBackdropShading = 6;  // mutter's desktop is a gradient: neighbours differ by a step
+constexpr int kBackdropShading = 24;  // mutter's desktop is a dithered gradient: neighbours differ by a few steps
 
 std::string WindowManager() {
     const char* wm = std::getenv("TARVIK_WM");

@@ -52,7 +52,7 @@ runs=(
   "--bogus|2|-|Unknown option --bogus"
   "-x|2|-|Try \"tarvik --help\" for more information."
   "stray|2|-|unexpected argument \"stray\""
-  "--display=:4242|1|-|--display is \":4242\", but no X server"
+  "--display=:4242|1|-|--display is \":4242\", but no display accepted"
 )
 for run in "${runs[@]}"; do
   IFS='|' read -r args status out err <<<"$run"
