@@ -82,6 +82,7 @@ GtkHost::~GtkHost() {
     if (window_ && gtk_widget_get_window(window_)) UnwatchDisplay();
     if (announceSource_) g_source_remove(announceSource_);
     if (tipRetrySource_) g_source_remove(tipRetrySource_);
+    if (stateCheckSource_) g_source_remove(stateCheckSource_);
     if (window_) SetAccessibleHost(window_, nullptr);
     if (windowRegion_) cairo_region_destroy(windowRegion_);
     for (GdkCursor* c : cursors_)
@@ -173,6 +174,10 @@ void GtkHost::ApplyWindowState(int state) {
     managed_ = WindowManagerRuns();
     if (!managed_) {
         ApplyStateItself(state);
+        return;
+    }
+    if (OnWayland()) {
+        AskWaylandState(state);
         return;
     }
     GtkWindow* w = GTK_WINDOW(window_);

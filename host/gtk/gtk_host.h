@@ -135,6 +135,8 @@ private:
     HWND WaylandHandle() const;
     void ApplyWaylandOutline();
     void ClipToOutline(cairo_t* cr) const;
+    void AskWaylandState(int state);
+    void CheckAskedState();
 
     // Geometry and state (gtk_host.cpp).
     void SystemStateChange(int to);
@@ -164,6 +166,9 @@ private:
     // are laid out already and must not be laid out again.
     std::deque<Size> pendingSizes_;
     std::deque<int> pendingStates_;
+    // Wayland: the state last asked of the compositor, and the idle that checks its answer.
+    int askedState_ = kNormal;
+    unsigned stateCheckSource_ = 0;
     bool restoreAsked_ = false;  // the program asked the window manager for a restore from maximized
     bool shown_ = false;
 

@@ -80,4 +80,38 @@ void GtkHost::ClipToOutline(cairo_t* cr) const {
     cairo_clip(cr);
 }
 
+// Maximize and restore are requests the compositor answers with a configure of its own, or not
+// at all (sway leaves a floating window as it is): the window keeps its state and size until
+// the answer, which comes as the compositor's own change. Once the program's event has run (its
+// look made for the state asked for), a state still not taken puts the look back. A minimize is
+// never reported (the window keeps its state and its look, right when it comes back).
+void GtkHost::AskWaylandState(int state) {
+    GtkWindow* w = GTK_WINDOW(window_);
+    if (state == kMinimized) {
+        gtk_window_iconify(w);
+        return;
+    }
+    if (state == kMaximized)
+        gtk_window_maximize(w);
+    else
+        gtk_window_unmaximize(w);
+    askedState_ = state;
+    if (stateCheckSource_) return;
+    stateCheckSource_ = g_idle_add(+[](gpointer data) -> gboolean {
+        auto* self = static_cast<GtkHost*>(data);
+        self->stateCheckSource_ = 0;
+        self->HandleEvent([&] { self->CheckAskedState(); }, "the compositor's answer");
+        return G_SOURCE_REMOVE;
+    }, this);
+}
+
+// A round trip lets a compositor that answers at once do so first: GDK then holds the new state
+// (its event is queued, and lays the window out); otherwise the runtime hears the state was not taken.
+void GtkHost::CheckAskedState() {
+    gdk_display_sync(gtk_widget_get_display(window_));
+    const bool maximized = gdk_window_get_state(gtk_widget_get_window(window_)) & GDK_WINDOW_STATE_MAXIMIZED;
+    if (maximized == (askedState_ == kMaximized)) return;
+    StateNotTaken(askedState_);
+}
+
 }  // namespace tarvik::gtk

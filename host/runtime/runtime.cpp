@@ -241,6 +241,12 @@ void FormsRuntime::SystemResized() {
     WindowChanged();
 }
 
+void FormsRuntime::StateNotTaken(int asked) {
+    if (!shown_ || !running_ || asked == PlatformState()) return;
+    laidOutState_ = asked;
+    WindowChanged();
+}
+
 HWND FormsRuntime::hWnd() {
     BeforeCommand("hWnd");
     return Handle();

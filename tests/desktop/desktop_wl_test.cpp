@@ -83,8 +83,10 @@ private:
 };
 
 // The simulated frame at the window's place over the empty desktop (outside the outline the
-// desktop shows through the window's transparent corners), compared with the screen.
-Agreement FaceOverDesktop(const Image& desktop, const Geometry& g, const std::string& commands, const std::string& name) {
+// desktop shows through the window's transparent corners), compared with the screen; only the
+// part in `only` (window pixels) where one is given.
+Agreement FaceOverDesktop(const Image& desktop, const Geometry& g, const std::string& commands, const std::string& name,
+                          const std::optional<Rect>& only = std::nullopt) {
     std::string error;
     const auto sim = SimSnapshot(commands, OutPath(name + "-sim.png"), &error);
     Agreement result;
@@ -100,7 +102,11 @@ Agreement FaceOverDesktop(const Image& desktop, const Geometry& g, const std::st
             Pixel& p = reference.pixels[static_cast<std::size_t>(y) * g.width + x];
             if (p.a == 0) p = desktop.At(g.x + x, g.y + y);
         }
-    return PollAgreement(reference, g.x, g.y, Rect{}, kRequiredPercent, name);
+    if (!only) return PollAgreement(reference, g.x, g.y, Rect{}, kRequiredPercent, name);
+    Image part{only->width, only->height, {}};
+    for (int y = 0; y < only->height; ++y)
+        for (int x = 0; x < only->width; ++x) part.pixels.push_back(reference.At(only->x + x, only->y + y));
+    return PollAgreement(part, g.x + only->x, g.y + only->y, Rect{}, kRequiredPercent, name);
 }
 
 // The window as sway's tree has it: its shell and rectangle ("xdg_shell x y w h"), or what went wrong.
@@ -156,12 +162,22 @@ TEST(WaylandDesktop, TarvikAsAWaylandClient) {
     const Agreement look = FaceOverDesktop(finder.Desktop(), g, "start", name + "-start");
     EXPECT_GE(look.Percent(), kRequiredPercent) << "expected the start frame over the desktop; " << look.Report();
 
-    // Maximize and restore by the button, where the compositor maximizes (sway leaves a floating
-    // window as it is).
+    // Maximize and restore by the button: requests the compositor answers. mutter maximizes and
+    // the window takes the maximized look; sway leaves a floating window as it is, and the look
+    // stays the normal one (the maximize glyph, both grips).
     const Geometry screen = Screen();
-    if (wl != "sway") {
-        ClickButton(Button::Maximize, g);
+    ClickButton(Button::Maximize, g);
+    if (wl == "sway") {
+        EXPECT_EQ(finder.WaitFor(g), g) << "expected sway to keep the window as it was";
+        const Agreement kept = FaceOverDesktop(finder.Desktop(), g, "start", name + "-maximize-ignored");
+        EXPECT_GE(kept.Percent(), kRequiredPercent) << "expected the normal look after an ignored maximize; " << kept.Report();
+        const Agreement glyph = FaceOverDesktop(finder.Desktop(), g, "start", name + "-maximize-glyph", ButtonRect(Button::Maximize, g.width));
+        EXPECT_GE(glyph.Percent(), kRequiredPercent) << "expected the maximize glyph after an ignored maximize; " << glyph.Report();
+    } else {
         EXPECT_EQ(finder.WaitFor(screen), screen) << "expected the maximize button to fill the screen";
+        const Agreement maximized = FaceOverDesktop(finder.Desktop(), screen, SimMaximized(screen, screen.width - 1, screen.height - 1),
+                                                    name + "-maximize-button");
+        EXPECT_GE(maximized.Percent(), kRequiredPercent) << "expected the maximized look; " << maximized.Report();
         ClickButton(Button::Maximize, screen);
         EXPECT_EQ(finder.WaitFor(g), g) << "expected the restore button to bring back the start window";
     }
