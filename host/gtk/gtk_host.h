@@ -135,6 +135,7 @@ private:
     HWND WaylandHandle() const;
     void ApplyWaylandOutline();
     void ClipToOutline(cairo_t* cr) const;
+    bool WindowMenuRequestShows() const;
     void AskWaylandState(int state);
     void CheckAskedState();
 

@@ -13,6 +13,10 @@ namespace tarvik::gtk {
 
 namespace {
 
+// The desktops whose Wayland compositor shows a window menu when asked (GNOME Shell, KWin), as
+// XDG_CURRENT_DESKTOP names them.
+constexpr const char* kDesktopsWithWindowMenu[] = {"GNOME", "KDE"};
+
 // The window's own style: no background of the theme's, so that GTK does not tell the
 // compositor the whole window is opaque and the cut corners show the desktop.
 constexpr const char* kTransparentStyle = "* { background-color: transparent; }";
@@ -78,6 +82,22 @@ void GtkHost::ClipToOutline(cairo_t* cr) const {
     cairo_restore(cr);
     gdk_cairo_region(cr, windowRegion_);
     cairo_clip(cr);
+}
+
+// Whether the window system shows its window menu when asked. On X11 GDK knows (it asks only a
+// window manager that supports _GTK_SHOW_WINDOW_MENU); on Wayland the request always goes out,
+// and nothing tells whether anything showed: the desktops known to show one are trusted, and
+// elsewhere (sway, mutter without GNOME Shell) the program shows its own.
+bool GtkHost::WindowMenuRequestShows() const {
+    if (!OnWayland()) return true;
+    const char* desktop = g_getenv("XDG_CURRENT_DESKTOP");
+    if (!desktop) return false;
+    gchar** names = g_strsplit(desktop, ":", -1);
+    bool known = false;
+    for (gchar** name = names; *name; ++name)
+        for (const char* d : kDesktopsWithWindowMenu) known = known || g_ascii_strcasecmp(*name, d) == 0;
+    g_strfreev(names);
+    return known;
 }
 
 // Maximize and restore are requests the compositor answers with a configure of its own, or not

@@ -17,6 +17,7 @@ namespace {
 using namespace wine;
 
 constexpr int kDesktopTolerance = 24;  // a channel this far from the empty desktop is the window's
+constexpr int kMenuPixels = 200;      // changed pixels over the window that a popup menu makes at least
 constexpr int kPointerBox = 3;         // pixels around the parked pointer that its picture may cover
 // A grip sizes the window to the pointer less the window's top or left as the program knows them.
 // On Wayland it never learns its place: it keeps the one it asked for (centred, half a pixel
@@ -58,6 +59,27 @@ std::optional<Geometry> ShownBox(const Image& desktop, const Image& shot) {
         }
     if (right < 0) return std::nullopt;
     return Geometry{left, top, right - left + 1, bottom - top + 1};
+}
+
+// How many pixels of the box differ between two screenshots.
+int ChangedPixels(const Image& before, const Image& after, const Geometry& box) {
+    int changed = 0;
+    for (int y = box.y; y < box.y + box.height; ++y)
+        for (int x = box.x; x < box.x + box.width; ++x) changed += Differs(before.At(x, y), after.At(x, y)) ? 1 : 0;
+    return changed;
+}
+
+// Waits until the window's box on screen has at least (menu) or fewer than (no menu) kMenuPixels
+// changed since `before`; the count last seen.
+int WaitForMenu(const Image& before, const Geometry& g, bool menu) {
+    int changed = 0;
+    PollUntil([&] {
+        std::string error;
+        const auto shot = Screenshot(OutPath(Compositor() + (menu ? "-wl-menu-open.png" : "-wl-menu-closed.png")), &error);
+        changed = shot ? ChangedPixels(before, *shot, g) : 0;
+        return menu == (changed >= kMenuPixels);
+    }, 10s, 200ms);
+    return changed;
 }
 
 // Finds the window on screenshots, with the pointer parked, until want (or, without one, any
@@ -161,6 +183,21 @@ TEST(WaylandDesktop, TarvikAsAWaylandClient) {
     // The face as the simulated host draws it, no title bar of the compositor's, the desktop in the cut corners.
     const Agreement look = FaceOverDesktop(finder.Desktop(), g, "start", name + "-start");
     EXPECT_GE(look.Percent(), kRequiredPercent) << "expected the start frame over the desktop; " << look.Report();
+
+    // The title bar's right click: neither compositor shows a window menu of its own, so the
+    // program shows its own popup over the window; Escape closes it.
+    {
+        std::string shotError;
+        const auto before = Screenshot(OutPath(name + "-before-menu.png"), &shotError);
+        ASSERT_TRUE(before) << shotError;
+        PointerTo(g.x + 100, g.y + 8);
+        Click(3);
+        const int opened = WaitForMenu(*before, g, true);
+        EXPECT_GE(opened, kMenuPixels) << "expected the program's window menu over the window; " << opened << " pixels changed";
+        Xdotool({"key", "Escape"});
+        const int closed = WaitForMenu(*before, g, false);
+        EXPECT_LT(closed, kMenuPixels) << "expected Escape to close the window menu; " << closed << " pixels still changed";
+    }
 
     // Maximize and restore by the button: requests the compositor answers. mutter maximizes and
     // the window takes the maximized look; sway leaves a floating window as it is, and the look
