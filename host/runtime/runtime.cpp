@@ -247,6 +247,11 @@ void FormsRuntime::StateNotTaken(int asked) {
     WindowChanged();
 }
 
+void FormsRuntime::PlaceUnknown() {
+    setLeft_.reset();
+    setTop_.reset();
+}
+
 HWND FormsRuntime::hWnd() {
     BeforeCommand("hWnd");
     return Handle();

@@ -140,6 +140,10 @@ public:
     // ignore a maximize): laid out again at the state it has, reported as OnWindowStateChanged,
     // so that the look the program gave for the state asked for follows the window's own.
     void StateNotTaken(int asked);
+    // The system placed the window where it does not tell (a Wayland compositor's placing or
+    // move): the place the program asked for no longer describes it, and Left and Top are the
+    // whole pixels last known from now on.
+    void PlaceUnknown();
     // A screen reader asked for the element's default action: a visible caption button runs its
     // Click procedure, as a click with the pointer does, and the title bar its DblClick procedure
     // (maximize or restore). False if the element has none now.

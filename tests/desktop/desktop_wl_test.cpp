@@ -19,11 +19,6 @@ using namespace wine;
 constexpr int kDesktopTolerance = 24;  // a channel this far from the empty desktop is the window's
 constexpr int kMenuPixels = 200;      // changed pixels over the window that a popup menu makes at least
 constexpr int kPointerBox = 3;         // pixels around the parked pointer that its picture may cover
-// A grip sizes the window to the pointer less the window's top or left as the program knows them.
-// On Wayland it never learns its place: it keeps the one it asked for (centred, half a pixel
-// in twips at the start) while the compositor puts the window where it likes, so an edge may
-// land a pixel from the pointer.
-constexpr int kGripSlack = 1;
 
 // How a compositor's move follows the pointer: mutter from the press (xdg_toplevel.move finds
 // the press by its serial), sway from where the pointer is when the move starts, which is past
@@ -245,10 +240,8 @@ TEST(WaylandDesktop, TarvikAsAWaylandClient) {
         ButtonUp();
         const Geometry want{g.x, g.y, g.width + grip.dx, g.height + grip.dy};
         const auto got = finder.WaitFor(want);
-        const bool near = got && got->x == want.x && got->y == want.y && std::abs(got->width - want.width) <= kGripSlack &&
-                          std::abs(got->height - want.height) <= kGripSlack;
-        EXPECT_TRUE(near) << "after pulling the " << grip.grip << " grip by (" << grip.dx << ", " << grip.dy << "): expected "
-                          << ToString(want) << " within " << kGripSlack << " pixel, got " << (got ? ToString(*got) : "none");
+        EXPECT_EQ(got, want) << "after pulling the " << grip.grip << " grip by (" << grip.dx << ", " << grip.dy << "): expected "
+                             << ToString(want) << ", got " << (got ? ToString(*got) : "none");
         if (got) g = *got;
     }
 
