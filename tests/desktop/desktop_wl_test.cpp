@@ -18,7 +18,9 @@ using namespace wine;
 
 constexpr int kDesktopTolerance = 24;  // a channel this far from the empty desktop is the window's
 constexpr int kMenuPixels = 200;      // changed pixels over the window that a popup menu makes at least
-constexpr int kPointerBox = 3;         // pixels around the parked pointer that its picture may cover
+constexpr int kPointerBox = 3;
+constexpr int kOutputScale = 2;          // sway's output scale for the scaled look
+constexpr double kScaledPercent = 95.0;  // as on X11 at GDK_SCALE=2: text is laid out at the scale         // pixels around the parked pointer that its picture may cover
 
 // How a compositor's move follows the pointer: mutter from the press (xdg_toplevel.move finds
 // the press by its serial), sway from where the pointer is when the move starts, which is past
@@ -212,6 +214,25 @@ TEST(WaylandDesktop, TarvikAsAWaylandClient) {
         EXPECT_GE(maximized.Percent(), kRequiredPercent) << "expected the maximized look; " << maximized.Report();
         ClickButton(Button::Maximize, screen);
         EXPECT_EQ(finder.WaitFor(g), g) << "expected the restore button to bring back the start window";
+    }
+
+    // Sway's output at twice the scale while the program runs: the window comes back at twice
+    // its pixels, drawn afresh at the scale (sharp artwork and text, as the simulated host draws
+    // them), and at the old ones when the scale goes back. It is put at the output's corner first,
+    // so that it stays on the screen.
+    if (wl == "sway") {
+        const std::string window = std::string("[app_id=\"") + TARVIK_APP_ID + "\"]";
+        wine::Run({"swaymsg", window, "move", "position", "0", "0"}, "", 10s);
+        const Geometry corner{0, 0, g.width, g.height};
+        EXPECT_EQ(finder.WaitFor(corner), corner) << "expected sway to move the window to the corner";
+        wine::Run({"swaymsg", "output", "*", "scale", std::to_string(kOutputScale)}, "", 10s);
+        const Geometry scaled{0, 0, kOutputScale * g.width, kOutputScale * g.height};
+        EXPECT_EQ(finder.WaitFor(scaled), scaled) << "expected the window at twice its pixels";
+        const Agreement sharp = FaceOverDesktop(finder.Desktop(), scaled, "scale " + std::to_string(kOutputScale) + "\nstart", name + "-scale2");
+        EXPECT_GE(sharp.Percent(), kScaledPercent) << "expected the start frame at scale " << kOutputScale << "; " << sharp.Report();
+        wine::Run({"swaymsg", "output", "*", "scale", "1"}, "", 10s);
+        EXPECT_EQ(finder.WaitFor(corner), corner) << "expected the window at its own pixels again";
+        g = corner;
     }
 
     // The title-bar drag moves the window by the pointer's distance.
