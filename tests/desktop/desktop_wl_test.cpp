@@ -17,7 +17,7 @@ namespace {
 using namespace wine;
 
 constexpr int kDesktopTolerance = 24;  // a channel this far from the empty desktop is the window's
-constexpr int kMenuPixels = 200;      // changed pixels over the window that a popup menu makes at least
+constexpr int kPopupPixels = 200;  // changed pixels that a popup (a menu, a tooltip) makes at least
 constexpr int kPointerBox = 3;
 constexpr int kOutputScale = 2;          // sway's output scale for the scaled look
 constexpr double kScaledPercent = 95.0;  // as on X11 at GDK_SCALE=2: text is laid out at the scale         // pixels around the parked pointer that its picture may cover
@@ -66,15 +66,15 @@ int ChangedPixels(const Image& before, const Image& after, const Geometry& box) 
     return changed;
 }
 
-// Waits until the window's box on screen has at least (menu) or fewer than (no menu) kMenuPixels
-// changed since `before`; the count last seen.
-int WaitForMenu(const Image& before, const Geometry& g, bool menu) {
+// Waits until the box on screen has at least (shown) or fewer than (not shown) kPopupPixels
+// changed since `before`; the count last seen. what names the screenshots.
+int WaitForPopup(const Image& before, const Geometry& box, bool shown, const std::string& what) {
     int changed = 0;
     PollUntil([&] {
         std::string error;
-        const auto shot = Screenshot(OutPath(Compositor() + (menu ? "-wl-menu-open.png" : "-wl-menu-closed.png")), &error);
-        changed = shot ? ChangedPixels(before, *shot, g) : 0;
-        return menu == (changed >= kMenuPixels);
+        const auto shot = Screenshot(OutPath(Compositor() + "-wl-" + what + (shown ? "-shown.png" : "-gone.png")), &error);
+        changed = shot ? ChangedPixels(before, *shot, box) : 0;
+        return shown == (changed >= kPopupPixels);
     }, 10s, 200ms);
     return changed;
 }
@@ -189,11 +189,18 @@ TEST(WaylandDesktop, TarvikAsAWaylandClient) {
         ASSERT_TRUE(before) << shotError;
         PointerTo(g.x + 100, g.y + 8);
         Click(3);
-        const int opened = WaitForMenu(*before, g, true);
-        EXPECT_GE(opened, kMenuPixels) << "expected the program's window menu over the window; " << opened << " pixels changed";
+        const int opened = WaitForPopup(*before, g, true, "menu");
+        EXPECT_GE(opened, kPopupPixels) << "expected the program's window menu over the window; " << opened << " pixels changed";
         Xdotool({"key", "Escape"});
-        const int closed = WaitForMenu(*before, g, false);
-        EXPECT_LT(closed, kMenuPixels) << "expected Escape to close the window menu; " << closed << " pixels still changed";
+        const int closed = WaitForPopup(*before, g, false, "menu");
+        EXPECT_LT(closed, kPopupPixels) << "expected Escape to close the window menu; " << closed << " pixels still changed";
+        // The maximize button's tooltip shows at the pointer, and goes with the pointer.
+        PointAtButton(Button::Maximize, g);
+        const int tip = WaitForPopup(*before, Screen(), true, "tooltip");
+        EXPECT_GE(tip, kPopupPixels) << "expected the maximize button's tooltip; " << tip << " pixels changed";
+        ParkPointer();
+        const int gone = WaitForPopup(*before, Screen(), false, "tooltip");
+        EXPECT_LT(gone, kPopupPixels) << "expected the tooltip to go with the pointer; " << gone << " pixels still changed";
     }
 
     // Maximize and restore by the button: requests the compositor answers. mutter maximizes and
