@@ -14,9 +14,11 @@
 //   at the start, or gone since): the program maximizes and restores itself (gtk_display.cpp),
 //   and a minimize is refused; the lost X connection named on stderr (status 1).
 // On Wayland (gtk_wayland.cpp): the outline drawn with transparent corners and given as the
-//   input region; client-side decorations announced. What only X11 has is left out there: the
-//   window's own place (Left/Top are kept as asked, the compositor places the window), window
-//   shapes, EWMH's window-manager check (the compositor always manages the window).
+//   input region; client-side decorations announced; maximize and restore as requests whose
+//   answer (or none) the look follows; the program's own window menu where the desktop is not
+//   known to show one. What only X11 has is left out there: the window's own place (Left/Top
+//   are the last place asked, to the whole pixel once the compositor placed or moved the
+//   window), window shapes, EWMH's window-manager check (the compositor always manages it).
 // Leaves out: fractional scales (GTK 3 has whole ones only).
 #pragma once
 

@@ -1,7 +1,9 @@
 // The window on a Wayland display, where the compositor keeps to itself what X11 lets a window
 // do: there is no window shape, so the outline is drawn with transparent corners and given as
 // the input region; the window announces that it draws its own frame; and it neither places
-// itself nor learns where it is (the compositor chooses, the program keeps the place it asked for).
+// itself nor learns where it is (the compositor chooses, the program keeps the place it asked for);
+// maximize and restore are requests the compositor may answer or not; and whether it shows a
+// window menu when asked is known only by the desktop's name.
 #include "host/gtk/gtk_host.h"
 
 // After the program's own headers: X11's macros (None, Cursor) would clash with their names.

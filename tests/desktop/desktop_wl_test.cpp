@@ -1,9 +1,11 @@
 // The native program as a Wayland client, on the compositor TARVIK_WL names
 // (tools/with-wayland.sh): started as a Wayland window (not an X one), its face and cut corners
-// as the simulated host draws them over the desktop, maximize and restore by button where the
-// compositor maximizes, the title-bar drag, the three grips, the compositor's maximize and
-// restore, and close. A Wayland window cannot learn where it is: the test finds it on screenshots
-// of the Xvfb screen under the compositor, where it differs from the empty desktop.
+// as the simulated host draws them over the desktop, the program's own window menu on the title
+// bar's right click, the maximize button's tooltip, maximize and restore by button (mutter: the
+// maximized look; sway ignores the request: the normal look stays), sway's output at scale 2,
+// the title-bar drag, the three grips (exact to the pixel), the compositor's maximize and
+// restore, and close. A Wayland window cannot learn where it is: the test finds it on
+// screenshots of the Xvfb screen under the compositor, where it differs from the empty desktop.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
