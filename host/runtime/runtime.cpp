@@ -241,6 +241,17 @@ void FormsRuntime::SystemResized() {
     WindowChanged();
 }
 
+void FormsRuntime::StateNotTaken(int asked) {
+    if (!shown_ || !running_ || asked == PlatformState()) return;
+    laidOutState_ = asked;
+    WindowChanged();
+}
+
+void FormsRuntime::PlaceUnknown() {
+    setLeft_.reset();
+    setTop_.reset();
+}
+
 HWND FormsRuntime::hWnd() {
     BeforeCommand("hWnd");
     return Handle();

@@ -136,6 +136,14 @@ public:
     // The system says the window's size or state may have changed: laid out as above if it
     // differs from the last layout, unless it is the echo of the program's own request.
     void SystemResized();
+    // A state the program asked for that the window has not taken (a Wayland compositor may
+    // ignore a maximize): laid out again at the state it has, reported as OnWindowStateChanged,
+    // so that the look the program gave for the state asked for follows the window's own.
+    void StateNotTaken(int asked);
+    // The system placed the window where it does not tell (a Wayland compositor's placing or
+    // move): the place the program asked for no longer describes it, and Left and Top are the
+    // whole pixels last known from now on.
+    void PlaceUnknown();
     // A screen reader asked for the element's default action: a visible caption button runs its
     // Click procedure, as a click with the pointer does, and the title bar its DblClick procedure
     // (maximize or restore). False if the element has none now.
@@ -189,7 +197,9 @@ protected:
     // Moves a normal window's outer top-left corner to a layout position as the core gave it
     // (half pixels and all), rounded once to the backend's own pixels; raises nothing.
     virtual void MoveWindow(double x, double y) = 0;
-    // Asks for another state (0..2); on return PlatformState and WindowPixels have it (the runtime lays out).
+    // Asks for another state (0..2); on return PlatformState and WindowPixels have it (the runtime
+    // lays out), or, where states are requests the system answers later, still the old one: the
+    // answer comes as WindowChanged, and no answer as StateNotTaken.
     virtual void ApplyWindowState(int state) = 0;
     // The program has ended: the window goes and the event loop stops. Called once, between events.
     virtual void CloseWindow() = 0;

@@ -7,6 +7,7 @@ minimize button; and the close button, which ends the program with status 0.
 Runs on a desktop (tools/with-desktop.sh) inside a session bus of its own (dbus-run-session),
 which starts the accessibility bus on demand.    Usage: atspi_test.py TARVIK
 """
+import os
 import subprocess
 import sys
 import time
@@ -143,13 +144,15 @@ def main():
     check(heard == ["name 最大化", "add separator", "add separator"], f"events of the restore: {heard}")
     pyatspi.Registry.deregisterEventListener(listen, *events)
 
-    click(frame, "最小化")
-    check(wait_for(lambda: frame.getState().contains(pyatspi.STATE_ICONIFIED) and frame.childCount == 0),
-          "the minimize button's click did not minimize the window, or it still exposes children")
+    # A Wayland compositor reports no minimized window, and no taskbar brings one back there.
+    if not os.environ.get("WAYLAND_DISPLAY"):
+        click(frame, "最小化")
+        check(wait_for(lambda: frame.getState().contains(pyatspi.STATE_ICONIFIED) and frame.childCount == 0),
+              "the minimize button's click did not minimize the window, or it still exposes children")
 
-    # Back from the taskbar, then the close button ends the program.
-    subprocess.run(["xdotool", "search", "--name", "^Lumenta$", "windowactivate"], check=False)
-    check(wait_for(lambda: frame.childCount == 7), "the window did not come back with its seven children")
+        # Back from the taskbar, then the close button ends the program.
+        subprocess.run(["xdotool", "search", "--name", "^Lumenta$", "windowactivate"], check=False)
+        check(wait_for(lambda: frame.childCount == 7), "the window did not come back with its seven children")
     click(frame, "关闭")
     try:
         status = program.wait(timeout=15)

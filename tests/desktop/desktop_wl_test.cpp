@@ -1,9 +1,11 @@
 // The native program as a Wayland client, on the compositor TARVIK_WL names
 // (tools/with-wayland.sh): started as a Wayland window (not an X one), its face and cut corners
-// as the simulated host draws them over the desktop, maximize and restore by button where the
-// compositor maximizes, the title-bar drag, the three grips, the compositor's maximize and
-// restore, and close. A Wayland window cannot learn where it is: the test finds it on screenshots
-// of the Xvfb screen under the compositor, where it differs from the empty desktop.
+// as the simulated host draws them over the desktop, the program's own window menu on the title
+// bar's right click, the maximize button's tooltip, maximize and restore by button (mutter: the
+// maximized look; sway ignores the request: the normal look stays), sway's output at scale 2,
+// the title-bar drag, the three grips (exact to the pixel), the compositor's maximize and
+// restore, and close. A Wayland window cannot learn where it is: the test finds it on
+// screenshots of the Xvfb screen under the compositor, where it differs from the empty desktop.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -17,12 +19,10 @@ namespace {
 using namespace wine;
 
 constexpr int kDesktopTolerance = 24;  // a channel this far from the empty desktop is the window's
-constexpr int kPointerBox = 3;         // pixels around the parked pointer that its picture may cover
-// A grip sizes the window to the pointer less the window's top or left as the program knows them.
-// On Wayland it never learns its place: it keeps the one it asked for (centred, half a pixel
-// in twips at the start) while the compositor puts the window where it likes, so an edge may
-// land a pixel from the pointer.
-constexpr int kGripSlack = 1;
+constexpr int kPopupPixels = 200;  // changed pixels that a popup (a menu, a tooltip) makes at least
+constexpr int kPointerBox = 3;
+constexpr int kOutputScale = 2;          // sway's output scale for the scaled look
+constexpr double kScaledPercent = 95.0;  // as on X11 at GDK_SCALE=2: text is laid out at the scale         // pixels around the parked pointer that its picture may cover
 
 // How a compositor's move follows the pointer: mutter from the press (xdg_toplevel.move finds
 // the press by its serial), sway from where the pointer is when the move starts, which is past
@@ -60,6 +60,27 @@ std::optional<Geometry> ShownBox(const Image& desktop, const Image& shot) {
     return Geometry{left, top, right - left + 1, bottom - top + 1};
 }
 
+// How many pixels of the box differ between two screenshots.
+int ChangedPixels(const Image& before, const Image& after, const Geometry& box) {
+    int changed = 0;
+    for (int y = box.y; y < box.y + box.height; ++y)
+        for (int x = box.x; x < box.x + box.width; ++x) changed += Differs(before.At(x, y), after.At(x, y)) ? 1 : 0;
+    return changed;
+}
+
+// Waits until the box on screen has at least (shown) or fewer than (not shown) kPopupPixels
+// changed since `before`; the count last seen. what names the screenshots.
+int WaitForPopup(const Image& before, const Geometry& box, bool shown, const std::string& what) {
+    int changed = 0;
+    PollUntil([&] {
+        std::string error;
+        const auto shot = Screenshot(OutPath(Compositor() + "-wl-" + what + (shown ? "-shown.png" : "-gone.png")), &error);
+        changed = shot ? ChangedPixels(before, *shot, box) : 0;
+        return shown == (changed >= kPopupPixels);
+    }, 10s, 200ms);
+    return changed;
+}
+
 // Finds the window on screenshots, with the pointer parked, until want (or, without one, any
 // window) shows; the last box seen.
 class Finder {
@@ -83,8 +104,10 @@ private:
 };
 
 // The simulated frame at the window's place over the empty desktop (outside the outline the
-// desktop shows through the window's transparent corners), compared with the screen.
-Agreement FaceOverDesktop(const Image& desktop, const Geometry& g, const std::string& commands, const std::string& name) {
+// desktop shows through the window's transparent corners), compared with the screen; only the
+// part in `only` (window pixels) where one is given.
+Agreement FaceOverDesktop(const Image& desktop, const Geometry& g, const std::string& commands, const std::string& name,
+                          const std::optional<Rect>& only = std::nullopt) {
     std::string error;
     const auto sim = SimSnapshot(commands, OutPath(name + "-sim.png"), &error);
     Agreement result;
@@ -100,7 +123,11 @@ Agreement FaceOverDesktop(const Image& desktop, const Geometry& g, const std::st
             Pixel& p = reference.pixels[static_cast<std::size_t>(y) * g.width + x];
             if (p.a == 0) p = desktop.At(g.x + x, g.y + y);
         }
-    return PollAgreement(reference, g.x, g.y, Rect{}, kRequiredPercent, name);
+    if (!only) return PollAgreement(reference, g.x, g.y, Rect{}, kRequiredPercent, name);
+    Image part{only->width, only->height, {}};
+    for (int y = 0; y < only->height; ++y)
+        for (int x = 0; x < only->width; ++x) part.pixels.push_back(reference.At(only->x + x, only->y + y));
+    return PollAgreement(part, g.x + only->x, g.y + only->y, Rect{}, kRequiredPercent, name);
 }
 
 // The window as sway's tree has it: its shell and rectangle ("xdg_shell x y w h"), or what went wrong.
@@ -156,14 +183,65 @@ TEST(WaylandDesktop, TarvikAsAWaylandClient) {
     const Agreement look = FaceOverDesktop(finder.Desktop(), g, "start", name + "-start");
     EXPECT_GE(look.Percent(), kRequiredPercent) << "expected the start frame over the desktop; " << look.Report();
 
-    // Maximize and restore by the button, where the compositor maximizes (sway leaves a floating
-    // window as it is).
+    // The title bar's right click: neither compositor shows a window menu of its own, so the
+    // program shows its own popup over the window; Escape closes it.
+    {
+        std::string shotError;
+        const auto before = Screenshot(OutPath(name + "-before-menu.png"), &shotError);
+        ASSERT_TRUE(before) << shotError;
+        PointerTo(g.x + 100, g.y + 8);
+        Click(3);
+        const int opened = WaitForPopup(*before, g, true, "menu");
+        EXPECT_GE(opened, kPopupPixels) << "expected the program's window menu over the window; " << opened << " pixels changed";
+        Xdotool({"key", "Escape"});
+        const int closed = WaitForPopup(*before, g, false, "menu");
+        EXPECT_LT(closed, kPopupPixels) << "expected Escape to close the window menu; " << closed << " pixels still changed";
+        // The maximize button's tooltip shows at the pointer, and goes with the pointer.
+        PointAtButton(Button::Maximize, g);
+        const int tip = WaitForPopup(*before, Screen(), true, "tooltip");
+        EXPECT_GE(tip, kPopupPixels) << "expected the maximize button's tooltip; " << tip << " pixels changed";
+        ParkPointer();
+        const int gone = WaitForPopup(*before, Screen(), false, "tooltip");
+        EXPECT_LT(gone, kPopupPixels) << "expected the tooltip to go with the pointer; " << gone << " pixels still changed";
+    }
+
+    // Maximize and restore by the button: requests the compositor answers. mutter maximizes and
+    // the window takes the maximized look; sway leaves a floating window as it is, and the look
+    // stays the normal one (the maximize glyph, both grips).
     const Geometry screen = Screen();
-    if (wl != "sway") {
-        ClickButton(Button::Maximize, g);
+    ClickButton(Button::Maximize, g);
+    if (wl == "sway") {
+        EXPECT_EQ(finder.WaitFor(g), g) << "expected sway to keep the window as it was";
+        const Agreement kept = FaceOverDesktop(finder.Desktop(), g, "start", name + "-maximize-ignored");
+        EXPECT_GE(kept.Percent(), kRequiredPercent) << "expected the normal look after an ignored maximize; " << kept.Report();
+        const Agreement glyph = FaceOverDesktop(finder.Desktop(), g, "start", name + "-maximize-glyph", ButtonRect(Button::Maximize, g.width));
+        EXPECT_GE(glyph.Percent(), kRequiredPercent) << "expected the maximize glyph after an ignored maximize; " << glyph.Report();
+    } else {
         EXPECT_EQ(finder.WaitFor(screen), screen) << "expected the maximize button to fill the screen";
+        const Agreement maximized = FaceOverDesktop(finder.Desktop(), screen, SimMaximized(screen, screen.width - 1, screen.height - 1),
+                                                    name + "-maximize-button");
+        EXPECT_GE(maximized.Percent(), kRequiredPercent) << "expected the maximized look; " << maximized.Report();
         ClickButton(Button::Maximize, screen);
         EXPECT_EQ(finder.WaitFor(g), g) << "expected the restore button to bring back the start window";
+    }
+
+    // Sway's output at twice the scale while the program runs: the window comes back at twice
+    // its pixels, drawn afresh at the scale (sharp artwork and text, as the simulated host draws
+    // them), and at the old ones when the scale goes back. It is put at the output's corner first,
+    // so that it stays on the screen.
+    if (wl == "sway") {
+        const std::string window = std::string("[app_id=\"") + TARVIK_APP_ID + "\"]";
+        wine::Run({"swaymsg", window, "move", "position", "0", "0"}, "", 10s);
+        const Geometry corner{0, 0, g.width, g.height};
+        EXPECT_EQ(finder.WaitFor(corner), corner) << "expected sway to move the window to the corner";
+        wine::Run({"swaymsg", "output", "*", "scale", std::to_string(kOutputScale)}, "", 10s);
+        const Geometry scaled{0, 0, kOutputScale * g.width, kOutputScale * g.height};
+        EXPECT_EQ(finder.WaitFor(scaled), scaled) << "expected the window at twice its pixels";
+        const Agreement sharp = FaceOverDesktop(finder.Desktop(), scaled, "scale " + std::to_string(kOutputScale) + "\nstart", name + "-scale2");
+        EXPECT_GE(sharp.Percent(), kScaledPercent) << "expected the start frame at scale " << kOutputScale << "; " << sharp.Report();
+        wine::Run({"swaymsg", "output", "*", "scale", "1"}, "", 10s);
+        EXPECT_EQ(finder.WaitFor(corner), corner) << "expected the window at its own pixels again";
+        g = corner;
     }
 
     // The title-bar drag moves the window by the pointer's distance.
@@ -192,10 +270,8 @@ TEST(WaylandDesktop, TarvikAsAWaylandClient) {
         ButtonUp();
         const Geometry want{g.x, g.y, g.width + grip.dx, g.height + grip.dy};
         const auto got = finder.WaitFor(want);
-        const bool near = got && got->x == want.x && got->y == want.y && std::abs(got->width - want.width) <= kGripSlack &&
-                          std::abs(got->height - want.height) <= kGripSlack;
-        EXPECT_TRUE(near) << "after pulling the " << grip.grip << " grip by (" << grip.dx << ", " << grip.dy << "): expected "
-                          << ToString(want) << " within " << kGripSlack << " pixel, got " << (got ? ToString(*got) : "none");
+        EXPECT_EQ(got, want) << "after pulling the " << grip.grip << " grip by (" << grip.dx << ", " << grip.dy << "): expected "
+                             << ToString(want) << ", got " << (got ? ToString(*got) : "none");
         if (got) g = *got;
     }
 

@@ -16,6 +16,7 @@ namespace tarvik::gtk {
 namespace {
 
 constexpr const char* kBackend = "gtk";
+constexpr double kWaylandPointerNudge = 0.5;  // to the nearest layout pixel, on Wayland
 constexpr const char* kCursorNames[] = {"default", "ns-resize", "ew-resize", "nwse-resize"};
 
 // An embedded picture as a pixbuf (for the window icon), from the painter's decoded copy.
@@ -82,6 +83,7 @@ GtkHost::~GtkHost() {
     if (window_ && gtk_widget_get_window(window_)) UnwatchDisplay();
     if (announceSource_) g_source_remove(announceSource_);
     if (tipRetrySource_) g_source_remove(tipRetrySource_);
+    if (stateCheckSource_) g_source_remove(stateCheckSource_);
     if (window_) SetAccessibleHost(window_, nullptr);
     if (windowRegion_) cairo_region_destroy(windowRegion_);
     for (GdkCursor* c : cursors_)
@@ -175,6 +177,10 @@ void GtkHost::ApplyWindowState(int state) {
         ApplyStateItself(state);
         return;
     }
+    if (OnWayland()) {
+        AskWaylandState(state);
+        return;
+    }
     GtkWindow* w = GTK_WINDOW(window_);
     const int from = state_;
     state_ = state;
@@ -255,6 +261,8 @@ void GtkHost::ShowWindow() {
     shown_ = true;
     // The first layout and outline come before the window is mapped, so its first frame is the finished one.
     WindowChanged();
+    // A Wayland compositor places a new window itself and never says where.
+    if (OnWayland()) PlaceUnknown();
     if (Running()) gtk_widget_show(window_);
 }
 
@@ -372,7 +380,11 @@ std::optional<POINT> GtkHost::PointerOnScreen() const {
     if (!pointer) return std::nullopt;
     double x = 0, y = 0;
     gdk_window_get_device_position_double(gtk_widget_get_window(window_), pointer, &x, &y, nullptr);
-    return POINT{x_ + static_cast<int>(std::floor(x)), y_ + static_cast<int>(std::floor(y))};
+    // A Wayland compositor may place a window at a half pixel (sway centres a floating window so)
+    // and draw it from the whole pixel above: the pointer's place within it is then half a pixel
+    // short of the pixel it shows on, so the nearest whole pixel is taken there.
+    const double nudge = OnWayland() ? kWaylandPointerNudge : 0.0;
+    return POINT{x_ + static_cast<int>(std::floor(x + nudge)), y_ + static_cast<int>(std::floor(y + nudge))};
 }
 
 // GTK's drag threshold, the same either way (GTK pixels are layout pixels).
@@ -393,6 +405,7 @@ void GtkHost::StartSystemMove(int x, int y) {
     int originX = 0, originY = 0;
     gdk_window_get_origin(gtk_widget_get_window(window_), &originX, &originY);
     gtk_window_begin_move_drag(GTK_WINDOW(window_), 1, originX + x - x_, originY + y - y_, gtk_get_current_event_time());
+    if (OnWayland()) PlaceUnknown();
 }
 
 // Whether the left button is down now, as the X server has it (not as queued events say).

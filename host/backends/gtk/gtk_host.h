@@ -14,9 +14,11 @@
 //   at the start, or gone since): the program maximizes and restores itself (gtk_display.cpp),
 //   and a minimize is refused; the lost X connection named on stderr (status 1).
 // On Wayland (gtk_wayland.cpp): the outline drawn with transparent corners and given as the
-//   input region; client-side decorations announced. What only X11 has is left out there: the
-//   window's own place (Left/Top are kept as asked, the compositor places the window), window
-//   shapes, EWMH's window-manager check (the compositor always manages the window).
+//   input region; client-side decorations announced; maximize and restore as requests whose
+//   answer (or none) the look follows; the program's own window menu where the desktop is not
+//   known to show one. What only X11 has is left out there: the window's own place (Left/Top
+//   are the last place asked, to the whole pixel once the compositor placed or moved the
+//   window), window shapes, EWMH's window-manager check (the compositor always manages it).
 // Leaves out: fractional scales (GTK 3 has whole ones only).
 #pragma once
 
@@ -135,6 +137,9 @@ private:
     HWND WaylandHandle() const;
     void ApplyWaylandOutline();
     void ClipToOutline(cairo_t* cr) const;
+    bool WindowMenuRequestShows() const;
+    void AskWaylandState(int state);
+    void CheckAskedState();
 
     // Geometry and state (gtk_host.cpp).
     void SystemStateChange(int to);
@@ -164,6 +169,9 @@ private:
     // are laid out already and must not be laid out again.
     std::deque<Size> pendingSizes_;
     std::deque<int> pendingStates_;
+    // Wayland: the state last asked of the compositor, and the idle that checks its answer.
+    int askedState_ = kNormal;
+    unsigned stateCheckSource_ = 0;
     bool restoreAsked_ = false;  // the program asked the window manager for a restore from maximized
     bool shown_ = false;
 

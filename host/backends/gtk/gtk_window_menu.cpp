@@ -1,5 +1,6 @@
 // The window menu: a right click on the title bar and Alt+Space ask the window manager for its
-// menu at the pointer; where the window manager offers none, the program shows the same items.
+// menu at the pointer; where the window manager offers none (or a Wayland compositor is not
+// known to show one), the program shows the same items.
 #include <gdk/gdkkeysyms.h>
 #include <gtk/gtk.h>
 
@@ -46,7 +47,7 @@ void GtkHost::OpenWindowMenu(const GdkEvent* event, int rootX, int rootY) {
         asked->button.time = gtk_get_current_event_time();
         gdk_event_set_device(asked, gdk_seat_get_pointer(gdk_display_get_default_seat(gtk_widget_get_display(window_))));
     }
-    const bool shown = gdk_window_show_window_menu(window, asked);
+    const bool shown = WindowMenuRequestShows() && gdk_window_show_window_menu(window, asked);
     gdk_event_free(asked);
     if (shown) return;
 
