@@ -48,30 +48,8 @@ cleanup() {
 }
 trap cleanup EXIT
 
-display=""
-for n in $(seq "${range%-*}" "${range#*-}"); do
-  [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
-  Xvfb ":$n" -screen 0 "$screen" -nolisten tcp >/dev/null 2>&1 &
-  xvfb=$!
-  for _ in $(seq 1 100); do
-    [ -e "/tmp/.X11-unix/X$n" ] && break
-    kill -0 "$xvfb" 2>/dev/null || break
-    sleep 0.1
-  done
-  # Ours only if the server's lock names our process: another run may have taken the number first.
-  if [ -e "/tmp/.X11-unix/X$n" ] && kill -0 "$xvfb" 2>/dev/null &&
-     [ "$(tr -d ' \n' < "/tmp/.X$n-lock" 2>/dev/null)" = "$xvfb" ]; then
-    pids+=("$xvfb")
-    display=":$n"
-    break
-  fi
-  kill "$xvfb" 2>/dev/null
-  wait "$xvfb" 2>/dev/null
-done
-if [ -z "$display" ]; then
-  echo "with-desktop: could not start Xvfb on any display in $range" >&2
-  exit 3
-fi
+. "$(dirname "$0")/private-xvfb.sh"
+start_private_xvfb with-desktop "$range" "$screen"
 export DISPLAY="$display"
 # The socket comes before the server takes connections; a loaded machine may take a while.
 for _ in $(seq 1 300); do
