@@ -46,7 +46,7 @@ int main(int argc, char** argv) {
         }
     }
     g_signal_connect(window, "destroy", G_CALLBACK(gtk_main_quit), nullptr);
-    gtk_widget_show(window);
+    gtk_widget_show_all(window);  // the label too
     gtk_main();
     return 0;
 }
