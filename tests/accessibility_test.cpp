@@ -9,15 +9,10 @@
 namespace tarvik {
 namespace {
 
-// The window as the simulated host has it now.
-AccessibleWindow View(sim::SimHost& h) {
-    return {"Lumenta", h.PixelWidth(), h.PixelHeight(), h.WindowGeometry().state == kMinimized};
-}
-
 // "elem role name x,y wxh" per exposed element.
 std::string Items(sim::SimHost& h) {
     std::string out;
-    for (const AccessibleItem& i : AccessibleItems(h.Elements(), View(h))) {
+    for (const AccessibleItem& i : h.AccessibleItemsNow()) {
         const PixelRect& b = i.box;
         out += std::string(ElemName(i.elem)) + " " + std::to_string(static_cast<int>(i.role)) + " \"" + i.name + "\" " +
                std::to_string(b.x) + "," + std::to_string(b.y) + " " + std::to_string(b.w) + "x" + std::to_string(b.h) + "\n";
@@ -46,12 +41,13 @@ TEST(Accessibility, ExposesTheVisibleControlsAndFollowsMaximizeAndMinimize) {
               "Pbottom 2 \"调整高度\" 0,218 274x13\n"
               "Pright 2 \"调整宽度\" 281,0 9x199\n"
               "Pjiao 2 \"调整大小\" 273,214 17x17\n");
-    const auto normal = AccessibleItems(h.Elements(), View(h));
+    const auto normal = h.AccessibleItemsNow();
+    EXPECT_EQ(h.AccessibleHitNow(284, 100), Elem::Pright) << "the right grip at the face's right edge";
 
     // The default action runs Immax_Click: the same chain as a click, its tooltip names the button.
     EXPECT_TRUE(h.DoDefaultAction(Elem::Immax));
     ASSERT_EQ(h.WindowState(), kMaximized);
-    const auto maximized = AccessibleItems(h.Elements(), View(h));
+    const auto maximized = h.AccessibleItemsNow();
     EXPECT_EQ(Changes(normal, maximized),
               "IMBar moved; Immin moved; Immax renamed; Immax moved; Imclose moved; Pbottom hidden; Pright hidden; "
               "Pjiao moved; ");

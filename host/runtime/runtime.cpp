@@ -629,6 +629,23 @@ bool FormsRuntime::DoDefaultAction(Elem elem) {
     return true;
 }
 
+AccessibleWindow FormsRuntime::AccessibleView() const {
+    const PixelRect window = WindowPixels();
+    return {design_.caption, window.w, window.h, PlatformState() == kMinimized};
+}
+
+std::vector<AccessibleItem> FormsRuntime::AccessibleItemsNow() {
+    std::vector<AccessibleItem> items;
+    HandleEvent([&] { items = AccessibleItems(elements_, AccessibleView()); }, "a screen reader's question");
+    return items;
+}
+
+std::optional<Elem> FormsRuntime::AccessibleHitNow(int x, int y) {
+    std::optional<Elem> hit;
+    HandleEvent([&] { hit = AccessibleHit(elements_, AccessibleView(), x, y); }, "a screen reader's question");
+    return hit;
+}
+
 // --- Tooltips and pointer shapes --------------------------------------------------------
 
 void FormsRuntime::TrackToolTip(std::optional<Elem> hover, std::uint64_t timeMs) {

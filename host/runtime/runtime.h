@@ -148,6 +148,12 @@ public:
     // Click procedure, as a click with the pointer does, and the title bar its DblClick procedure
     // (maximize or restore). False if the element has none now.
     bool DoDefaultAction(Elem elem);
+    // The window as screen readers see it: its caption, its size and whether it is minimized.
+    AccessibleWindow AccessibleView() const;
+    // What a screen reader asks between events, behind the event barrier as an event is: the
+    // elements exposed now, and the one at a face pixel.
+    std::vector<AccessibleItem> AccessibleItemsNow();
+    std::optional<Elem> AccessibleHitNow(int x, int y);
 
     // --- What the backend and tests read ------------------------------------------------
     const ElementTable& Elements() const { return elements_; }

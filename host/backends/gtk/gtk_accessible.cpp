@@ -34,7 +34,7 @@ GtkHost* HostOf(GtkWidget* window) {
 }
 
 std::vector<AccessibleItem> ItemsOf(GtkHost* host) {
-    return host ? AccessibleItems(host->Elements(), host->AccessibleView()) : std::vector<AccessibleItem>();
+    return host ? host->AccessibleItemsNow() : std::vector<AccessibleItem>();
 }
 
 int IndexOf(const std::vector<AccessibleItem>& items, Elem elem) {
@@ -263,7 +263,7 @@ AtkObject* WindowAccessibleAt(AtkComponent* component, gint x, gint y, AtkCoordT
         x -= originX;
         y -= originY;
     }
-    const std::optional<Elem> hit = AccessibleHit(host->Elements(), host->AccessibleView(), x, y);
+    const std::optional<Elem> hit = host->AccessibleHitNow(x, y);
     return hit ? ATK_OBJECT(g_object_ref(ChildFor(AsWindow(component), *hit))) : nullptr;
 }
 

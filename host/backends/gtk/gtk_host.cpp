@@ -106,8 +106,6 @@ void GtkHost::CloseWindow() {
     if (gtk_main_level() > 0) gtk_main_quit();
 }
 
-AccessibleWindow GtkHost::AccessibleView() const { return {Design().caption, size_.width, size_.height, state_ == kMinimized}; }
-
 void GtkHost::RunDefaultAction(Elem elem) {
     HandleEvent([&] { DoDefaultAction(elem); }, "a screen reader's action");
 }

@@ -56,8 +56,6 @@ public:
 
     // The top-level GtkWindow.
     GtkWidget* Window() const { return window_; }
-    // The window as its accessible children depend on it.
-    AccessibleWindow AccessibleView() const;
     // A screen reader's click on a caption button, run as an event of its own.
     void RunDefaultAction(Elem elem);
     // An X event on its way to GDK (the display's filter): watches the window manager come and go.

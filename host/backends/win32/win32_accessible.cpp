@@ -246,7 +246,7 @@ public:
         p = {Host()->Scale().ToLayout(p.x), Host()->Scale().ToLayout(p.y)};
         const AccessibleWindow view = Host()->AccessibleView();
         if (view.minimized || p.x < 0 || p.y < 0 || p.x >= view.width || p.y >= view.height) return S_FALSE;
-        const std::optional<Elem> hit = AccessibleHit(Host()->Elements(), view, p.x, p.y);
+        const std::optional<Elem> hit = Host()->AccessibleHitNow(p.x, p.y);
         SetChild(found, hit ? AccessibleChildId(*hit) : CHILDID_SELF);
         return S_OK;
     }
@@ -304,7 +304,7 @@ private:
 
     Win32Host* Host() const { return link_->host; }
 
-    std::vector<AccessibleItem> Items() const { return AccessibleItems(Host()->Elements(), Host()->AccessibleView()); }
+    std::vector<AccessibleItem> Items() const { return Host()->AccessibleItemsNow(); }
 
     // The system's object for the client area, which answers for the area itself; none once the window has gone.
     IAccessible* Standard() {

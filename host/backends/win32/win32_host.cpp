@@ -252,13 +252,6 @@ void Win32Host::CloseWindow() {
     DestroyWindow(hwnd_);
 }
 
-AccessibleWindow Win32Host::AccessibleView() const {
-    RECT client{};
-    if (hwnd_) GetClientRect(hwnd_, &client);
-    return {Design().caption, scale_.ToLayoutLength(client.right - client.left),
-            scale_.ToLayoutLength(client.bottom - client.top), !hwnd_ || IsIconic(hwnd_) != FALSE};
-}
-
 // The box pumps messages; the window outlives it, since the runtime counts it as an event.
 void Win32Host::ShowFailure(const std::string& message) {
     if (quietFailures_) return;

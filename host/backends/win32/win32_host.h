@@ -74,8 +74,6 @@ public:
     const DisplayScale& Scale() const { return scale_; }
     // Instead of a message box, unhandled failures are only recorded (for tests).
     void QuietFailures() { quietFailures_ = true; }
-    // The window as its accessible children depend on it.
-    AccessibleWindow AccessibleView() const;
 
 protected:
     PixelRect WindowPixels() const override;
