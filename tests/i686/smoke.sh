@@ -10,6 +10,9 @@ if ! "$root/tools/enable-i386-emulation.sh"; then
   echo "smoke: 32-bit Wine cannot run on this machine; skipped"
   exit 77
 fi
+# Under qemu's i386 emulation, 32-bit Wine can place its fixed-address regions (the shared user
+# data at 0x7ffe0000) only in a guest address space qemu reserves whole; elsewhere this is unused.
+export QEMU_RESERVED_VA="${QEMU_RESERVED_VA:-0xffff0000}"
 export WINEPREFIX="${HOME:-/root}/.cache/tarvik-wine32-virtual" TARVIK_XVFB=1 TARVIK_WINE=/usr/lib/wine/wine
 exec "$root/tools/with-wine-display.sh" sh -c '
   fail() { echo "smoke: $*"; kill $pid 2>/dev/null; exit 1; }
