@@ -68,11 +68,6 @@ TEST(IsABorderlessSizablePopupWithSystemMenuAndTaskbarButton) {
         CHECK_EQ(static_cast<LRESULT>(HTCLIENT), SendMessageW(hwnd, WM_NCHITTEST, 0, MAKELPARAM(at.x, at.y)));
 }
 
-TEST(OutlineIsRounded) {
-    Program p;
-    CheckOutline(p.host.Window(), 290, 231);
-}
-
 TEST(FaceShowsTheFrameFromTheAtlas) {
     Program p;
     // The top-right block is copied unscaled: atlas (39..149, 0..28) lands at (179..289, 0..28).
@@ -99,16 +94,6 @@ TEST(FaceShowsTheFrameFromTheAtlas) {
                        " want " + Hex(want) + " got " + Hex(p.host.FacePixel(16 + x, 7 + y));
         }
     CHECK_EQ(std::string(), icon);
-}
-
-TEST(WindowOnScreenShowsTheFace) {
-    Program p;
-    HDC screen = GetDC(nullptr);
-    const Color shown = GetPixel(screen, 367 + 145, 269 + 115);
-    const Color band = GetPixel(screen, 367 + 150, 269 + 30);
-    ReleaseDC(nullptr, screen);
-    CHECK_EQ(Hex(p.host.FacePixel(145, 115)), Hex(shown));
-    CHECK_EQ(Hex(p.host.FacePixel(150, 30)), Hex(band));
 }
 
 TEST(MaximizeAndRestoreThroughTheButton) {
