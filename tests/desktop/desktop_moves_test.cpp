@@ -79,9 +79,7 @@ TEST(DesktopCommands, MaximizeRestoreMinimizeAndTheTitleBar) {
     const Geometry smallest{moved.x, moved.y, kMinWindowWidthPx, kMinWindowHeightPx};
     EXPECT_EQ(program.WaitForGeometry(smallest), smallest) << "expected a 50 x 30 request to stop at the smallest size";
 
-    const auto status = CloseByButton(program, smallest);
-    ASSERT_TRUE(status) << "expected the program to end after a click on the close button";
-    EXPECT_EQ(*status, 0);
+    ExpectClosedByButton(program, smallest);
 }
 
 TEST(DesktopGrips, FollowThePointerAboveTheirLimitsAndABrokenGrabDisarms) {
@@ -151,9 +149,7 @@ TEST(DesktopGrips, FollowThePointerAboveTheirLimitsAndABrokenGrabDisarms) {
     std::this_thread::sleep_for(500ms);
     EXPECT_EQ(program.CurrentGeometry(), g) << "expected the corner grip disarmed by the broken grab";
 
-    const auto status = CloseByButton(program, g);
-    ASSERT_TRUE(status) << "expected the program to end after a click on the close button";
-    EXPECT_EQ(*status, 0);
+    ExpectClosedByButton(program, g);
 }
 
 }  // namespace
