@@ -3,6 +3,7 @@
 // exactly the pictures' bytes, their file formats, and what the frame relies on
 // in the artwork.
 
+#include <cairo.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -371,131 +372,43 @@ TEST(AssetsFormat, TitleIconIsTheWindowIcons16By16Image) {
 }
 
 // ---------------------------------------------------------------------------
-// Launcher icons, read with just enough of PNG for what the drawing program
-// writes: chunks with their CRCs, one fixed-Huffman deflate stream, filter 0.
+// Launcher icons
 
-struct BitReader {
-  const Bytes& in;
-  std::size_t pos = 2;  // past the zlib header
-  int used = 0;
-
-  unsigned Bit() {
-    if (pos >= in.size()) throw std::runtime_error("deflate stream cut short");
-    const unsigned bit = (in[pos] >> used) & 1u;
-    if (++used == 8) {
-      used = 0;
-      ++pos;
-    }
-    return bit;
-  }
-  unsigned Bits(int n) {
-    unsigned v = 0;
-    for (int i = 0; i < n; ++i) v |= Bit() << i;
-    return v;
-  }
+// A PNG's header fields, read from the IHDR chunk that opens every PNG.
+struct PngHeader {
+  std::uint32_t width = 0, height = 0;
+  int bitDepth = 0, colourType = 0, interlace = 0;
 };
-
-// One symbol of deflate's fixed literal/length code, sent most significant bit first.
-int FixedSymbol(BitReader& r) {
-  unsigned code = 0;
-  for (int length = 1; length <= 9; ++length) {
-    code = code << 1 | r.Bit();
-    if (length == 7 && code < 0x18) return static_cast<int>(256 + code);
-    if (length == 8 && code >= 0x30 && code < 0xC0) return static_cast<int>(code - 0x30);
-    if (length == 8 && code >= 0xC0 && code < 0xC8) return static_cast<int>(280 + code - 0xC0);
-    if (length == 9 && code >= 0x190) return static_cast<int>(144 + code - 0x190);
-  }
-  throw std::runtime_error("not a fixed Huffman code");
-}
-
-// The data of a zlib stream whose blocks all use the fixed Huffman code.
-Bytes Inflate(const Bytes& zlib) {
-  static constexpr std::array<int, 29> kLengthBase = {3,  4,  5,  6,  7,  8,  9,  10, 11,  13,  15,  17,  19,  23, 27,
-                                                      31, 35, 43, 51, 59, 67, 83, 99, 115, 131, 163, 195, 227, 258};
-  static constexpr std::array<int, 29> kLengthExtra = {0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 2, 2, 2,
-                                                       2, 3, 3, 3, 3, 4, 4, 4, 4, 5, 5, 5, 5, 0};
-  static constexpr std::array<int, 30> kDistanceBase = {1,    2,    3,    4,    5,    7,     9,     13,    17,  25,
-                                                        33,   49,   65,   97,   129,  193,   257,   385,   513, 769,
-                                                        1025, 1537, 2049, 3073, 4097, 6145, 8193, 12289, 16385, 24577};
-  BitReader r{zlib};
-  Bytes out;
-  for (bool last = false; !last;) {
-    last = r.Bit() == 1;
-    const unsigned type = r.Bits(2);
-    if (type != 1) throw std::runtime_error("deflate block of type " + std::to_string(type) + ", expected fixed Huffman");
-    for (int symbol = FixedSymbol(r); symbol != 256; symbol = FixedSymbol(r)) {
-      if (symbol < 256) {
-        out.push_back(static_cast<unsigned char>(symbol));
-        continue;
-      }
-      const auto l = static_cast<std::size_t>(symbol - 257);
-      const int length = kLengthBase.at(l) + static_cast<int>(r.Bits(kLengthExtra.at(l)));
-      unsigned d = 0;
-      for (int i = 0; i < 5; ++i) d = d << 1 | r.Bit();
-      const int extra = d < 4 ? 0 : static_cast<int>(d / 2 - 1);
-      const auto distance = static_cast<std::size_t>(kDistanceBase.at(d) + static_cast<int>(r.Bits(extra)));
-      if (distance > out.size()) throw std::runtime_error("match reaches before the stream's start");
-      for (int i = 0; i < length; ++i) out.push_back(out[out.size() - distance]);
-    }
-  }
-  return out;
-}
 
 // The 32-bit big-endian number at `at`.
 std::uint32_t Be32(const Bytes& b, std::size_t at) {
   return std::uint32_t{b.at(at)} << 24 | std::uint32_t{b.at(at + 1)} << 16 | std::uint32_t{b.at(at + 2)} << 8 | b.at(at + 3);
 }
 
-// The CRC-32 of b[from..to).
-std::uint32_t Crc32(const Bytes& b, std::size_t from, std::size_t to) {
-  std::uint32_t crc = 0xFFFFFFFFu;
-  for (std::size_t i = from; i < to; ++i) {
-    crc ^= b[i];
-    for (int k = 0; k < 8; ++k) crc = (crc & 1) ? 0xEDB88320u ^ (crc >> 1) : crc >> 1;
-  }
-  return ~crc;
+// The header of a PNG file; throws if the IHDR chunk does not open it.
+PngHeader ReadPngHeader(const Bytes& file) {
+  if (file.size() < 29 || std::string(file.begin() + 12, file.begin() + 16) != "IHDR") throw std::runtime_error("no IHDR chunk first");
+  return {Be32(file, 16), Be32(file, 20), file[24], file[25], file[28]};
 }
 
-struct Png {
-  std::uint32_t width = 0, height = 0;
-  int bitDepth = 0, colourType = 0, interlace = 0;
-  Bytes rgba;  // rows top-down, four bytes a pixel
-};
-
-// Reads a PNG; throws (failing the test) with the reason if it is not one this reader can take.
-Png ReadPng(const Bytes& file) {
-  const Bytes signature = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-  if (file.size() < 8 || !std::equal(signature.begin(), signature.end(), file.begin())) throw std::runtime_error("no PNG signature");
-  Png png;
-  Bytes idat;
-  for (std::size_t at = 8;;) {
-    const std::size_t length = Be32(file, at);
-    const std::size_t end = at + 8 + length;
-    if (end + 4 > file.size()) throw std::runtime_error("chunk at offset " + std::to_string(at) + " runs past the file");
-    const std::string type(file.begin() + static_cast<std::ptrdiff_t>(at + 4), file.begin() + static_cast<std::ptrdiff_t>(at + 8));
-    if (Crc32(file, at + 4, end) != Be32(file, end)) throw std::runtime_error(type + " chunk's CRC is wrong");
-    if (type == "IHDR") {
-      png.width = Be32(file, at + 8);
-      png.height = Be32(file, at + 12);
-      png.bitDepth = file[at + 16];
-      png.colourType = file[at + 17];
-      png.interlace = file[at + 20];
-    } else if (type == "IDAT") {
-      idat.insert(idat.end(), file.begin() + static_cast<std::ptrdiff_t>(at + 8), file.begin() + static_cast<std::ptrdiff_t>(end));
-    } else if (type == "IEND") {
-      break;
+// The pixels of the PNG at `path` as cairo decodes them (ARGB32, premultiplied: a pixel of alpha
+// 0 or 255 reads as its own colour); throws if cairo cannot read it.
+std::vector<std::uint32_t> PngPixels(const fs::path& path, int size) {
+  cairo_surface_t* s = cairo_image_surface_create_from_png(path.string().c_str());
+  const cairo_status_t status = cairo_surface_status(s);
+  if (status != CAIRO_STATUS_SUCCESS) {
+    cairo_surface_destroy(s);
+    throw std::runtime_error(path.string() + ": " + cairo_status_to_string(status));
+  }
+  std::vector<std::uint32_t> pixels;
+  if (cairo_image_surface_get_width(s) == size && cairo_image_surface_get_height(s) == size) {
+    for (int y = 0; y < size; ++y) {
+      const auto* row = reinterpret_cast<const std::uint32_t*>(cairo_image_surface_get_data(s) + y * cairo_image_surface_get_stride(s));
+      pixels.insert(pixels.end(), row, row + size);
     }
-    at = end + 4;
   }
-  const Bytes rows = Inflate(idat);
-  const std::size_t stride = 1 + 4 * std::size_t{png.width};
-  if (rows.size() != stride * png.height) throw std::runtime_error("image data of " + std::to_string(rows.size()) + " bytes");
-  for (std::size_t y = 0; y < png.height; ++y) {
-    if (rows[y * stride] != 0) throw std::runtime_error("row " + std::to_string(y) + " has filter " + std::to_string(rows[y * stride]));
-    png.rgba.insert(png.rgba.end(), rows.begin() + static_cast<std::ptrdiff_t>(y * stride + 1),
-                    rows.begin() + static_cast<std::ptrdiff_t>((y + 1) * stride));
-  }
-  return png;
+  cairo_surface_destroy(s);
+  return pixels;
 }
 
 // The launcher icons are square RGBA images of the size in their names; the
@@ -514,14 +427,15 @@ TEST(AssetsIcons, LauncherIconsAreSquareRgbaOfTheirNamedSize) {
     const std::string name = kFileNames[static_cast<std::size_t>(icon.n - 1)];
     SCOPED_TRACE(name);
     ASSERT_NE(name.find("-" + std::to_string(icon.size) + ".png"), std::string::npos) << "table and name disagree";
-    const Png png = ReadPng(CommittedFile(icon.n));
+    const PngHeader png = ReadPngHeader(CommittedFile(icon.n));
     EXPECT_EQ(png.width, static_cast<std::uint32_t>(icon.size));
     EXPECT_EQ(png.height, static_cast<std::uint32_t>(icon.size));
     EXPECT_EQ(png.bitDepth, 8);
     EXPECT_EQ(png.colourType, 6) << "RGBA";
     EXPECT_EQ(png.interlace, 0);
-    ASSERT_EQ(png.rgba.size(), 4 * static_cast<std::size_t>(icon.size * icon.size));
-    auto pixel = [&](int x, int y) { return &png.rgba[4 * static_cast<std::size_t>(y * icon.size + x)]; };
+    const std::vector<std::uint32_t> argb = PngPixels(fs::path(TARVIK_ASSET_DIR) / name, icon.size);
+    ASSERT_EQ(argb.size(), static_cast<std::size_t>(icon.size * icon.size)) << "pixels decoded";
+    const auto alpha = [&](int x, int y) { return static_cast<int>(argb[static_cast<std::size_t>(y * icon.size + x)] >> 24); };
     int bad = 0;
     int soft = 0;
     std::string error;
@@ -530,15 +444,13 @@ TEST(AssetsIcons, LauncherIconsAreSquareRgbaOfTheirNamedSize) {
     ASSERT_TRUE(icon.ico < 0 || dib) << error;
     for (int y = 0; y < icon.size; ++y) {
       for (int x = 0; x < icon.size; ++x) {
-        const unsigned char* p = pixel(x, y);
-        if (p[3] != 0 && p[3] != 255) ++soft;
+        if (alpha(x, y) != 0 && alpha(x, y) != 255) ++soft;
         if (!dib) continue;
         const Rgb c = dib->At(x, y);
-        const std::array<int, 4> want = dib->Clear(x, y) ? std::array<int, 4>{0, 0, 0, 0} : std::array<int, 4>{c.r, c.g, c.b, 255};
-        const std::array<int, 4> got = {p[0], p[1], p[2], p[3]};
+        const std::uint32_t want = dib->Clear(x, y) ? 0u : 0xFF000000u | std::uint32_t(c.r) << 16 | std::uint32_t(c.g) << 8 | std::uint32_t(c.b);
+        const std::uint32_t got = argb[static_cast<std::size_t>(y * icon.size + x)];
         if (want != got && bad++ < 5) {
-          ADD_FAILURE() << "(" << x << ", " << y << "): expected RGBA(" << want[0] << ", " << want[1] << ", " << want[2] << ", "
-                        << want[3] << ") as in window.ico, got RGBA(" << got[0] << ", " << got[1] << ", " << got[2] << ", " << got[3] << ")";
+          ADD_FAILURE() << "(" << x << ", " << y << "): expected ARGB " << std::hex << want << " as in window.ico, got " << got << std::dec;
         }
       }
     }
@@ -547,8 +459,8 @@ TEST(AssetsIcons, LauncherIconsAreSquareRgbaOfTheirNamedSize) {
       EXPECT_EQ(soft, 0) << "the window icon's images have a 1-bit edge";
     } else {
       EXPECT_GT(soft, 2 * icon.size) << "a soft edge all round the badge";
-      EXPECT_EQ(pixel(0, 0)[3], 0) << "corner transparent";
-      EXPECT_EQ(pixel(icon.size / 2, icon.size / 2)[3], 255) << "centre opaque";
+      EXPECT_EQ(alpha(0, 0), 0) << "corner transparent";
+      EXPECT_EQ(alpha(icon.size / 2, icon.size / 2), 255) << "centre opaque";
     }
   }
 }

@@ -32,52 +32,50 @@ TEST_F(GripTest, PointerShapesFollowTheGrips) {
     }
 }
 
-TEST_F(GripTest, BottomGripHeightLimitIsStrict) {
-    MoveToWindow(100, 225);
-    sim.Do("down left");
-    MoveTo(500, 368);  // 368 * 15 - 4020 = 1500: not applied
-    EXPECT_EQ(Height(), 3465.0f);
-    MoveTo(500, 369);  // 1515: applied
-    EXPECT_EQ(Height(), 1515.0f);
-    MoveTo(500, 300);  // far above the limit: stays at the last applied height
-    EXPECT_EQ(Height(), 1515.0f);
-    MoveTo(500, 600);  // back down: follows again
-    EXPECT_EQ(Height(), 600 * 15 - 4020.0f);
-    EXPECT_EQ(Width(), 4350.0f) << "the bottom grip leaves the width alone";
-    sim.Do("up left");
-    MoveTo(500, 700);
-    EXPECT_EQ(Height(), 600 * 15 - 4020.0f) << "released: no more resizing";
-}
-
-TEST_F(GripTest, RightGripWidthLimitIsStrict) {
-    MoveToWindow(285, 100);
-    sim.Do("down left");
-    MoveTo(533, 100);  // 533 * 15 - 5505 = 2490: not applied
-    EXPECT_EQ(Width(), 4350.0f);
-    MoveTo(534, 100);  // 2505: applied
-    EXPECT_EQ(Width(), 2505.0f);
-    MoveTo(800, 100);
-    EXPECT_EQ(Width(), 800 * 15 - 5505.0f);
-    EXPECT_EQ(Height(), 3465.0f);
-    sim.Do("up left");
-}
-
-TEST_F(GripTest, CornerSetsWidthThenHeightEachByItsOwnTest) {
-    MoveToWindow(280, 222);
-    sim.Do("down right");  // any button arms a grip
-    MoveTo(700, 500);
-    EXPECT_EQ(Width(), 700 * 15 - 5505.0f);
-    EXPECT_EQ(Height(), 500 * 15 - 4020.0f);
-    MoveTo(400, 600);  // width too small, height fine
-    EXPECT_EQ(Width(), 700 * 15 - 5505.0f);
-    EXPECT_EQ(Height(), 600 * 15 - 4020.0f);
-    MoveTo(650, 300);  // the reverse
-    EXPECT_EQ(Width(), 650 * 15 - 5505.0f);
-    EXPECT_EQ(Height(), 600 * 15 - 4020.0f);
-    sim.Do("down left\nup left");  // the release of any button ends the drag, another still held
-    MoveTo(800, 700);
-    EXPECT_EQ(Width(), 650 * 15 - 5505.0f);
-    sim.Do("up right");
+// Each grip sets its edges to the pointer (width = x * 15 - 5505, height = y * 15 - 4020) only
+// above the strict limits (2500 and 1500 twips); a refused or overflowing dimension keeps its last
+// size, the corner sets each dimension by its own test, any button arms a grip and the release of
+// any button ends the drag. Each step is scenario commands and the size they leave.
+TEST(GripLimitsTest, GripsFollowThePointerOnlyAboveTheirStrictLimits) {
+    struct Step {
+        const char* commands;
+        float width, height;
+    };
+    struct Drag {
+        const char* what;
+        int x, y;  // the grip, in window pixels
+        std::vector<Step> steps;
+    };
+    const Drag drags[] = {
+        {"bottom grip", 100, 225,
+         {{"down left\nmove 500 368", 4350, 3465},  // 1500 twips: refused
+          {"move 500 369", 4350, 1515},
+          {"move 500 300", 4350, 1515},
+          {"move 500 600", 4350, 4980},
+          {"up left\nmove 500 700", 4350, 4980}}},  // released: no more resizing
+        {"right grip", 285, 100,
+         {{"down left\nmove 533 100", 4350, 3465},  // 2490 twips: refused
+          {"move 534 100", 2505, 3465},
+          {"move 800 100", 6495, 3465}}},
+        {"corner grip", 280, 222,
+         {{"down right\nmove 700 500", 4995, 3480},
+          {"move 400 600", 4995, 4980},  // width too small, height fine
+          {"move 650 300", 4245, 4980},  // the reverse
+          {"down left\nup left\nmove 800 700", 4245, 4980}}},  // the left release ends the drag, right still held
+        {"corner grip to a pointer overflowing 32 bits", 280, 222,
+         {{"down left\nmove 200000000 600", 4350, 4980}}},  // 3e9 twips: the width is left, the height applied
+    };
+    for (const Drag& d : drags) {
+        test::Sim sim;
+        sim.Do("screen 1024 767\nstart");
+        sim.MoveToWindow(d.x, d.y);
+        for (const Step& s : d.steps) {
+            sim.Do(s.commands);
+            const auto g = sim.Host().WindowGeometry();
+            EXPECT_EQ((std::vector<float>{g.width, g.height}), (std::vector<float>{s.width, s.height}))
+                << d.what << " after '" << s.commands << "': expected " << s.width << " x " << s.height;
+        }
+    }
 }
 
 TEST(GripOrderTest, ACornerMoveLaysOutTwiceWidthFirst) {
@@ -151,15 +149,6 @@ TEST_F(GripTest, AThousandMoveCornerDragLeavesNoHandleBehind) {
     sim.Do("up left");
     EXPECT_EQ(sim.Host().LiveRegions(), 0u) << "region handles left behind";
     EXPECT_EQ(sim.Host().GetPicture(Elem::Immax), Picture::None) << "LoadPicture made no picture";
-}
-
-TEST_F(GripTest, APointerOverflowIsSkipped) {
-    MoveToWindow(280, 222);
-    sim.Do("down left");
-    MoveTo(200000000, 600);  // 3e9 twips overflows 32 bits: the width is left, the height applied
-    EXPECT_EQ(Width(), 4350.0f);
-    EXPECT_EQ(Height(), 600 * 15 - 4020.0f);
-    sim.Do("up left");
 }
 
 }  // namespace

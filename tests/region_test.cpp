@@ -218,32 +218,30 @@ TEST(OutlineTest, AHugeWindowsOutlineHasFewBands) {
     EXPECT_TRUE(outline.Contains(0, 16000));
 }
 
-// A region the window refuses stays the program's, as the platform documents: the host releases it.
-TEST(OutlineTest, ARefusedRegionIsReleased) {
-    test::Sim sim;
-    sim.Do("fail SetWindowRgn\nstart");
-    for (int i = 0; i < 50; ++i) sim.Do("resize " + std::to_string(300 + i) + " 240");
-    EXPECT_EQ(sim.Host().LiveRegions(), 0u) << "refused regions left behind";
-    EXPECT_EQ(sim.Host().WindowRegion(), nullptr) << "no region was taken";
-}
+// Failures while the outline is cut: a region the window refuses stays the program's, as the
+// platform documents, and the host releases it; a failed base takes the outline away, the
+// ellipses made on the way still released; a failed size read hands the window no region.
+TEST(OutlineTest, FailuresWhileCuttingLeaveNoHandleBehind) {
+    test::Sim refused;
+    refused.Do("fail SetWindowRgn\nstart");
+    for (int i = 0; i < 50; ++i) refused.Do("resize " + std::to_string(300 + i) + " 240");
+    EXPECT_EQ(refused.Host().LiveRegions(), 0u) << "refused regions left behind";
+    EXPECT_EQ(refused.Host().WindowRegion(), nullptr) << "no region was taken";
 
-TEST(OutlineTest, AFailedBaseLeavesTheWindowRectangular) {
-    test::Sim sim;
-    sim.Do("start");
-    ASSERT_NE(sim.Host().WindowRegion(), nullptr);
-    sim.Do("fail CreateRectRgn\nresize 400 300");
-    EXPECT_EQ(sim.Host().WindowRegion(), nullptr) << "a null base takes the outline away";
-    EXPECT_EQ(sim.At(0, 0).a, 255) << "the corner is no longer cut";
-    EXPECT_EQ(sim.Host().LiveRegions(), 0u) << "the ellipses made on the way are still released";
-}
+    test::Sim noBase;
+    noBase.Do("start");
+    EXPECT_NE(noBase.Host().WindowRegion(), nullptr);
+    noBase.Do("fail CreateRectRgn\nresize 400 300");
+    EXPECT_EQ(noBase.Host().WindowRegion(), nullptr) << "a null base takes the outline away";
+    EXPECT_EQ(noBase.At(0, 0).a, 255) << "the corner is no longer cut";
+    EXPECT_EQ(noBase.Host().LiveRegions(), 0u) << "the ellipses made on the way are still released";
 
-TEST(OutlineTest, AFailedSizeReadKeepsThePreviousOutline) {
-    test::Sim sim;
-    sim.Do("start");
-    const auto before = Outline(sim);
-    sim.Do("fail Height\nresize 400 300");
-    EXPECT_EQ(Outline(sim), before) << "no region is handed to the window";
-    EXPECT_TRUE(sim.Host().Running()) << "the layout swallows the failure";
+    test::Sim noHeight;
+    noHeight.Do("start");
+    const auto before = Outline(noHeight);
+    noHeight.Do("fail Height\nresize 400 300");
+    EXPECT_EQ(Outline(noHeight), before) << "no region is handed to the window";
+    EXPECT_TRUE(noHeight.Host().Running()) << "the layout swallows the failure";
 }
 
 // The region commands as every backend has them from the runtime, with GDI's rules: the result

@@ -20,8 +20,8 @@ a11y=(python3-pyatspi at-spi2-core dbus-daemon dbus-x11)
 desktops=(xfwm4 icewm mutter kwin-x11)
 # The Wayland desktops (tools/with-wayland.sh): mutter (above) and sway, each nested in Xvfb.
 wayland=(sway swaybg)
-# The Windows program, cross-built, and Wine to run it.
-windows=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine64 qemu-user-static wine32:i386)
+# The Windows program, cross-built, Wine to run it, and pefile to read the built files in the tests.
+windows=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine64 qemu-user-static wine32:i386 python3-pefile)
 # The sanitizer build and the fuzzer; the profilers the performance notes name (perf, an X protocol tracer).
 checks=(clang libclang-rt-14-dev linux-perf xtrace)
 # The release: the 32-bit Windows compiler, NSIS for the installer, zip, dpkg's tools for the

@@ -40,9 +40,7 @@ TEST(DesktopWindow, OpensCentredShapedAndLikeTheSimulatedFrameWithATaskbarEntry)
     std::snprintf(hex, sizeof hex, "0x%lx", window);
     EXPECT_NE(clients.find(hex), std::string::npos) << "expected the window manager to manage " << hex << ": " << clients;
 
-    const auto status = CloseByButton(*started->program, g);
-    ASSERT_TRUE(status) << "expected the program to end after a click on the close button; it still runs";
-    EXPECT_EQ(*status, 0) << "expected exit status 0, got " << *status;
+    ExpectClosedByButton(*started->program, g);
 }
 
 TEST(DesktopWindow, CaptionButtonsShowTheirPicturesAndTooltipsWithTheirWords) {
@@ -99,9 +97,7 @@ TEST(DesktopWindow, CaptionButtonsShowTheirPicturesAndTooltipsWithTheirWords) {
     PointAtButton(Button::Maximize, *work);
     EXPECT_EQ(ToolTipWord(window, "restore-tooltip"), "还原");
 
-    const auto status = CloseByButton(*started->program, *work);
-    ASSERT_TRUE(status) << "expected the program to end after a click on the close button";
-    EXPECT_EQ(*status, 0);
+    ExpectClosedByButton(*started->program, *work);
 }
 
 }  // namespace

@@ -308,9 +308,7 @@ TEST(WaylandDesktop, TarvikAsAWaylandClient) {
         EXPECT_EQ(finder.WaitFor(g), g) << "expected mutter's Alt+F10 to restore the window";
     }
 
-    const auto status = CloseByButton(program, g);
-    ASSERT_TRUE(status) << "expected the program to end after a click on the close button";
-    EXPECT_EQ(*status, 0);
+    ExpectClosedByButton(program, g);
 }
 
 }  // namespace

@@ -168,9 +168,7 @@ TEST_P(DesktopScenario, CommandsTitleBarGripsAndTheWindowManagersStates) {
         if (program->CurrentGeometry() != g) return;  // the states disagree now: the rest would only repeat it
     }
 
-    const auto status = CloseByButton(*program, g);
-    ASSERT_TRUE(status) << "expected the program to end after a click on the close button";
-    EXPECT_EQ(*status, 0);
+    ExpectClosedByButton(*program, g);
 }
 
 INSTANTIATE_TEST_SUITE_P(Programs, DesktopScenario, ::testing::Values(false, true),

@@ -1,6 +1,7 @@
 #include "tests/wine/harness.h"
 
 #include <cairo.h>
+#include <gtest/gtest.h>
 #include <pango/pangocairo.h>
 #include <fcntl.h>
 #include <poll.h>
@@ -602,12 +603,13 @@ std::optional<double> JsonNumber(const std::string& json, const std::string& key
     if (at == std::string::npos) return std::nullopt;
     return std::strtod(json.c_str() + at + key.size() + 3, nullptr);
 }
-}  // namespace
-
+// Whether the tests run under a window manager (TARVIK_WM=openbox, set by the desktop runs).
 bool UnderWindowManager() {
     const char* wm = std::getenv("TARVIK_WM");
     return wm && *wm;
 }
+
+}  // namespace
 
 std::optional<Geometry> WorkAreaOrScreen() { return UnderWindowManager() ? WorkArea() : ScreenGeometry(); }
 
@@ -751,9 +753,11 @@ void ClickButton(Button b, const Geometry& g) {
     Click();
 }
 
-std::optional<int> CloseByButton(Program& program, const Geometry& g, Clock::duration timeout) {
+void ExpectClosedByButton(Program& program, const Geometry& g) {
     ClickButton(Button::Close, g);
-    return program.WaitForExit(timeout);
+    EXPECT_EQ(program.WaitForExit(15s), std::optional<int>(0))
+        << "expected the program to end with status 0 within 15 s of a click on the close button of the " << ToString(g)
+        << " window\n" << program.Log();
 }
 
 }  // namespace tarvik::wine

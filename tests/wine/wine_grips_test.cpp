@@ -169,10 +169,7 @@ TEST(WineResizeGrips, FollowThePointerStopAtTheLimitsAndPaintTheSimulatedFrame) 
         EXPECT_EQ(now, last) << "expected moves over released grips to leave " << ToString(last) << ", got "
                              << (now ? ToString(*now) : program.GeometryError());
     }
-    const auto status = CloseByButton(program, last);
-    ASSERT_TRUE(status) << "expected the program to end after a click on the close button of the " << ToString(last)
-                        << " window; it still runs";
-    EXPECT_EQ(*status, 0) << "expected exit status 0, got " << *status;
+    ExpectClosedByButton(program, last);
 }
 
 }  // namespace
