@@ -14,7 +14,8 @@ cmake --build "$build" --target tarvik first-frame gtk-minimal >/dev/null
 # One line per start: NAME first_frame_ms=... rss_kb=...
 measure() {
   local out="$1"
-  # The first GTK program on a new display pays for setting the display up: not counted.
+  # The first GTK program on a new display pays for setting the display up (GDK loads GL to
+  # choose its visuals, some 40 MB, and caches the choice on the root window): not counted.
   "$build/tools/first-frame" "$build/tools/gtk-minimal" >/dev/null
   for _ in $(seq 1 "$runs"); do
     echo "tarvik $("$build/tools/first-frame" "$build/host/backends/gtk/tarvik")" >>"$out"
