@@ -7,7 +7,9 @@ start_private_xvfb() {
   display=""
   for n in $(seq "${range%-*}" "${range#*-}"); do
     [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
-    Xvfb ":$n" -screen 0 "$screen" -nolisten tcp >/dev/null 2>&1 &
+    # -noreset: as its last client leaves, a server resets and drops whoever connects meanwhile
+    # (a program starting just after a one-shot query).
+    Xvfb ":$n" -screen 0 "$screen" -nolisten tcp -noreset >/dev/null 2>&1 &
     xvfb=$!
     for _ in $(seq 1 100); do
       [ -e "/tmp/.X11-unix/X$n" ] && break

@@ -38,7 +38,7 @@ trap cleanup EXIT
 if [ -z "${TARVIK_ON_DESKTOP:-}" ] && { [ -z "${DISPLAY:-}" ] || [ "${TARVIK_XVFB:-0}" = 1 ]; }; then
   for n in $(seq 90 140); do
     [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
-    Xvfb ":$n" -screen 0 "$screen" -nolisten tcp >/dev/null 2>&1 &
+    Xvfb ":$n" -screen 0 "$screen" -nolisten tcp -noreset >/dev/null 2>&1 &  # as in private-xvfb.sh
     xvfb_pid=$!
     for _ in $(seq 1 100); do
       [ -e "/tmp/.X11-unix/X$n" ] && break

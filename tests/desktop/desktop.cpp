@@ -165,7 +165,10 @@ BareDisplay::BareDisplay() {
         const std::string number = std::to_string(n), lock = "/tmp/.X" + number + "-lock";
         if (std::filesystem::exists("/tmp/.X11-unix/X" + number) || std::filesystem::exists(lock)) continue;
         auto server = std::make_unique<Program>(
-            std::vector<std::string>{"/usr/bin/Xvfb", ":" + number, "-screen", "0", "1024x768x24", "-nolisten", "tcp"},
+            // -noreset: a server with no window manager resets each time its last client leaves, and
+            // drops the program if it connects just then (after the test's one-shot queries).
+            std::vector<std::string>{"/usr/bin/Xvfb", ":" + number, "-screen", "0", "1024x768x24", "-nolisten", "tcp",
+                                     "-noreset"},
             "xvfb-" + number + ".log");
         // Ours once its lock names it and it answers; another run may have taken the number first.
         const auto ours = [&] {

@@ -47,7 +47,7 @@ TEST(BareDisplay, MaximizeFillsTheScreenRestoreAndGripsSizeAndTheLostServerIsNam
     Program program({"/bin/sh", "-c", "exec \"$0\" 2>\"$1\"", TARVIK_GTK_EXE, errors}, "bare.log");
     std::string error;
     const auto started = StartAndWaitForWindow(program, &error);
-    ASSERT_TRUE(started) << error;
+    ASSERT_TRUE(started) << error << FileText(errors);
     const Geometry g = *started;
     const auto screen = ScreenGeometry();
     ASSERT_TRUE(screen) << "cannot read the screen's size";
