@@ -152,7 +152,8 @@ TEST_P(DesktopScenario, CommandsTitleBarGripsAndTheWindowManagersStates) {
             wm("add,maximized_vert,maximized_horz");
         ASSERT_EQ(program->WaitForGeometry(*work), *work) << how;
         PointerTo(2, work->height - 2);
-        EXPECT_EQ(MaximizeSquareDifferences(*work, true, name + "-maximized"), 0) << how << ": expected the restore face";
+        const std::string shots = name + (byButton ? "-button" : "-wm");
+        EXPECT_EQ(MaximizeSquareDifferences(*work, true, shots + "-maximized"), 0) << how << ": expected the restore face";
         if (byButton && wine && WindowManager() == "kwin") {
             // Wine asks KWin for the maximized rectangle along with the state, KWin keeps that as the
             // size to restore, and Wine hears of a restore only through a size change: the window
@@ -164,7 +165,9 @@ TEST_P(DesktopScenario, CommandsTitleBarGripsAndTheWindowManagersStates) {
         }
         wm("remove,maximized_vert,maximized_horz");
         EXPECT_EQ(program->WaitForGeometry(g), g) << how << ", then restored by the window manager";
-        EXPECT_EQ(MaximizeSquareDifferences(g, false, name + "-restored"), 0) << how << ", then restored by the window manager: expected the maximize glyph";
+        EXPECT_EQ(MaximizeSquareDifferences(g, false, shots + "-restored"), 0)
+            << how << ", then restored by the window manager: expected the maximize glyph; the window's states: "
+            << WindowStateAtoms(program->Window());
         if (program->CurrentGeometry() != g) return;  // the states disagree now: the rest would only repeat it
     }
 

@@ -17,6 +17,7 @@ namespace {
 
 constexpr const char* kBackend = "gtk";
 constexpr double kWaylandPointerNudge = 0.5;  // to the nearest layout pixel, on Wayland
+constexpr unsigned kLateRedrawMs = 250;  // after a size or state the window manager made
 constexpr const char* kCursorNames[] = {"default", "ns-resize", "ew-resize", "nwse-resize"};
 
 // An embedded picture as a pixbuf (for the window icon), from the painter's decoded copy.
@@ -83,6 +84,7 @@ GtkHost::~GtkHost() {
     if (window_ && gtk_widget_get_window(window_)) UnwatchDisplay();
     if (announceSource_) g_source_remove(announceSource_);
     if (tipRetrySource_) g_source_remove(tipRetrySource_);
+    if (lateRedrawSource_) g_source_remove(lateRedrawSource_);
     if (stateCheckSource_) g_source_remove(stateCheckSource_);
     if (window_) SetAccessibleHost(window_, nullptr);
     if (windowRegion_) cairo_region_destroy(windowRegion_);
@@ -230,6 +232,20 @@ void GtkHost::SystemStateChange(int to) {
         }
     }
     WindowChanged();
+    RedrawAfterTheManagersResize();
+}
+
+// Mutter on X11 may go on showing the frame from before a resize it made itself (its maximize or
+// restore) although the window has drawn its new one: a second drawing a moment later is damage
+// it does not miss.
+void GtkHost::RedrawAfterTheManagersResize() {
+    if (lateRedrawSource_) return;
+    lateRedrawSource_ = g_timeout_add(kLateRedrawMs, +[](gpointer data) -> gboolean {
+        auto* self = static_cast<GtkHost*>(data);
+        self->lateRedrawSource_ = 0;
+        gtk_widget_queue_draw(self->window_);
+        return G_SOURCE_REMOVE;
+    }, this);
 }
 
 // Whether a window at (x, y) of this size covers exactly the work area, as a maximized one does.

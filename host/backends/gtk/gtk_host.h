@@ -141,6 +141,7 @@ private:
 
     // Geometry and state (gtk_host.cpp).
     void SystemStateChange(int to);
+    void RedrawAfterTheManagersResize();
     void ScaleChanged();
     void PaintDirect();
     void ApplyShape();
@@ -194,6 +195,7 @@ private:
     std::array<std::string, kElemCount> tipTexts_;
     unsigned announceSource_ = 0;  // the idle that tells screen readers what changed, if queued
     unsigned tipRetrySource_ = 0;  // the timeout that asks GTK for a tooltip again, if set
+    unsigned lateRedrawSource_ = 0;  // the timeout that draws the window once more, if set
 };
 
 }  // namespace tarvik::gtk
