@@ -29,6 +29,10 @@
 namespace tarvik {
 
 inline constexpr std::uint64_t kToolTipDelayMs = 500;
+// A window manager that composites (mutter on X11) may go on showing the frame from before a
+// resize it made itself although the window has drawn its new one. The backends draw once more
+// this long after every size or state the system made; a second drawing is damage it does not miss.
+inline constexpr unsigned kLateRedrawMs = 250;
 
 // The system's double-click rule: a second press within ms of the first, and within a box of
 // width x height pixels centred on it on the screen, which the pointer has not left in between

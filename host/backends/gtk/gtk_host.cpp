@@ -17,7 +17,6 @@ namespace {
 
 constexpr const char* kBackend = "gtk";
 constexpr double kWaylandPointerNudge = 0.5;  // to the nearest layout pixel, on Wayland
-constexpr unsigned kLateRedrawMs = 250;  // after a size or state the window manager made
 constexpr const char* kCursorNames[] = {"default", "ns-resize", "ew-resize", "nwse-resize"};
 
 // An embedded picture as a pixbuf (for the window icon), from the painter's decoded copy.
@@ -235,9 +234,7 @@ void GtkHost::SystemStateChange(int to) {
     RedrawAfterTheManagersResize();
 }
 
-// Mutter on X11 may go on showing the frame from before a resize it made itself (its maximize or
-// restore) although the window has drawn its new one: a second drawing a moment later is damage
-// it does not miss.
+// One more drawing a moment after the window manager's own resize (kLateRedrawMs says why).
 void GtkHost::RedrawAfterTheManagersResize() {
     if (lateRedrawSource_) return;
     lateRedrawSource_ = g_timeout_add(kLateRedrawMs, +[](gpointer data) -> gboolean {

@@ -2,7 +2,8 @@
 // face is a persistent memory bitmap, composed with the images' pictures when painted.
 //
 // Implements: sizes and states through SetWindowPos and ShowWindow (their WM_SIZE echoes are
-//   dropped; the system's own changes are laid out); a sizable style with no visible frame, so
+//   dropped; the system's own changes are laid out, and drawn once more kLateRedrawMs later);
+//   a sizable style with no visible frame, so
 //   that window managers and Windows' snap can maximize it; the runtime's outline as a region
 //   (ExtCreateRegion) given to SetWindowRgn;
 //   the system move (the window moved by the pointer's way past the drag distance, then
@@ -105,6 +106,7 @@ protected:
 private:
     static constexpr UINT kSizeFlags = SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE;  // a size from the grips
     static constexpr UINT_PTR kFrameTimer = 1;
+    static constexpr UINT_PTR kLateRedrawTimer = 2;
 
     static LRESULT CALLBACK WindowProc(::HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam);
     LRESULT Handle(UINT msg, WPARAM wparam, LPARAM lparam);

@@ -116,6 +116,11 @@ int Win32Host::Run() {
 LRESULT Win32Host::Handle(UINT msg, WPARAM wparam, LPARAM lparam) {
     switch (msg) {
         case WM_TIMER:
+            if (wparam == kLateRedrawTimer) {
+                KillTimer(hwnd_, kLateRedrawTimer);
+                InvalidateRect(hwnd_, nullptr, FALSE);
+                return 0;
+            }
             if (wparam != kFrameTimer) break;
             KillTimer(hwnd_, kFrameTimer);  // what it waited for may be gone
             ApplyPending(true);
@@ -175,8 +180,10 @@ LRESULT Win32Host::Handle(UINT msg, WPARAM wparam, LPARAM lparam) {
             // The system's maximize or minimize overrides a size still waiting for its frame.
             if (!OwnRequest() && (wparam == SIZE_MAXIMIZED || wparam == SIZE_MINIMIZED)) pendingSize_.reset();
             FollowPlace();
-            // The system's own changes (taskbar, Win+Up, the system menu) are laid out here.
+            // The system's own changes (taskbar, Win+Up, the system menu) are laid out here, and
+            // drawn once more a moment later (kLateRedrawMs).
             SystemResized();
+            if (!OwnRequest()) SetTimer(hwnd_, kLateRedrawTimer, kLateRedrawMs, nullptr);
             return 0;
         case WM_DISPLAYCHANGE:
             frameMonitor_ = nullptr;  // a new mode may refresh at another rate
