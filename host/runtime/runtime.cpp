@@ -230,6 +230,7 @@ void FormsRuntime::WindowChanged() {
     laidOutState_ = state;
     ++resizeCount_;
     RaiseResize();
+    if (!OwnRequest()) RedrawLater();
     if (from >= 0 && from != state && !OwnRequest() && running_ && events_)
         Dispatch([&] { events_->OnWindowStateChanged(); });
 }

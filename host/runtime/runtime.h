@@ -30,7 +30,7 @@ namespace tarvik {
 
 inline constexpr std::uint64_t kToolTipDelayMs = 500;
 // A window manager that composites (mutter on X11) may go on showing the frame from before a
-// resize it made itself although the window has drawn its new one. The backends draw once more
+// resize it made itself although the window has drawn its new one. The window is drawn once more
 // this long after every size or state the system made; a second drawing is damage it does not miss.
 inline constexpr unsigned kLateRedrawMs = 250;
 
@@ -211,6 +211,8 @@ protected:
     // lays out), or, where states are requests the system answers later, still the old one: the
     // answer comes as WindowChanged, and no answer as StateNotTaken.
     virtual void ApplyWindowState(int state) = 0;
+    // Draws the whole window again kLateRedrawMs from now, once however often asked.
+    virtual void RedrawLater() = 0;
     // The program has ended: the window goes and the event loop stops. Called once, between events.
     virtual void CloseWindow() = 0;
     // Drawing on the face (twips as the core gives them; each backend's painter converts with twips.h).

@@ -152,7 +152,6 @@ void GtkHost::Configured(bool placeUnknown, int x, int y, int width, int height)
         ClearMaximizedMark();
     }
     WindowChanged();
-    RedrawAfterTheManagersResize();
 }
 
 // A state the program asked for is laid out already; one the window manager or the user made

@@ -231,11 +231,9 @@ void GtkHost::SystemStateChange(int to) {
         }
     }
     WindowChanged();
-    RedrawAfterTheManagersResize();
 }
 
-// One more drawing a moment after the window manager's own resize (kLateRedrawMs says why).
-void GtkHost::RedrawAfterTheManagersResize() {
+void GtkHost::RedrawLater() {
     if (lateRedrawSource_) return;
     lateRedrawSource_ = g_timeout_add(kLateRedrawMs, +[](gpointer data) -> gboolean {
         auto* self = static_cast<GtkHost*>(data);

@@ -12,8 +12,8 @@
 //   window's scale factor (GDK_SCALE, followed when it changes): the face and the outline in
 //   device pixels, the outline given to X directly; a display without a window manager (none
 //   at the start, or gone since): the program maximizes and restores itself (gtk_display.cpp),
-//   and a minimize is refused; the lost X connection named on stderr (status 1); one more
-//   drawing after a size or state the window manager made (mutter may miss the first).
+//   and a minimize is refused; the lost X connection named on stderr (status 1); the late
+//   redraw as a GLib timeout.
 // On Wayland (gtk_wayland.cpp): the outline drawn with transparent corners and given as the
 //   input region; client-side decorations announced; maximize and restore as requests whose
 //   answer (or none) the look follows; the program's own window menu where the desktop is not
@@ -71,6 +71,7 @@ protected:
     void ResizeWindow(int width, int height) override;
     void MoveWindow(double x, double y) override;
     void ApplyWindowState(int state) override;
+    void RedrawLater() override;
     void CloseWindow() override;
     bool ResizeFace(int width, int height) override;
     void DrawLine(float x1, float y1, float x2, float y2, Color color, LineKind kind) override;
@@ -142,7 +143,6 @@ private:
 
     // Geometry and state (gtk_host.cpp).
     void SystemStateChange(int to);
-    void RedrawAfterTheManagersResize();
     void ScaleChanged();
     void PaintDirect();
     void ApplyShape();

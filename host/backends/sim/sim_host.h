@@ -111,6 +111,7 @@ protected:
     void ResizeWindow(int width, int height) override;
     void MoveWindow(double x, double y) override;
     void ApplyWindowState(int state) override;
+    void RedrawLater() override;
     void CloseWindow() override { shown_ = false; }
     bool ResizeFace(int width, int height) override;
     void DrawLine(float x1, float y1, float x2, float y2, Color color, LineKind kind) override;

@@ -421,6 +421,11 @@ void Win32Host::ApplyWindowState(int state) {
     if (PlatformState() != state) Fail("ShowWindow did not change the window state to " + std::to_string(state));
 }
 
+// Setting the timer again moves its deadline: one redraw after the last of several changes.
+void Win32Host::RedrawLater() {
+    if (hwnd_) SetTimer(hwnd_, kLateRedrawTimer, kLateRedrawMs, nullptr);
+}
+
 void Win32Host::ShowWindow() {
     ApplyPending(true);
     {

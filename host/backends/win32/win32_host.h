@@ -2,7 +2,7 @@
 // face is a persistent memory bitmap, composed with the images' pictures when painted.
 //
 // Implements: sizes and states through SetWindowPos and ShowWindow (their WM_SIZE echoes are
-//   dropped; the system's own changes are laid out, and drawn once more kLateRedrawMs later);
+//   dropped; the system's own changes are laid out); the late redraw as a window timer;
 //   a sizable style with no visible frame, so
 //   that window managers and Windows' snap can maximize it; the runtime's outline as a region
 //   (ExtCreateRegion) given to SetWindowRgn;
@@ -85,6 +85,7 @@ protected:
     void ResizeWindow(int width, int height) override;
     void MoveWindow(double x, double y) override;
     void ApplyWindowState(int state) override;
+    void RedrawLater() override;
     void CloseWindow() override;
     bool ResizeFace(int width, int height) override;
     void DrawLine(float x1, float y1, float x2, float y2, Color color, LineKind kind) override;

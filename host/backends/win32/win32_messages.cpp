@@ -180,10 +180,8 @@ LRESULT Win32Host::Handle(UINT msg, WPARAM wparam, LPARAM lparam) {
             // The system's maximize or minimize overrides a size still waiting for its frame.
             if (!OwnRequest() && (wparam == SIZE_MAXIMIZED || wparam == SIZE_MINIMIZED)) pendingSize_.reset();
             FollowPlace();
-            // The system's own changes (taskbar, Win+Up, the system menu) are laid out here, and
-            // drawn once more a moment later (kLateRedrawMs).
+            // The system's own changes (taskbar, Win+Up, the system menu) are laid out here.
             SystemResized();
-            if (!OwnRequest()) SetTimer(hwnd_, kLateRedrawTimer, kLateRedrawMs, nullptr);
             return 0;
         case WM_DISPLAYCHANGE:
             frameMonitor_ = nullptr;  // a new mode may refresh at another rate
